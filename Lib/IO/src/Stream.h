@@ -1,0 +1,73 @@
+// Byte streams over C stdio files. Streams never throw: they answer failure
+// through their results and call onError() at every failure or end of data.
+#pragma once
+
+#include "VUvarString.h"
+
+#include <cstdio>
+
+namespace LUMBRA {
+
+class Stream {
+public:
+    virtual ~Stream() = default;
+    virtual bool isOpen() const { return open; }
+    virtual void onError() {}
+
+protected:
+    bool open = false;
+};
+
+class InputStream : public Stream {
+public:
+    virtual int readByte() = 0;
+    virtual bool read(char* buffer, int count) = 0;
+    virtual int size() = 0;
+    virtual int position() = 0;
+    virtual bool seek(unsigned offset) = 0;
+    virtual bool atEnd() = 0;
+    virtual int close() = 0;
+};
+
+class OutputStream : public Stream {
+public:
+    virtual bool writeByte(int byte) = 0;
+    virtual bool write(const void* data, int count) = 0;
+    virtual int size() = 0;
+    virtual int position() = 0;
+    virtual bool seek(unsigned offset) = 0;
+    virtual int close() = 0;
+};
+
+class FileInputStream : public InputStream {
+public:
+    ~FileInputStream() override;
+    bool open(const Str16& path);
+    int readByte() override;
+    bool read(char* buffer, int count) override;
+    int size() override;
+    int position() override;
+    bool seek(unsigned offset) override;
+    bool atEnd() override;
+    int close() override;
+
+private:
+    FILE* file = nullptr;
+};
+
+class FileOutputStream : public OutputStream {
+public:
+    ~FileOutputStream() override;
+    bool open(const Str16& path);
+    bool writeByte(int byte) override;
+    bool write(const void* data, int count) override;
+    int size() override;
+    int position() override;
+    bool seek(unsigned offset) override;
+    int close() override;
+
+private:
+    FILE* file = nullptr;
+};
+
+} // namespace LUMBRA

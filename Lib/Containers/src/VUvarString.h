@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+class QString;
+
 class VUvarString : public Vec<unsigned short> {
 public:
     VUvarString();
@@ -14,6 +16,7 @@ public:
     VUvarString(const char* bytes, int length);         // Latin-1 bytes
     explicit VUvarString(const unsigned short* text);   // NUL-terminated UTF-16; null raises code 1
     VUvarString(const unsigned short* units, int count);
+    explicit VUvarString(int requestedLength);          // empty, room for requestedLength units
     VUvarString(const VUvarString& other) = default;
     VUvarString(VUvarString&& other) noexcept = default;
     VUvarString& operator=(const VUvarString& other) = default;
@@ -22,6 +25,7 @@ public:
 
     static VUvarString fromInt(TInt32 value);
     static VUvarString fromU16(std::u16string_view text);
+    static VUvarString fromQString(const QString& text);
 
     VUvarString mid(int start, int length) const;
     VUvarString mid(int start) const;
@@ -37,6 +41,7 @@ public:
     std::string toLatin1() const;
     std::u16string toU16() const;
     std::string toUtf8() const;
+    QString toQString() const;
 
     bool operator==(const VUvarString& other) const;
     bool operator!=(const VUvarString& other) const { return !(*this == other); }

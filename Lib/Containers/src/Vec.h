@@ -67,7 +67,7 @@ public:
     {
         if (count_ == capacity_) {
             T copy(value); // value may live in the buffer about to move
-            reserve(((count_ * 5) >> 2) + 8);
+            reserve(grownCapacity());
             new (items + count_) T(std::move(copy));
         } else {
             new (items + count_) T(value);
@@ -149,6 +149,14 @@ public:
     }
 
 private:
+    // A quarter plus 8 more, computed wide so a huge count cannot wrap.
+    int grownCapacity() const
+    {
+        const long long grown = ((static_cast<long long>(count_) * 5) >> 2) + 8;
+        if (grown > 0x7fffffff)
+            Lumbra::raiseError(Lumbra::EInvalidArgument);
+        return static_cast<int>(grown);
+    }
     void checkIndex(int index) const
     {
         if (index < 0 || index >= count_)
@@ -158,9 +166,11 @@ private:
     {
         if (other.count_ > 0) {
             reserve(other.count_);
-            for (int i = 0; i < other.count_; ++i)
+            // Counted one by one so a throwing copy leaves a consistent Vec.
+            for (int i = 0; i < other.count_; ++i) {
                 new (items + i) T(other.items[i]);
-            count_ = other.count_;
+                ++count_;
+            }
         }
     }
 

@@ -7,6 +7,9 @@
 
 class VUvarFileReader : public GCObject {
 public:
+    // Size of its heap block in the original 32-bit layout.
+    static constexpr TUint32 BLOCK_SIZE = 28;
+
     explicit VUvarFileReader(LUMBRA::InputStream* adopted);
     explicit VUvarFileReader(const Str16& path);
     ~VUvarFileReader() override;

@@ -1,0 +1,38 @@
+// Path and file-system functions on host strings. Functions that need an
+// absolute path answer false (or an empty string) for an empty or relative
+// one without touching the file system.
+#pragma once
+
+#include "VUvarString.h"
+
+class FileUtility {
+public:
+    FileUtility() = delete;
+
+    // Turns every foreign separator into the platform one.
+    static Str16 convertSeparators(const Str16& path);
+    // The platform separator as a one-unit string.
+    static const Str16& nativeSeparator();
+    static Str16 withTrailingSeparator(const Str16& path);
+    static Str16 join(const Str16& dir, const Str16& name);
+
+    static bool isRelative(const Str16& path);
+    static bool isAbsolute(const Str16& path) { return !path.isEmpty() && !isRelative(path); }
+    static bool fileExists(const Str16& path);
+    static bool directoryExists(const Str16& path);
+    static Str16 parentPath(const Str16& path);
+
+    static bool makePath(const Str16& path);
+    static bool deleteFile(const Str16& path);
+    static bool moveFile(const Str16& source, const Str16& target);
+    static bool renameDirectory(const Str16& target, const Str16& source);
+
+    // Append the names (not paths) of the plain files or subdirectories of
+    // `dir`, unsorted, leaving out symbolic links and names starting with '.'.
+    static bool listFiles(const Str16& dir, Vec<Str16>& names);
+    static bool listDirectories(const Str16& dir, Vec<Str16>& names);
+
+    // Deletes the listed contents of `dir` depth first, then `dir` itself.
+    static bool removeDirectoryTree(const Str16& dir);
+    static bool removeDirectory(const Str16& dir);
+};

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 void lumbraAssertFailed(const char* text, const char* file, int line)
 {
@@ -69,13 +70,15 @@ std::u16string errorNameText(TInt32 code)
 
 void throwError(TInt32 code, std::u16string_view detail)
 {
+    // Composed apart from the record: the detail may be the record's own message.
+    std::u16string message = errorNameText(code);
+    if (!detail.empty()) {
+        message += u": ";
+        message += detail;
+    }
     LastError& record = lastError();
     record.code = code;
-    record.message = errorNameText(code);
-    if (!detail.empty()) {
-        record.message += u": ";
-        record.message += detail;
-    }
+    record.message = std::move(message);
     throw ErrorHandlingException();
 }
 
@@ -87,6 +90,13 @@ void throwError(TInt32 code, std::string_view latin1Detail)
 void raiseError(TInt32 code)
 {
     throwError(code, std::u16string_view());
+}
+
+void fatalError(std::string_view message, TInt32 position)
+{
+    (void)message; // neither is recorded: the record holds the code-11 text
+    (void)position;
+    raiseError(EFatal);
 }
 
 TInt32 lastErrorCode()

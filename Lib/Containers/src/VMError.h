@@ -27,6 +27,8 @@ std::u16string errorNameText(TInt32 code);
 [[noreturn]] void throwError(TInt32 code, std::u16string_view detail);
 [[noreturn]] void throwError(TInt32 code, std::string_view latin1Detail);
 [[noreturn]] void raiseError(TInt32 code);
+// A broken machine invariant: raises code 11; message and position are dropped.
+[[noreturn]] void fatalError(std::string_view message, TInt32 position);
 
 // Per-thread last-error record.
 TInt32 lastErrorCode();

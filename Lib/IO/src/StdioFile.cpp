@@ -1,16 +1,14 @@
 #include "StdioFile.h"
 
+#include <QFile>
+
 #include <climits>
 
 namespace LUMBRA {
 
 std::string stdioPathBytes(const Str16& path)
 {
-    for (unsigned short unit : path) {
-        if (unit > 0xFF)
-            return path.toUtf8();
-    }
-    return path.toLatin1();
+    return QFile::encodeName(path.toQString()).toStdString();
 }
 
 FILE* openStdioFile(const Str16& path, const char* mode)

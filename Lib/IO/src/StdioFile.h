@@ -9,8 +9,9 @@
 
 namespace LUMBRA {
 
-// Bytes handed to fopen for a path: one byte per unit (ISO 8859-1) while
-// every unit fits in a byte, UTF-8 once a unit above U+00FF appears.
+// Bytes handed to fopen for a path: Qt's file-name encoding, so that the
+// streams and FileUtility (built on QFile and QDir) name the same file for
+// every path, including those with characters beyond ASCII.
 std::string stdioPathBytes(const Str16& path);
 
 FILE* openStdioFile(const Str16& path, const char* mode);

@@ -33,21 +33,6 @@ TEST_F(FileReaderTest, FailedPathAnswersZeroAndFalse)
     EXPECT_EQ(bytes.count(), 0);
 }
 
-TEST_F(FileReaderTest, WithoutStreamEverythingIsSoft)
-{
-    VUvarFileReader reader(static_cast<LUMBRA::InputStream*>(nullptr));
-    TUint8 byte = 0;
-    Vec<signed char> bytes;
-    Str16 text;
-    EXPECT_EQ(reader.streamSize(), 0);
-    EXPECT_EQ(reader.position(), 0);
-    EXPECT_FALSE(reader.readByte(byte));
-    EXPECT_FALSE(reader.read(&byte, 1));
-    EXPECT_FALSE(reader.read(bytes, 0));
-    EXPECT_FALSE(reader.readString(text, 0));
-    reader.close();
-}
-
 TEST_F(FileReaderTest, VectorReadsAppendOrLeaveTheVectorAlone)
 {
     writeFile("data.bin", QByteArray("\x10\x20\x30\x80\x90", 5));

@@ -75,18 +75,6 @@ TEST_F(FileInputStreamTest, ClosedStreamAnswersSoftly)
     EXPECT_GE(in.errors, 6);
 }
 
-TEST_F(FileInputStreamTest, CloseEndsUse)
-{
-    writeFile("one.bin", "x");
-    LUMBRA::FileInputStream in;
-    ASSERT_TRUE(in.open(path("one.bin")));
-    EXPECT_EQ(in.close(), 0);
-    EXPECT_FALSE(in.isOpen());
-    EXPECT_EQ(in.readByte(), -1);
-    ASSERT_TRUE(in.open(path("one.bin"))); // reopening is allowed
-    EXPECT_EQ(in.readByte(), 'x');
-}
-
 TEST_F(FileOutputStreamTest, RelativePathFails)
 {
     LUMBRA::FileOutputStream out;

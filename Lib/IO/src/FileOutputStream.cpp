@@ -34,6 +34,8 @@ bool FileOutputStream::write(const void* data, int count)
 {
     if (!file || count < 0 || (count > 0 && !data))
         return false;
+    if (count == 0)
+        return true; // fwrite must not see a null buffer, even for no bytes
     return std::fwrite(data, 1, size_t(count), file) == size_t(count);
 }
 

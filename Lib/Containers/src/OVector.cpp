@@ -1,0 +1,105 @@
+#include "OVector.h"
+
+#include <cstring>
+#include <new>
+#include <vector>
+
+OVectorBase::OVectorBase(int elementBytes)
+    : elementBytes(elementBytes), memory(ManagedMemory::current())
+{
+    if (!memory)
+        Lumbra::throwError(Lumbra::EVM, std::string_view("no managed heap on this thread"));
+}
+
+void OVectorBase::badIndex()
+{
+    Lumbra::raiseError(Lumbra::EIndexOutOfBounds);
+}
+
+void OVectorBase::dropStorage()
+{
+    data = 0;
+    capacity = 0;
+    count = 0;
+}
+
+TUint8* OVectorBase::bytesAt(int index, int n) const
+{
+    return memory->arena().resolve(data + TAddr(index) * TAddr(elementBytes),
+                                   TUint32(n) * TUint32(elementBytes));
+}
+
+TAddr OVectorBase::newStorage(int elements)
+{
+    const TInt64 bytes = TInt64(elements) * elementBytes;
+    if (bytes > 0x7FFF0000)
+        throw std::bad_alloc();
+    return memory->allocate(TUint32(bytes), 0, GC_CODE_NATIVE);
+}
+
+void OVectorBase::insertBytes(int position, const void* source, int n)
+{
+    if (position < 0 || position > count)
+        badIndex();
+    if (n <= 0)
+        return;
+    if (TInt64(count) + n > 0x7FFFFFFF / 2)
+        throw std::bad_alloc();
+    const size_t elementLength = size_t(elementBytes);
+    const size_t insertLength = size_t(n) * elementLength;
+    // The source may be this vector's own storage, which is about to move.
+    std::vector<TUint8> copy(static_cast<const TUint8*>(source),
+                             static_cast<const TUint8*>(source) + insertLength);
+    if (count + n <= capacity) {
+        TUint8* base = bytesAt(0, capacity);
+        std::memmove(base + (size_t(position) + n) * elementLength, base + size_t(position) * elementLength,
+                     size_t(count - position) * elementLength);
+        std::memcpy(base + size_t(position) * elementLength, copy.data(), insertLength);
+        count += n;
+        return;
+    }
+    const int newCapacity = capacityFor(count + n);
+    const TAddr fresh = newStorage(newCapacity); // cleared by the heap
+    TUint8* target = memory->arena().resolve(fresh, TUint32(newCapacity) * TUint32(elementBytes));
+    if (count > 0) {
+        const TUint8* old = bytesAt(0, count);
+        std::memcpy(target, old, size_t(position) * elementLength);
+        std::memcpy(target + (size_t(position) + n) * elementLength, old + size_t(position) * elementLength,
+                    size_t(count - position) * elementLength);
+    }
+    std::memcpy(target + size_t(position) * elementLength, copy.data(), insertLength);
+    data = fresh;
+    capacity = newCapacity;
+    count += n;
+}
+
+void OVectorBase::removeBytes(int start, int n)
+{
+    if (start < 0 || n < 0 || n > count - start)
+        badIndex();
+    if (n == 0)
+        return;
+    const int remaining = count - n;
+    if (remaining == 0) {
+        dropStorage();
+        return;
+    }
+    const size_t elementLength = size_t(elementBytes);
+    const size_t tail = size_t(count - start - n) * elementLength;
+    if (int(float(capacity) * 0.5f) < remaining) {
+        TUint8* base = bytesAt(0, count);
+        std::memmove(base + size_t(start) * elementLength, base + size_t(start + n) * elementLength, tail);
+        std::memset(base + size_t(remaining) * elementLength, 0, size_t(n) * elementLength);
+        count = remaining;
+        return;
+    }
+    const int newCapacity = capacityFor(remaining);
+    const TAddr fresh = newStorage(newCapacity);
+    TUint8* target = memory->arena().resolve(fresh, TUint32(newCapacity) * TUint32(elementBytes));
+    const TUint8* old = bytesAt(0, count);
+    std::memcpy(target, old, size_t(start) * elementLength);
+    std::memcpy(target + size_t(start) * elementLength, old + size_t(start + n) * elementLength, tail);
+    data = fresh;
+    capacity = newCapacity;
+    count = remaining;
+}

@@ -1,0 +1,151 @@
+// OVector<T>: the managed array. A GCObject whose element storage is a plain
+// block of the managed heap (object flag 0, GC_CODE_NATIVE), so bytecode can
+// address elements. Storage that is replaced or dropped is never released
+// here: the collector reclaims it once nothing references it.
+//
+// Element types that are not trivially copyable (strings holding host
+// pointers) must never sit in bytecode-writable memory: OVector keeps those
+// in host memory instead, with the same capacity rule, and has no storage block.
+#pragma once
+
+#include "ManagedMemory.h"
+#include "VMError.h"
+
+#include <algorithm>
+#include <type_traits>
+
+// What the collector needs of any vector: count, element size and storage.
+class OVectorBase : public GCObject {
+public:
+    int size() const { return count; }
+    int capacityOf() const { return capacity; }
+    int elementSize() const { return elementBytes; }
+    // Address of the element storage block, 0 when there is none.
+    TAddr storage() const { return data; }
+    bool isEmpty() const { return count == 0; }
+
+    // Elements a new storage for n elements holds.
+    static int capacityFor(int n) { return std::max(10, int(n * 1.2)); }
+
+protected:
+    explicit OVectorBase(int elementBytes);
+
+    // Forgets the storage (the collector reclaims it).
+    void dropStorage();
+    // Removes n elements from start; in place while more than half the
+    // capacity stays in use, otherwise into new storage.
+    void removeBytes(int start, int n);
+
+    // Inserts n elements of elementBytes each from host memory at `position`.
+    void insertBytes(int position, const void* source, int n);
+    // Host memory of elements [index, index + n) of the storage.
+    TUint8* bytesAt(int index, int n) const;
+    [[noreturn]] static void badIndex();
+    void checkIndex(int index) const
+    {
+        if (index < 0 || index >= count)
+            badIndex();
+    }
+
+    TAddr data = 0;
+    int capacity = 0;
+    int count = 0;
+
+private:
+    TAddr newStorage(int elements);
+
+    int elementBytes;
+    ManagedMemory* memory;
+};
+
+template <class T, bool InArena = std::is_trivially_copyable_v<T>>
+class OVector : public OVectorBase {
+    static_assert(alignof(T) <= 4, "heap blocks are only word aligned");
+
+public:
+    OVector() : OVectorBase(int(sizeof(T))) {}
+
+    // A reference into the arena: valid until the storage is next replaced.
+    T& operator[](int index)
+    {
+        checkIndex(index);
+        return *reinterpret_cast<T*>(bytesAt(index, 1));
+    }
+    const T& operator[](int index) const
+    {
+        checkIndex(index);
+        return *reinterpret_cast<const T*>(bytesAt(index, 1));
+    }
+
+    void insert(int position, const T& value) { insertBytes(position, &value, 1); }
+    void insert(int position, const T* values, int n) { insertBytes(position, values, n); }
+    void append(const T& value) { insert(count, value); }
+    void removeRange(int start, int n) { removeBytes(start, n); }
+    void removeAt(int index)
+    {
+        checkIndex(index);
+        removeBytes(index, 1);
+    }
+    void clear() { dropStorage(); }
+};
+
+// Host-side storage for element types that hold host state.
+template <class T>
+class OVector<T, false> : public OVectorBase {
+public:
+    OVector() : OVectorBase(int(sizeof(T))) {}
+
+    T& operator[](int index)
+    {
+        checkIndex(index);
+        return items[index];
+    }
+    const T& operator[](int index) const
+    {
+        checkIndex(index);
+        return items[index];
+    }
+
+    void insert(int position, const T& value) { insert(position, &value, 1); }
+    void insert(int position, const T* values, int n)
+    {
+        if (position < 0 || position > count)
+            badIndex();
+        if (n <= 0)
+            return;
+        Vec<T> copies; // values may live in items
+        copies.append(values, n);
+        if (count + n > capacity) {
+            capacity = capacityFor(count + n);
+            items.reserve(capacity);
+        }
+        for (int i = 0; i < n; ++i)
+            items.insert(position + i, copies[i]);
+        count = items.size();
+    }
+    void append(const T& value) { insert(count, value); }
+    void removeRange(int start, int n)
+    {
+        if (start < 0 || n < 0 || n > count - start)
+            badIndex();
+        for (int i = start; i + n < count; ++i)
+            items[i] = items[i + n];
+        items.removeLast(n);
+        count = items.size();
+        if (count == 0)
+            clear();
+    }
+    void removeAt(int index)
+    {
+        checkIndex(index);
+        removeRange(index, 1);
+    }
+    void clear()
+    {
+        items.clear();
+        dropStorage();
+    }
+
+private:
+    Vec<T> items;
+};

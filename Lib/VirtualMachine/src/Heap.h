@@ -1,0 +1,171 @@
+// The machine's managed heap: boundary-tagged blocks in pools of the arena,
+// 32 size-class free lists with coalescing, and a mark-and-sweep collector.
+//
+// Block headers, footers and data are arena bytes that bytecode can write, so
+// every header word is checked before it is trusted; an inconsistency raises
+// VMException. Everything the heap must be able to rely on (pool extents,
+// free-list nodes, native objects) is kept in host memory.
+#pragma once
+
+#include "LinkedList.h"
+#include "ManagedMemory.h"
+
+#include <string>
+#include <vector>
+
+class VUvarString;
+
+// The six header words in front of every block's data.
+struct HeapEntry {
+    TUint32 usedSize;
+    TUint32 size;
+    TInt32 objectFlag;
+    TInt32 marked;
+    TInt32 gcCode;
+    TUint32 freeHeapEntryIterator; // free-list node id + 1; 0 while in use
+};
+static_assert(sizeof(HeapEntry) == 24);
+
+// What a free-list node records about its block (host side, trusted).
+struct FreeSlot {
+    TAddr block = 0;
+    TInt32 sizeClass = 0;
+};
+
+// The figures of the memory report.
+struct HeapMemUsage {
+    TInt64 headers = 0, actual = 0, wasted = 0, outsideHeap = 0, total = 0;
+    TInt64 stringContents = 0, fontContents = 0;
+    TInt64 nOfEntries = 0, nOfPools = 0, szOfPools = 0, allContents = 0, freeSpace = 0;
+};
+
+class VMHeap : public ManagedMemory {
+public:
+    static constexpr TUint32 HEADER = sizeof(HeapEntry);
+    static constexpr TUint32 OVERHEAD = HEADER + 4; // header + footer
+    static constexpr TUint32 POOL_EXTRA = 80;       // terminators + one header/footer
+    static constexpr int SIZE_CLASSES = 32;
+
+    VMHeap(Lumbra::Arena& arena, int minPoolSize, const Vec<Vec<int>>& classReferenceSlots,
+           const Vec<Vec<int>>& classArraySlots, const Vec<Vec<bool>>& classArrayElementIsReference);
+    ~VMHeap() override;
+    VMHeap(const VMHeap&) = delete;
+    VMHeap& operator=(const VMHeap&) = delete;
+
+    // ManagedMemory
+    Lumbra::Arena& arena() override { return arena_; }
+    TAddr allocate(TUint32 size, TInt32 objectFlag, GcCode code) override;
+    TAddr adopt(GCObject* object, TUint32 blockSize, GcCode code) override;
+    GCObject* objectAt(TAddr addr) override;
+
+    // Allocation and release; addresses of entries are data addresses - 24.
+    TAddr createHeapEntry(TUint32 size, TInt32 objectFlag, GcCode code);
+    void allocatePair(TUint32 sizeA, TInt32 flagA, GcCode codeA, TUint32 sizeB, TInt32 flagB,
+                      GcCode codeB, TAddr& dataA, TAddr& dataB);
+    void allocateTriple(TUint32 sizeA, TInt32 flagA, GcCode codeA, TUint32 sizeB, TInt32 flagB,
+                        GcCode codeB, TUint32 sizeC, TInt32 flagC, GcCode codeC, TAddr& dataA,
+                        TAddr& dataB, TAddr& dataC);
+    void free(TAddr data);
+    TAddr freeEntry(TAddr entry);
+    void addEntryToFreeEntries(TAddr entry);
+    // The block whose extent contains `address`, or 0 when it lies in no pool.
+    TAddr belongsToPools(TAddr address) const;
+
+    static TAddr entryOf(TAddr data) { return data - HEADER; }
+    static TAddr dataOf(TAddr entry) { return entry + HEADER; }
+    static int sizeClass(TUint32 size);
+
+    // Stream holders (GC_CODE_STREAM_HOLDER): word 1 names the held stream
+    // through the native-object table; it is destroyed with the holder.
+    void attachStream(TAddr holderData, GCObject* stream);
+    GCObject* streamOf(TAddr holderData);
+
+    // Collection.
+    void addRoot(TAddr data);
+    void removeRoot(TAddr data);
+    void markObject(TAddr data);
+    void markArray(TAddr handle, bool elementsAreReferences);
+    void markIfInPools(TWord word);
+    void collect();
+    void sweep();
+
+    // Memory report: the result is the total; the text is appended to `out`.
+    int getMemUsage(VUvarString* out) const;
+    HeapMemUsage memUsage() const;
+    std::string memUsageText() const;
+
+    // Full consistency check (pools, accounting, free lists, native table);
+    // raises VMException describing the first inconsistency.
+    void validate() const;
+
+    int nOfEntries() const { return nOfEntries_; }
+    int nOfPools() const { return pools.size(); }
+    int totalSizeOfPools() const { return totalSizeOfPools_; }
+    int rootCount() const { return roots.count(); }
+    int nativeObjectCount() const { return liveObjects; }
+    TAddr poolStart(int i) const { return pools[i]; }
+    int poolSize(int i) const { return poolSizes[i]; }
+    // Header of a block, for inspection (no checks beyond the arena's range).
+    HeapEntry& entry(TAddr entryAddr) const;
+
+private:
+    struct NativeSlot {
+        GCObject* object = nullptr;
+        TAddr block = 0;
+    };
+    struct PoolExtent {
+        TAddr start;
+        TAddr end;
+    };
+    enum class Task : TUint8 { Mark, ClassArrays, Array, ArrayBody };
+    struct WorkItem {
+        Task task;
+        bool flag;
+        TAddr addr;
+        TInt32 value;
+    };
+
+    [[noreturn]] static void corrupt(const char* what);
+
+    // Untrusted header access.
+    const PoolExtent* poolOf(TAddr addr) const;
+    TUint32 checkedSize(TAddr entry, const PoolExtent& pool) const;
+    TAddr nextOf(TAddr entry, const PoolExtent& pool) const;
+    ListEntry<FreeSlot>* freeNodeOf(TAddr entry) const;
+    bool isFree(TAddr entry) const { return freeNodeOf(entry) != nullptr; }
+    void unlinkFree(TAddr entry);
+    TWord dataWord(TAddr entry, TUint32 index, TUint32 size) const;
+    void setFooter(TAddr entry, TUint32 size);
+
+    TAddr newPool(TUint32 n);
+    TAddr findFreeEntry(TUint32 size);
+    TAddr takeFreeNode(LinkedListIterator<FreeSlot> node);
+    TAddr cutBlock(TAddr first, TUint32 firstSize, TUint32 secondUsed, TInt32 flag, GcCode code);
+    void markEntry(TAddr entry, Vec<WorkItem>& work);
+    void runWork(Vec<WorkItem>& work);
+    void traceArrayBody(TAddr vector, bool elementsAreReferences, Vec<WorkItem>& work);
+    void releaseNativeObjects(TAddr entry, TUint32 size, TInt32 wordIndex);
+    int nativeIndexOf(TAddr entry, TUint32 size, TInt32 wordIndex) const;
+    TInt32 addNative(GCObject* object);
+    void dropNative(int index);
+    void sweepPool(const PoolExtent& pool);
+
+    Lumbra::Arena& arena_;
+    NodePool<FreeSlot> nodePool;
+    int minPoolSize;
+    Vec<TAddr> pools;
+    Vec<int> poolSizes;
+    Vec<LinkedList<FreeSlot>*> freeHeapEntries;
+    LinkedList<TAddr> roots;
+    int nOfEntries_ = 0;
+    int totalSizeOfPools_ = 0;
+    const Vec<Vec<int>>& classReferenceSlots;
+    const Vec<Vec<int>>& classArraySlots;
+    const Vec<Vec<bool>>& classArrayElementIsReference;
+    Vec<int> markStack;
+
+    std::vector<PoolExtent> extents; // sorted by start, for address lookup
+    std::vector<NativeSlot> natives;
+    std::vector<TInt32> freeNativeSlots;
+    int liveObjects = 0;
+};

@@ -4,6 +4,7 @@
 #include "OStringUnits.h"
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_map>
 
 using OStringUnits::checkSpan;
@@ -39,12 +40,21 @@ bool matchesAt(const char16_t* text, const char16_t* pattern, int n, bool caseSe
 // First p in [from, last] where the pattern matches; -1 when none.
 int findForward(const char16_t* text, int from, int last, const char16_t* pattern, int n, bool caseSensitive)
 {
-    const char16_t head = caseSensitive ? pattern[0] : lower(pattern[0]);
+    if (caseSensitive) {
+        // Exact search: jump from one occurrence of the first unit to the next.
+        const std::u16string_view window(text, size_t(last) + 1);
+        for (size_t p = window.find(pattern[0], size_t(from)); p != std::u16string_view::npos;
+             p = window.find(pattern[0], p + 1)) {
+            if (std::u16string_view(text + p + 1, size_t(n - 1)) == std::u16string_view(pattern + 1, size_t(n - 1)))
+                return int(p);
+        }
+        return -1;
+    }
+    const char16_t head = lower(pattern[0]);
     for (int p = from; p <= last; ++p) {
-        const char16_t u = text[p];
-        if (u != head && (caseSensitive || lower(u) != head))
+        if (lower(text[p]) != head)
             continue;
-        if (matchesAt(text + p + 1, pattern + 1, n - 1, caseSensitive))
+        if (matchesAt(text + p + 1, pattern + 1, n - 1, false))
             return p;
     }
     return -1;

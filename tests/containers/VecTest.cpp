@@ -82,7 +82,8 @@ TEST(Vec, InsertRemoveAndClear)
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(v[i], expected[i]);
     v.removeLast(2);
-    EXPECT_EQ(v.last(), 5);
+    EXPECT_EQ(v.count(), 4);
+    EXPECT_EQ(v.last(), 10);
     v.clear();
     EXPECT_EQ(v.count(), 0);
     EXPECT_EQ(v.capacity(), 0);

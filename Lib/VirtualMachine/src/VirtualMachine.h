@@ -1,0 +1,162 @@
+// The virtual machine: registers, the word stack (in the arena), the frame
+// stacks, exception handlers, the tables of the loaded image, host calls with
+// their queue, and the helpers natives use to read and write the stack.
+#pragma once
+
+#include "FrameworkServices.h"
+#include "Heap.h"
+#include "MachineTables.h"
+#include "OString.h"
+#include "VUvarFileReader.h"
+
+#include <memory>
+
+// What natives, extensions and the host may call on a machine.
+class MVMCallbackInterface {
+public:
+    virtual ~MVMCallbackInterface() = default;
+    virtual int getMethodHandle(const VUvarString& signature, int imageIndex) = 0;
+    virtual TWord callMethod(int handle, const Vec<int>& args, const Vec<int>& levels, int resultLevel) = 0;
+    [[noreturn]] virtual void fatalError(const OString& message, int position) = 0;
+    virtual VMHeap& heap() = 0;
+    virtual TWord convertReference(int delta, TWord word, GcCode code) = 0;
+};
+
+class InterfaceForCallingGc {
+public:
+    virtual ~InterfaceForCallingGc() = default;
+    virtual void collectGarbage() = 0;
+};
+
+class VirtualMachine : public MVMCallbackInterface, public InterfaceForCallingGc, public Lumbra::MachineTables {
+public:
+    static constexpr int STACK_WORDS = 15256;
+    static constexpr int STACK_MARK_EXTENT = 15000; // words the root marker treats as the stack
+    static constexpr int HANDLER_RECORDS = 128;     // record 0 is never used
+    static constexpr int MIN_POOL_SIZE = 64000;
+
+    // Entry points, in resolution order; each holds a handle index or -1.
+    enum Entry {
+        EntryMain,
+        EntrySystemTimer,
+        EntryDraw,
+        EntryKeyPressed,
+        EntryKeyReleased,
+        EntryPointerEvent,
+        EntryPointerPressed,
+        EntryPointerDragged,
+        EntryPointerReleased,
+        EntryExit,
+        EntryForeground,
+        EntryBackground,
+        EntryOrientation,
+        EntryInternalThrow,
+        EntryPrintThrowable,
+        EntryPrintThrowableAndExit,
+        ENTRY_COUNT
+    };
+
+    struct MethodHandle {
+        TUint8 hasResult = 0;
+        int resultLevel = 0;
+        VUvarString signature;
+        Vec<int> argumentLevels;
+        int methodRow = -1;
+    };
+
+    struct StoredMethodCall {
+        int handle;
+        Vec<int> args;
+        Vec<int> levels;
+        int resultLevel;
+    };
+
+    struct HandlerRecord {
+        TInt32 typeId;
+        TInt32 savedSp;
+        TInt32 handlerAddress;
+    };
+
+    explicit VirtualMachine(TUint32 arenaReserve = Lumbra::Arena::DEFAULT_RESERVE);
+    ~VirtualMachine() override;
+    VirtualMachine(const VirtualMachine&) = delete;
+    VirtualMachine& operator=(const VirtualMachine&) = delete;
+
+    // The machine of the calling thread (also makes its arena and heap current).
+    static VirtualMachine* current();
+    static void setCurrent(VirtualMachine* machine);
+
+    // Loads an image, resolves the entry points and runs `main` (start-up).
+    void load(VUvarFileReader& reader, const VUvarString& imageName, FrameworkServices* services);
+
+    // MVMCallbackInterface
+    int getMethodHandle(const VUvarString& signature, int imageIndex) override;
+    TWord callMethod(int handle, const Vec<int>& args, const Vec<int>& levels, int resultLevel) override;
+    [[noreturn]] void fatalError(const OString& message, int position) override;
+    VMHeap& heap() override { return *heap_; }
+    TWord convertReference(int delta, TWord word, GcCode code) override;
+    // InterfaceForCallingGc
+    void collectGarbage() override { collectWithStackRoots(); }
+
+    virtual TWord newIntVector(int size);
+    virtual void collectWithStackRoots();
+
+    // Event delivery (each does nothing when its entry did not resolve).
+    void deliverDraw(TWord graphics);
+    void deliverKey(int key, int scanCode, int modifiers, const OString& text, int pressed);
+    void deliverPointer(int kind, int x, int y, int modifiers);
+    void deliverForeground();
+    void deliverBackground();
+    void deliverTimer(TWord listener);
+    void deliverExit();
+    void deliverOrientation(TWord listener, int orientation);
+
+    // ---- for natives: the stack (indices are checked, error 6 outside it)
+    TWord& slot(int index);
+    TWord& top() { return slot(sp); }
+    TWord pop();
+    void push(TWord value);
+    TInt64 popLong();   // low word in the lower slot
+    void pushLong(TInt64 value);
+    // Arena address of stack slot `index`.
+    TAddr slotAddress(int index) const { return stackAddr + TAddr(index) * 4; }
+
+    Lumbra::Arena& arena() { return *arena_; }
+    FrameworkServices* services() const { return frameworkServices; }
+
+    // ---- for natives: managed objects
+    // A new managed string with its reference box; answers the box.
+    TWord newStringBox(const OString& text);
+    // The string a reference box refers to (null box or null string: error 1).
+    OString& stringFromBox(TWord box);
+    // A one-word GC_CODE_REFERENCE box holding `word`.
+    TWord newBox(TWord word);
+    // Word `index` of the block at `addr` (guarded).
+    TWord wordAt(TAddr addr, int index = 0) { return arena_->loadWord(addr + TAddr(index) * 4); }
+    // VMException "<prefix><ip>" for an undefined native function.
+    [[noreturn]] void undefinedNative(const char* prefix);
+
+    // Registers (kept current in the machine around every call out of the interpreter).
+    int ip = -1;
+    int sp = 0;
+    TWord* stackBase = nullptr;
+    TAddr stackAddr = 0;
+    int handlerTop = 0;
+    HandlerRecord handlers[HANDLER_RECORDS] = {};
+    TWord application = 0;
+    int entries[ENTRY_COUNT];
+    Vec<MethodHandle> handles;
+    int runningHandle = -1;
+    Vec<StoredMethodCall*> pendingCalls;
+    Vec<int> frameDescriptorStack;
+    Vec<int> frameBaseStack;
+    void* randomState = nullptr;
+    Vec<OString> stringConstants;
+
+    // Runs the interpreter from `ip` until it stops (ip < 0).
+    void run();
+
+private:
+    std::unique_ptr<Lumbra::Arena> arena_;
+    std::unique_ptr<VMHeap> heap_;
+};

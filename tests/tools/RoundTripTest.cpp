@@ -192,3 +192,43 @@ TEST(Disassembler, PrintsLabelsOnlyAtInstructionStarts)
     EXPECT_NE(r.text.find(".method \"m\" code=2 frame=0"), std::string::npos) << r.text;
     EXPECT_NE(r.text.find("L0:\n    jz -1\n    jmp L0\n"), std::string::npos) << r.text;
 }
+
+// Damaged copies of a valid image: whatever the loader accepts must print and
+// reassemble to the same bytes; whatever it refuses must be refused cleanly.
+TEST(RoundTrip, DamagedImagesEitherRoundTripOrAreRefused)
+{
+    const Bytes original = assembled(R"(
+.widths code=2 frame=1 type=1 super=1 extra=1 fa=1 fb=2 fc=1 impl=1
+.method "main" code=0 frame=0
+.virtual "v"
+.impl type=0 code=5 frame=1
+.type refs=[1] vectors=[*2] super=0 extra=[3]
+.frame a=1 refs=[0] vectors=[1] b=2 c=3 objects=[4] pairs=[*5]
+.string "s"
+    push 1
+    vcall "v"
+    try 0, 2
+    jz -2
+)");
+    std::mt19937 rng(99);
+    int accepted = 0, refused = 0;
+    for (int round = 0; round < 2000; ++round) {
+        Bytes image = original;
+        for (int k = int(rng() % 3); k >= 0; --k)
+            image[rng() % image.size()] = TUint8(rng());
+        if (rng() % 4 == 0)
+            image.resize(rng() % image.size());
+        const DisassemblyResult text = disassemble(image);
+        if (!text.ok) {
+            EXPECT_NE(text.error.find("byte offset"), std::string::npos) << text.error;
+            ++refused;
+            continue;
+        }
+        ++accepted;
+        const AssemblyResult again = assemble(text.text);
+        ASSERT_TRUE(again.ok) << again.error << "\n" << text.text;
+        ASSERT_EQ(again.image, image) << text.text;
+    }
+    EXPECT_GT(accepted, 100);
+    EXPECT_GT(refused, 100);
+}

@@ -1,0 +1,62 @@
+// Defaults for the slots that need a window, timers or extensions. Without a
+// window nothing is painted and no timer ever fires; a window host replaces
+// these.
+#include "BasicFrameworkServices.h"
+
+void BasicFrameworkServices::updateArea(int, int, int, int)
+{
+}
+
+void BasicFrameworkServices::setScreenFlag(bool)
+{
+}
+
+void BasicFrameworkServices::setOrientation(int value)
+{
+    orientation = value;
+}
+
+int BasicFrameworkServices::getOrientation()
+{
+    return orientation;
+}
+
+int BasicFrameworkServices::callExtension(int, int, int top, TWord*)
+{
+    // No extensions without a host that registers them: the stack is left alone.
+    return top;
+}
+
+void BasicFrameworkServices::getScreenSize(int& width, int& height)
+{
+    const bool landscape = orientation == ORIENTATION_LANDSCAPE;
+    width = landscape ? SCREEN_LONG_SIDE : SCREEN_SHORT_SIDE;
+    height = landscape ? SCREEN_SHORT_SIDE : SCREEN_LONG_SIDE;
+}
+
+void BasicFrameworkServices::encodeNotify(int)
+{
+}
+
+void BasicFrameworkServices::orientationListenerAdded(TWord)
+{
+}
+
+void BasicFrameworkServices::orientationListenerRemoved(TWord)
+{
+}
+
+int BasicFrameworkServices::addTimer(TWord, int)
+{
+    return 0;
+}
+
+TWord BasicFrameworkServices::removeTimer(int)
+{
+    return 0;
+}
+
+bool BasicFrameworkServices::updateTimerDelay(int, int)
+{
+    return false;
+}

@@ -1,0 +1,118 @@
+// The file slots: every name is validated and resolved against the
+// application directory; failures answer false or null, never raise.
+#include "BasicFrameworkServices.h"
+
+#include "FileUtility.h"
+#include "ServiceFileNames.h"
+#include "VUvarFileReader.h"
+
+#include <memory>
+
+bool BasicFrameworkServices::resolveValid(const OString& name, Str16& path) const
+{
+    if (!Lumbra::isValidFileName(name))
+        return false;
+    path = resolvedPath(name);
+    return true;
+}
+
+Str16 BasicFrameworkServices::resolvedPath(const OString& name) const
+{
+    return Lumbra::resolveFileName(appDirectory, name.toVUvar());
+}
+
+LUMBRA::OutputStream* BasicFrameworkServices::openFileForWriting(const OString& name, int overwrite)
+{
+    Str16 path;
+    if (!resolveValid(name, path))
+        return nullptr;
+    // Appending is emulated: keep the old bytes, truncate, write them back.
+    Vec<unsigned char> oldContent;
+    const bool append = overwrite == 0 && FileUtility::fileExists(path);
+    if (append) {
+        VUvarFileReader reader(path);
+        if (!reader.read(oldContent, reader.streamSize()))
+            return nullptr; // unreadable: truncating would lose its bytes
+    }
+    auto stream = std::make_unique<LUMBRA::FileOutputStream>();
+    if (!stream->open(path))
+        return nullptr;
+    if (append && !stream->write(oldContent.data(), oldContent.size()))
+        return nullptr;
+    return stream.release();
+}
+
+LUMBRA::InputStream* BasicFrameworkServices::openFileForReading(const OString& name)
+{
+    Str16 path;
+    if (!resolveValid(name, path))
+        return nullptr;
+    auto stream = std::make_unique<LUMBRA::FileInputStream>();
+    if (!stream->open(path))
+        return nullptr;
+    return stream.release();
+}
+
+bool BasicFrameworkServices::deleteFile(const OString& name)
+{
+    Str16 path;
+    return resolveValid(name, path) && FileUtility::fileExists(path) && FileUtility::deleteFile(path);
+}
+
+bool BasicFrameworkServices::fileExists(const OString& name)
+{
+    Str16 path;
+    return resolveValid(name, path) && FileUtility::fileExists(path);
+}
+
+int BasicFrameworkServices::fileSystemReserved(int)
+{
+    return 0;
+}
+
+bool BasicFrameworkServices::renameFile(const OString& from, const OString& to)
+{
+    Str16 source, target;
+    return resolveValid(from, source) && resolveValid(to, target) && FileUtility::moveFile(source, target);
+}
+
+bool BasicFrameworkServices::listDirectory(const OString& name, Vec<OString>& fileNames,
+                                           Vec<OString>& directoryNames)
+{
+    Str16 path;
+    if (!resolveValid(name, path))
+        return false;
+    Vec<Str16> files, directories;
+    if (!FileUtility::listFiles(path, files) || !FileUtility::listDirectories(path, directories))
+        return false;
+    for (const Str16& file : files)
+        fileNames.append(OString::fromVUvar(file));
+    for (const Str16& directory : directories)
+        directoryNames.append(OString::fromVUvar(directory));
+    return true;
+}
+
+bool BasicFrameworkServices::makeDirectory(const OString& name)
+{
+    Str16 path;
+    return resolveValid(name, path) && FileUtility::makePath(path);
+}
+
+bool BasicFrameworkServices::deleteDirectory(const OString& name)
+{
+    Str16 path;
+    return resolveValid(name, path) && FileUtility::removeDirectory(path);
+}
+
+bool BasicFrameworkServices::renameDirectory(const OString& from, const OString& to)
+{
+    Str16 source, target;
+    // FileUtility takes the target first.
+    return resolveValid(from, source) && resolveValid(to, target) && FileUtility::renameDirectory(target, source);
+}
+
+bool BasicFrameworkServices::directoryExists(const OString& name)
+{
+    Str16 path;
+    return resolveValid(name, path) && FileUtility::directoryExists(path);
+}

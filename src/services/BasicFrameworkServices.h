@@ -1,0 +1,84 @@
+// The host services that need no window: files under the application
+// directory, time, the log and its file, exit. The display, orientation,
+// timer and extension slots answer simple defaults here; a window host
+// derives from this class and replaces them.
+#pragma once
+
+#include "FrameworkServices.h"
+#include "VUvarString.h"
+
+#include <memory>
+
+class BasicFrameworkServices : public FrameworkServices {
+public:
+    explicit BasicFrameworkServices(const Str16& applicationDirectory);
+    ~BasicFrameworkServices() override;
+
+    // Restarts the uptime count (the host calls it when the application starts).
+    void start();
+    // The host path a valid name resolves to, exactly as the file slots use it.
+    Str16 resolvedPath(const OString& name) const;
+    const Str16& applicationDirectoryPath() const { return appDirectory; }
+
+    // Wall-clock microseconds since the epoch.
+    static TInt64 wallClockMicros();
+
+    // ---- files (BasicFileServices.cpp)
+    LUMBRA::OutputStream* openFileForWriting(const OString& name, int overwrite) override;
+    LUMBRA::InputStream* openFileForReading(const OString& name) override;
+    bool deleteFile(const OString& name) override;
+    bool fileExists(const OString& name) override;
+    int fileSystemReserved(int value) override;
+    bool renameFile(const OString& from, const OString& to) override;
+    bool listDirectory(const OString& name, Vec<OString>& fileNames, Vec<OString>& directoryNames) override;
+    bool makeDirectory(const OString& name) override;
+    bool deleteDirectory(const OString& name) override;
+    bool renameDirectory(const OString& from, const OString& to) override;
+    bool directoryExists(const OString& name) override;
+
+    // ---- system, time, log (BasicFrameworkServices.cpp)
+    int systemValueB(int value) override;
+    int systemValueA(int value) override;
+    OString pathSeparator() override;
+    OString platformName() override;
+    TInt64 currentTimeMillis() override;
+    TInt64 uptimeMillis() override;
+    void log(const OString& message) override;
+    bool setLogFile(const OString& name) override;
+    int systemMessage(const OString& message) override;
+    // Ends the process with status 0 at once; tests override it.
+    [[noreturn]] void exit() override;
+    int reserved24(int value) override;
+    int reserved25(int value) override;
+    void reserved26(int value) override;
+    OString applicationDirectory() override;
+    int reserved38(int value) override;
+
+    // ---- display, orientation, timers, extensions: defaults (BasicDisplayServices.cpp)
+    void updateArea(int x, int y, int width, int height) override;
+    void setScreenFlag(bool flag) override;
+    void setOrientation(int orientation) override;
+    int getOrientation() override;
+    int callExtension(int extension, int operation, int top, TWord* stackBase) override;
+    void getScreenSize(int& width, int& height) override;
+    void encodeNotify(int phase) override;
+    void orientationListenerAdded(TWord listener) override;
+    void orientationListenerRemoved(TWord listener) override;
+    int addTimer(TWord listener, int delay) override;
+    TWord removeTimer(int id) override;
+    bool updateTimerDelay(int id, int delay) override;
+
+    // Screen size in the two orientations.
+    static constexpr int SCREEN_SHORT_SIDE = 480;
+    static constexpr int SCREEN_LONG_SIDE = 800;
+    static constexpr int ORIENTATION_LANDSCAPE = 2;
+
+private:
+    // The resolved path of `name`, or false for an invalid name.
+    bool resolveValid(const OString& name, Str16& path) const;
+
+    Str16 appDirectory;
+    TInt64 startMicros = 0;
+    int orientation = ORIENTATION_LANDSCAPE;
+    std::shared_ptr<LUMBRA::OutputStream> logStream;
+};

@@ -1,0 +1,30 @@
+#include "ServiceFileNames.h"
+
+#include "FileUtility.h"
+
+namespace Lumbra {
+
+bool isValidFileName(const OString& name)
+{
+    if (name.isEmpty())
+        return false;
+    for (int i = 0; i < name.length(); ++i) {
+        const char16_t unit = name.charAt(i);
+        if (unit == u':' || unit == u'|')
+            return false;
+    }
+    return true;
+}
+
+Str16 resolveFileName(const Str16& applicationDirectory, const Str16& name)
+{
+    Str16 normalised = FileUtility::convertSeparators(name);
+    const Str16 doubled("//");
+    const Str16 single("/");
+    // replaceAll works in one pass, so "///" needs a second round.
+    while (normalised.indexOf(doubled) >= 0)
+        normalised.replaceAll(doubled, single);
+    return FileUtility::join(applicationDirectory, normalised);
+}
+
+} // namespace Lumbra

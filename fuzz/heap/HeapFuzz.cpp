@@ -207,25 +207,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         VMHeap heap(s.arena, 64000, s.references, s.arrays, s.arrayIsReference);
         ManagedMemory::setCurrent(&heap);
         for (int steps = 0; in.more() && steps < 2000; ++steps) {
-            bool failed = false;
             try {
                 step(s, heap, in);
             } catch (const Lumbra::ErrorHandlingException&) {
-                failed = true;
                 if (std::getenv("HEAP_FUZZ_TRACE"))
                     std::fprintf(stderr, "step %d: %s\n", steps, Lumbra::u16ToUtf8(Lumbra::lastErrorMessage()).c_str());
             } catch (const std::bad_alloc&) {
-                failed = true;
-            }
-            if (failed && !s.damaged) {
-                // A failed trace (dangling reference) leaves marks: the sweep clears them.
-                try {
-                    heap.sweep();
-                } catch (const Lumbra::ErrorHandlingException&) {
-                    std::fprintf(stderr, "undamaged heap failed its sweep: %s\n",
-                                 Lumbra::u16ToUtf8(Lumbra::lastErrorMessage()).c_str());
-                    check(false);
-                }
             }
             try {
                 const HeapMemUsage u = heap.memUsage();

@@ -96,7 +96,6 @@ TEST_F(HeapTest, ReferenceBoxesAndGraphicsHoldersKeepTheirTargets)
     setWord(holder, 0, 3);
     EXPECT_EQ(errorOf([&] { heap->collect(); }), Lumbra::EVM);
     setWord(holder, 0, GRAPHICS_CONTEXT_TYPE_ID);
-    heap->sweep(); // clears the marks the failed trace left
     for (TAddr root : {box, holder, context})
         heap->removeRoot(root);
 }
@@ -183,10 +182,32 @@ TEST_F(HeapTest, MarkErrorsFollowTheKindOfTheReachedBlock)
     const TAddr owner = newObject(WITH_ARRAYS);
     setWord(owner, 1, TWord(freed));
     EXPECT_EQ(errorOf([&] { heap->markObject(owner); }), Lumbra::EVM);
-    heap->sweep(); // the failed trace left marks behind
     setWord(owner, 1, 0);
     EXPECT_EQ(errorOf([&] { heap->markObject(owner); }), Lumbra::EInvalidArgument);
     heap->sweep(); // clears marks (and releases all)
+}
+
+// Marks left by a failed trace would stop the next trace early and let the
+// sweep release children of reachable blocks: a failed trace clears them.
+TEST_F(HeapTest, FailedTraceLeavesNoMarksBehind)
+{
+    const TAddr root = newObject(LINKED);
+    const TAddr child = newObject(LINKED);
+    const TAddr grandchild = newObject(LINKED);
+    const TAddr freed = newObject(LINKED);
+    heap->free(freed);
+    setWord(root, 1, TWord(freed));
+    setWord(root, 2, TWord(child));
+    setWord(child, 1, TWord(grandchild));
+    heap->addRoot(root);
+    EXPECT_EQ(errorOf([&] { heap->collect(); }), Lumbra::EVM);
+    EXPECT_EQ(header(root).marked, 0);
+    EXPECT_EQ(heap->nOfEntries(), 3) << "a failed trace releases nothing";
+    setWord(root, 1, 0);
+    heap->collect();
+    EXPECT_EQ(heap->nOfEntries(), 3);
+    EXPECT_FALSE(isFree(grandchild));
+    heap->removeRoot(root);
 }
 
 TEST_F(HeapTest, MarkIfInPoolsMarksTheEnclosingBlock)

@@ -143,6 +143,8 @@ private:
     TAddr cutBlock(TAddr first, TUint32 firstSize, TUint32 secondUsed, TInt32 flag, GcCode code);
     void markEntry(TAddr entry, Vec<WorkItem>& work);
     void runWork(Vec<WorkItem>& work);
+    void traceAll(Vec<WorkItem>& work);
+    void clearMarks();
     void traceArrayBody(TAddr vector, bool elementsAreReferences, Vec<WorkItem>& work);
     void releaseNativeObjects(TAddr entry, TUint32 size, TInt32 wordIndex);
     int nativeIndexOf(TAddr entry, TUint32 size, TInt32 wordIndex) const;

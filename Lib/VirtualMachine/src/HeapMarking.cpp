@@ -44,6 +44,25 @@ void VMHeap::markArray(TAddr handle, bool elementsAreReferences)
     runWork(work);
 }
 
+// A trace that fails leaves marks behind; a later trace would stop at them
+// and the sweep would then release the unvisited children of reachable
+// blocks. Clearing every mark keeps the next collection sound.
+void VMHeap::clearMarks()
+{
+    try {
+        for (int i = 0; i < pools.size(); ++i) {
+            const PoolExtent& pool = *poolOf(pools[i]);
+            for (TAddr block = pool.start + 28; block != pool.end - HEADER;) {
+                const TUint32 size = checkedSize(block, pool);
+                reinterpret_cast<HeapEntry*>(arena_.raw(block))->marked = 0;
+                block += OVERHEAD + size;
+            }
+        }
+    } catch (const Lumbra::ErrorHandlingException&) {
+        // Damaged headers: the marks past the damage stay; the error already pending wins.
+    }
+}
+
 void VMHeap::markIfInPools(TWord word)
 {
     const TAddr block = belongsToPools(TAddr(word) - HEADER);
@@ -52,6 +71,16 @@ void VMHeap::markIfInPools(TWord word)
 }
 
 void VMHeap::runWork(Vec<WorkItem>& work)
+{
+    try {
+        traceAll(work);
+    } catch (...) {
+        clearMarks();
+        throw;
+    }
+}
+
+void VMHeap::traceAll(Vec<WorkItem>& work)
 {
     while (!work.isEmpty()) {
         const WorkItem item = work.last();

@@ -1,0 +1,43 @@
+#include "StartupReports.h"
+
+#include "VMError.h"
+
+#include <cstdio>
+#include <string>
+
+namespace Lumbra {
+
+namespace {
+
+int fatalLine(const std::string& message)
+{
+    // Written whole: a message may hold NUL units.
+    const std::string line = "FATAL: " + message + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+    return 1;
+}
+
+} // namespace
+
+int reportOpenFailure(const Str16& resolvedPath)
+{
+    std::fprintf(stderr, "Failed to open '%s'\n", resolvedPath.toUtf8().c_str());
+    std::fflush(stderr);
+    return 1;
+}
+
+int reportMachineStop(const MachineStop& stop)
+{
+    if (stop.status == 0)
+        return 0;
+    fatalLine(stop.message);
+    return stop.status;
+}
+
+int reportEscapedError()
+{
+    return fatalLine(u16ToUtf8(lastErrorMessage()));
+}
+
+} // namespace Lumbra

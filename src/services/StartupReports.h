@@ -1,0 +1,19 @@
+// The standard-error lines with which a host ends a run that could not go
+// on; each answers the process status to end with.
+#pragma once
+
+#include "MachineStop.h"
+#include "VUvarString.h"
+
+namespace Lumbra {
+
+// "Failed to open '<path>'" for an image that did not open: status 1.
+int reportOpenFailure(const Str16& resolvedPath);
+// A machine stop: an exit request is silent (status 0); anything else
+// prints "FATAL: " and the stop's message.
+int reportMachineStop(const MachineStop& stop);
+// An ErrorHandlingException that reached the host: "FATAL: " and the last
+// error's message as UTF-8, status 1.
+int reportEscapedError();
+
+} // namespace Lumbra

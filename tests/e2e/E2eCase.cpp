@@ -1,0 +1,74 @@
+#include "E2eCase.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+const QString ELLIPSIS = QStringLiteral("...");
+
+bool lineMatches(QString expected, const QString& actual, const QString& appDir)
+{
+    expected.replace(QStringLiteral("@APPDIR@"), appDir);
+    if (expected.endsWith(ELLIPSIS))
+        return actual.startsWith(expected.chopped(ELLIPSIS.size()));
+    return actual == expected;
+}
+
+bool parseInt(const QString& text, int& value)
+{
+    bool ok = false;
+    value = text.trimmed().toInt(&ok);
+    return ok;
+}
+
+} // namespace
+
+bool parseE2eCase(const QString& sourceText, E2eCase& out, QString& error)
+{
+    static const QRegularExpression directive(QStringLiteral("^\\s*;\\s*(expect-log|expect-stderr|expect-exit|"
+                                                             "run-args|image-truncate|image-missing)(:(.*))?$"));
+    const QStringList lines = sourceText.split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i) {
+        const QRegularExpressionMatch m = directive.match(lines[i]);
+        if (!m.hasMatch())
+            continue;
+        const QString key = m.captured(1);
+        // One blank after the colon separates; the rest of the line is the value.
+        QString value = m.captured(3);
+        if (value.startsWith(QLatin1Char(' ')))
+            value.remove(0, 1);
+        bool ok = true;
+        if (key == QLatin1String("expect-log"))
+            out.expectedLines << QStringLiteral("LOG: ") + value;
+        else if (key == QLatin1String("expect-stderr"))
+            out.expectedLines << value;
+        else if (key == QLatin1String("expect-exit"))
+            ok = parseInt(value, out.expectedExit);
+        else if (key == QLatin1String("run-args"))
+            out.runArgs = value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        else if (key == QLatin1String("image-truncate"))
+            ok = parseInt(value, out.truncateTo) && out.truncateTo >= 0;
+        else
+            out.imageMissing = true;
+        if (!ok) {
+            error = QStringLiteral("line %1: bad value for %2").arg(i + 1).arg(key);
+            return false;
+        }
+    }
+    return true;
+}
+
+QString compareLines(const QStringList& expected, const QStringList& actual, const QString& appDir)
+{
+    for (int i = 0; i < expected.size() || i < actual.size(); ++i) {
+        if (i >= actual.size())
+            return QStringLiteral("missing line %1: %2").arg(i + 1).arg(expected[i]);
+        if (i >= expected.size())
+            return QStringLiteral("unexpected line %1: %2").arg(i + 1).arg(actual[i]);
+        if (!lineMatches(expected[i], actual[i], appDir))
+            return QStringLiteral("line %1 differs\n  expected: %2\n  actual:   %3")
+                .arg(i + 1)
+                .arg(expected[i], actual[i]);
+    }
+    return QString();
+}

@@ -1,0 +1,31 @@
+// One end-to-end case: an assembly file whose comments state what running
+// its image must give. Recognised comment lines (anywhere in the file):
+//   ; expect-log: TEXT       the standard-error line "LOG: TEXT"
+//   ; expect-stderr: LINE    the standard-error line LINE; a LINE ending in
+//                            "..." matches every line that starts with the rest
+//   ; expect-exit: N         the exit status (0 when not given)
+//   ; run-args: A B ...      extra arguments put before the image
+//   ; image-truncate: N      run a copy of the image cut to N bytes
+//   ; image-missing          run a path next to the image that does not exist
+// Standard error must consist of exactly the expected lines, in order.
+// "@APPDIR@" in an expected line stands for the directory the image runs in.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct E2eCase {
+    QStringList expectedLines;
+    int expectedExit = 0;
+    QStringList runArgs;
+    int truncateTo = -1;
+    bool imageMissing = false;
+};
+
+// Reads the expectations of the case file; false with `error` set on a
+// malformed expectation.
+bool parseE2eCase(const QString& sourceText, E2eCase& out, QString& error);
+
+// Compares actual standard-error lines with the expected ones; answers an
+// empty string on a match, else a description of the first difference.
+QString compareLines(const QStringList& expected, const QStringList& actual, const QString& appDir);

@@ -5,11 +5,13 @@
 
 #include "FrameworkServices.h"
 #include "Heap.h"
+#include "MachineStop.h"
 #include "MachineTables.h"
 #include "OString.h"
 #include "VUvarFileReader.h"
 
 #include <memory>
+#include <string>
 
 // What natives, extensions and the host may call on a machine.
 class MVMCallbackInterface {
@@ -34,6 +36,14 @@ public:
     static constexpr int STACK_MARK_EXTENT = 15000; // words the root marker treats as the stack
     static constexpr int HANDLER_RECORDS = 128;     // record 0 is never used
     static constexpr int MIN_POOL_SIZE = 64000;
+    // Words kept below slot 0 and above the last slot, so that instructions
+    // reading a fixed distance around a checked sp stay in the stack's memory.
+    static constexpr int STACK_GUARD = 8;
+    // Highest sp before an overflow is reported; the words above it leave room
+    // to deliver the error to bytecode.
+    static constexpr int STACK_SOFT_LIMIT = STACK_MARK_EXTENT;
+    // Highest sp while that delivery runs; beyond it the machine stops.
+    static constexpr int STACK_HARD_LIMIT = STACK_WORDS - 4;
 
     // Entry points, in resolution order; each holds a handle index or -1.
     enum Entry {
@@ -87,7 +97,12 @@ public:
     static void setCurrent(VirtualMachine* machine);
 
     // Loads an image, resolves the entry points and runs `main` (start-up).
+    // Any failure ends in MachineStop (status 1; status 0 for an exit request).
     void load(VUvarFileReader& reader, const VUvarString& imageName, FrameworkServices* services);
+    // The loading part alone (tables, string constants), without start-up.
+    void loadTables(VUvarFileReader& reader, const VUvarString& imageName, FrameworkServices* services, int& imageIndex);
+    // Resolves the entry signatures, runs `main` and collects.
+    void startUp(int imageIndex);
 
     // MVMCallbackInterface
     int getMethodHandle(const VUvarString& signature, int imageIndex) override;
@@ -100,6 +115,14 @@ public:
 
     virtual TWord newIntVector(int size);
     virtual void collectWithStackRoots();
+
+    // Calls handle `handle` bypassing the queue ("VM concurrency error" while a call runs).
+    TWord callDirect(int handle, const Vec<int>& args, const Vec<int>& levels, int resultLevel);
+
+    // Bounds the work of every host call: after `steps` taken branches, calls,
+    // returns and error deliveries the call ends with VMException "instruction
+    // budget exhausted". Negative: unbounded (the default).
+    void setInstructionBudget(TInt64 steps) { instructionBudget = steps; }
 
     // Event delivery (each does nothing when its entry did not resolve).
     void deliverDraw(TWord graphics);
@@ -131,16 +154,34 @@ public:
     OString& stringFromBox(TWord box);
     // A one-word GC_CODE_REFERENCE box holding `word`.
     TWord newBox(TWord word);
+    // A one-word block of kind `code` holding `word`.
+    TWord newBoxWithCode(TWord word, GcCode code);
     // Word `index` of the block at `addr` (guarded).
     TWord wordAt(TAddr addr, int index = 0) { return arena_->loadWord(addr + TAddr(index) * 4); }
     // VMException "<prefix><ip>" for an undefined native function.
     [[noreturn]] void undefinedNative(const char* prefix);
+
+    // The implementation of method row `row` for dispatch key `key`, or null.
+    const ExportedMethod::MethodEntry* findImplementation(int row, int key) const;
+    // Frame base of a call whose return address sits at `sp` (error 6 for a bad descriptor).
+    int frameBase(int descriptor, int spAtReturn) const;
+    // Hands an uncaught bytecode exception to the bytecode's last-resort handler.
+    void enterUncaughtHandler(TWord thrown);
+    // Reports a stack overflow at the current sp: an error bytecode can see
+    // while the reserve is untouched, a fatal stop once it is used up.
+    [[noreturn]] void stackOverflow();
+    // The detail of the last fatal error: its message and position.
+    const std::string& fatalDetail() const { return lastFatal; }
 
     // Registers (kept current in the machine around every call out of the interpreter).
     int ip = -1;
     int sp = 0;
     TWord* stackBase = nullptr;
     TAddr stackAddr = 0;
+    const signed char* code = nullptr;
+    int codeLength = 0;
+    int stackLimit = STACK_SOFT_LIMIT;
+    TInt64 fuel = 0; // steps left in the running host call
     int handlerTop = 0;
     HandlerRecord handlers[HANDLER_RECORDS] = {};
     TWord application = 0;
@@ -157,6 +198,18 @@ public:
     void run();
 
 private:
+    TWord runHostCall(int handle, const Vec<int>& args, const Vec<int>& levels, int resultLevel);
+    // Runs the interpreter until the call returns, turning errors into bytecode calls.
+    void runDelivering();
+    void setUpInternalThrow(int code, const std::u16string& message);
+    [[noreturn]] void stopFromError();
+    void deliverQueued(int entry, const Vec<int>& args, const Vec<int>& levels);
+    void convertStringConstants();
+
     std::unique_ptr<Lumbra::Arena> arena_;
     std::unique_ptr<VMHeap> heap_;
+    TAddr stackBlock = 0; // the stack's arena range, guards included
+    Vec<signed char> paddedCode; // codeBytes followed by invalid opcodes
+    TInt64 instructionBudget = -1;
+    std::string lastFatal;
 };

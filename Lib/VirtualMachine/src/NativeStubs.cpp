@@ -1,0 +1,72 @@
+// Native groups whose operations are not implemented yet: every function
+// number raises the group's undefined-function error. A group's line goes
+// away when its implementation lands.
+#include "NativeGroups.h"
+
+#include "OVector.h"
+#include "VirtualMachine.h"
+
+#define LUMBRA_UNDEFINED_GROUP(group, function) \
+    void function(VirtualMachine& vm, int) { vm.undefinedNative(nativeGroupPrefix(group)); }
+
+void vectorNative(VirtualMachine& vm, int, int, bool) { vm.undefinedNative(VECTOR_PREFIX); }
+LUMBRA_UNDEFINED_GROUP(8, stringNative)
+LUMBRA_UNDEFINED_GROUP(9, byteNative)
+LUMBRA_UNDEFINED_GROUP(10, charNative)
+LUMBRA_UNDEFINED_GROUP(11, fixedNative)
+LUMBRA_UNDEFINED_GROUP(12, longNative)
+LUMBRA_UNDEFINED_GROUP(13, colorNative)
+LUMBRA_UNDEFINED_GROUP(14, rangeNative)
+LUMBRA_UNDEFINED_GROUP(15, sizeNative)
+LUMBRA_UNDEFINED_GROUP(16, positionNative)
+LUMBRA_UNDEFINED_GROUP(17, rectangleNative)
+LUMBRA_UNDEFINED_GROUP(18, graphicsNative)
+LUMBRA_UNDEFINED_GROUP(19, bitmapNative)
+LUMBRA_UNDEFINED_GROUP(20, fontNative)
+LUMBRA_UNDEFINED_GROUP(21, outputStreamNative)
+LUMBRA_UNDEFINED_GROUP(22, fileWriterNative)
+LUMBRA_UNDEFINED_GROUP(23, inputStreamNative)
+LUMBRA_UNDEFINED_GROUP(24, fileReaderNative)
+LUMBRA_UNDEFINED_GROUP(25, fileSystemNative)
+LUMBRA_UNDEFINED_GROUP(26, mathNative)
+LUMBRA_UNDEFINED_GROUP(27, numberNative)
+LUMBRA_UNDEFINED_GROUP(28, encoderNative)
+LUMBRA_UNDEFINED_GROUP(29, dateTimeNative)
+LUMBRA_UNDEFINED_GROUP(31, screenNative)
+LUMBRA_UNDEFINED_GROUP(33, timerNative)
+LUMBRA_UNDEFINED_GROUP(34, hashNative)
+LUMBRA_UNDEFINED_GROUP(35, keyEventNative)
+
+TAddr newKeyEvent(VirtualMachine&, int, int, int, const OString&)
+{
+    return 0;
+}
+
+// Empty vectors for the vector-variable instruction, until the vector natives
+// bring their own element types.
+namespace {
+template <int Words>
+struct WordGroup {
+    TInt32 words[Words];
+};
+} // namespace
+
+TAddr newEmptyVector(VirtualMachine& vm, int elementSize)
+{
+    constexpr TUint32 VECTOR_BLOCK = 16;
+    VMHeap& heap = vm.heap();
+    switch (elementSize) {
+    case 1:
+        return heap.create<OVector<signed char>>(VECTOR_BLOCK, GC_CODE_VECTOR);
+    case 4:
+        return heap.create<OVector<TInt32>>(VECTOR_BLOCK, GC_CODE_VECTOR);
+    case 8:
+        return heap.create<OVector<WordGroup<2>>>(VECTOR_BLOCK, GC_CODE_VECTOR);
+    case 12:
+        return heap.create<OVector<WordGroup<3>>>(VECTOR_BLOCK, GC_CODE_VECTOR);
+    case 16:
+        return heap.create<OVector<WordGroup<4>>>(VECTOR_BLOCK, GC_CODE_VECTOR);
+    default:
+        Lumbra::throwError(Lumbra::EVM, std::string_view("invalid vector element size"));
+    }
+}

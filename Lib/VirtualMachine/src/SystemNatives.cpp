@@ -1,0 +1,58 @@
+// The System native group (32), served by the machine itself.
+#include "NativeGroups.h"
+
+#include "VirtualMachine.h"
+
+void systemNative(VirtualMachine& vm, int function)
+{
+    FrameworkServices* services = vm.services();
+    if (!services && function >= 1 && function <= 8 && function != 4 && function != 5)
+        Lumbra::throwError(Lumbra::EVM, std::string_view("no host services"));
+    switch (function) {
+    case 1:
+        services->exit();
+        break;
+    case 2:
+        services->systemMessage(vm.stringFromBox(vm.top()));
+        Lumbra::raiseError(Lumbra::EExitRequest);
+    case 3:
+        vm.push(TWord(services->uptimeMillis()));
+        break;
+    case 4:
+        vm.push(vm.newStringBox(OString::fromLatin1("No Callstack available")));
+        break;
+    case 5: {
+        const TWord object = vm.top();
+        // Only a block of the heap can be a root: anything else would break every collection.
+        const TAddr block = VMHeap::entryOf(TAddr(object));
+        if (object != 0 && vm.heap().belongsToPools(block) != block)
+            Lumbra::throwError(Lumbra::EVM, std::string_view("application object is not a heap object"));
+        if (vm.application != 0)
+            vm.heap().removeRoot(TAddr(vm.application));
+        vm.application = object;
+        if (object != 0)
+            vm.heap().addRoot(TAddr(object));
+        vm.pop();
+        break;
+    }
+    case 6:
+        vm.push(services->systemValueA(0));
+        break;
+    case 7:
+        vm.push(services->systemValueB(0));
+        break;
+    case 8:
+        vm.push(TWord(services->currentTimeMillis()));
+        break;
+    case 13:
+        vm.pop();
+        vm.pop();
+        break;
+    case 14:
+    case 15:
+        vm.top() = 0;
+        break;
+    default: // 9 to 12 come with the DateTime and font groups
+        vm.undefinedNative(nativeGroupPrefix(32));
+    }
+}

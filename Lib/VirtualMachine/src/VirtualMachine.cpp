@@ -1,0 +1,311 @@
+// The machine object: construction, the current machine, reference levels,
+// host calls with their queue, and collection with the stack as roots.
+#include "VirtualMachine.h"
+
+#include "NativeGroups.h"
+#include "OVector.h"
+#include "VMError.h"
+
+#include <cstdlib>
+#include <cstring>
+
+using Lumbra::EInvalidArgument;
+using Lumbra::raiseError;
+
+namespace {
+thread_local VirtualMachine* currentMachine = nullptr;
+}
+
+VirtualMachine::VirtualMachine(TUint32 arenaReserve)
+    : arena_(std::make_unique<Lumbra::Arena>(arenaReserve))
+{
+    const TUint32 stackBytes = TUint32(STACK_WORDS + 2 * STACK_GUARD) * 4;
+    stackBlock = arena_->allocate(stackBytes);
+    std::memset(arena_->raw(stackBlock), 0, stackBytes);
+    stackAddr = stackBlock + STACK_GUARD * 4;
+    stackBase = reinterpret_cast<TWord*>(arena_->raw(stackAddr));
+    heap_ = std::make_unique<VMHeap>(*arena_, MIN_POOL_SIZE, classReferenceSlots, classArraySlots,
+                                     classArrayElementIsReference);
+    for (int& entry : entries)
+        entry = -1;
+}
+
+VirtualMachine::~VirtualMachine()
+{
+    for (StoredMethodCall* call : pendingCalls)
+        delete call;
+    stringConstants.clear(); // their buffers live in the arena
+    heap_.reset();
+    std::free(randomState);
+    if (currentMachine == this)
+        setCurrent(nullptr);
+}
+
+VirtualMachine* VirtualMachine::current()
+{
+    return currentMachine;
+}
+
+void VirtualMachine::setCurrent(VirtualMachine* machine)
+{
+    currentMachine = machine;
+    Lumbra::Arena::setCurrent(machine ? machine->arena_.get() : nullptr);
+    ManagedMemory::setCurrent(machine ? machine->heap_.get() : nullptr);
+}
+
+TWord VirtualMachine::convertReference(int delta, TWord word, GcCode code)
+{
+    if (delta >= 1 && delta <= 3) {
+        TWord value = newBoxWithCode(word, code);
+        for (int i = 1; i < delta; ++i)
+            value = newBox(value);
+        return value;
+    }
+    if (delta <= -1 && delta >= -3) {
+        for (int i = 0; i < -delta; ++i)
+            word = wordAt(TAddr(word));
+        return word;
+    }
+    return delta == 0 ? word : 0;
+}
+
+TWord VirtualMachine::newBoxWithCode(TWord word, GcCode code)
+{
+    const TAddr box = heap_->allocate(4, 0, code);
+    arena_->storeWord(box, word);
+    return TWord(box);
+}
+
+TWord VirtualMachine::newBox(TWord word)
+{
+    return newBoxWithCode(word, GC_CODE_REFERENCE);
+}
+
+TWord VirtualMachine::newStringBox(const OString& text)
+{
+    const TAddr string = heap_->create<OString>(OString::BLOCK_SIZE, GC_CODE_STRING, text);
+    return newBox(TWord(string));
+}
+
+OString& VirtualMachine::stringFromBox(TWord box)
+{
+    return *heap_->objectAs<OString>(TAddr(wordAt(TAddr(box))));
+}
+
+void VirtualMachine::undefinedNative(const char* prefix)
+{
+    Lumbra::throwError(Lumbra::EVM, std::string_view(std::string(prefix) + std::to_string(ip)));
+}
+
+TWord VirtualMachine::newIntVector(int size)
+{
+    if (size < 0)
+        raiseError(EInvalidArgument);
+    const TAddr vector = newEmptyVector(*this, 4);
+    auto* ints = heap_->objectAs<OVector<TInt32>>(vector);
+    for (int i = 0; i < size; ++i)
+        ints->append(0);
+    return newBox(TWord(vector));
+}
+
+// ---- the stack for natives
+
+TWord& VirtualMachine::slot(int index)
+{
+    if (index < 0 || index >= STACK_WORDS)
+        raiseError(EInvalidArgument);
+    return stackBase[index];
+}
+
+TWord VirtualMachine::pop()
+{
+    const TWord value = slot(sp);
+    --sp;
+    return value;
+}
+
+void VirtualMachine::push(TWord value)
+{
+    slot(sp + 1) = value;
+    ++sp;
+}
+
+TInt64 VirtualMachine::popLong()
+{
+    const TUint32 high = TUint32(pop());
+    const TUint32 low = TUint32(pop());
+    return TInt64(TUint64(high) << 32 | low);
+}
+
+void VirtualMachine::pushLong(TInt64 value)
+{
+    push(TWord(TUint32(TUint64(value))));
+    push(TWord(TUint32(TUint64(value) >> 32)));
+}
+
+// ---- calls
+
+const Lumbra::MachineTables::ExportedMethod::MethodEntry* VirtualMachine::findImplementation(int row, int key) const
+{
+    const ExportedMethod& method = methods[row];
+    for (const ExportedMethod::MethodEntry& entry : method.implementations)
+        if (entry.typeId == key)
+            return &entry;
+    return nullptr;
+}
+
+int VirtualMachine::frameBase(int descriptor, int spAtReturn) const
+{
+    if (descriptor < 0)
+        return spAtReturn;
+    const MethodGCInfo& info = frameDescriptors[descriptor];
+    return spAtReturn - info.lowerSlotsA - info.lowerSlotsB;
+}
+
+void VirtualMachine::fatalError(const OString& message, int position)
+{
+    lastFatal = Lumbra::u16ToUtf8(message.toU16());
+    if (position >= 0)
+        lastFatal += " at " + std::to_string(position);
+    raiseError(Lumbra::EFatal);
+}
+
+void VirtualMachine::stopFromError()
+{
+    const int code = Lumbra::lastErrorCode();
+    if (code == Lumbra::EExitRequest)
+        throw MachineStop{0, ""};
+    std::string message = Lumbra::u16ToUtf8(Lumbra::lastErrorMessage());
+    if (code == Lumbra::EFatal && !lastFatal.empty())
+        message += " " + lastFatal;
+    throw MachineStop{1, message};
+}
+
+TWord VirtualMachine::callMethod(int handle, const Vec<int>& args, const Vec<int>& levels, int resultLevel)
+{
+    if (runningHandle != -1) {
+        pendingCalls.append(new StoredMethodCall{handle, args, levels, resultLevel});
+        return 0;
+    }
+    return callDirect(handle, args, levels, resultLevel);
+}
+
+TWord VirtualMachine::callDirect(int handle, const Vec<int>& args, const Vec<int>& levels, int resultLevel)
+{
+    try {
+        return runHostCall(handle, args, levels, resultLevel);
+    } catch (const Lumbra::ErrorHandlingException&) {
+        stopFromError();
+    }
+}
+
+TWord VirtualMachine::runHostCall(int h, const Vec<int>& args, const Vec<int>& levels, int resultLevel)
+{
+    if (runningHandle != -1)
+        fatalError(OString::fromLatin1("VM concurrency error"), -1);
+    if (h < 0 || h >= handles.size())
+        raiseError(EInvalidArgument);
+    runningHandle = h;
+    const MethodHandle& handle = handles[h];
+    frameDescriptorStack.clear();
+    frameBaseStack.clear();
+    handlerTop = 0;
+    stackLimit = STACK_SOFT_LIMIT;
+    fuel = instructionBudget < 0 ? INT64_MAX : instructionBudget;
+
+    sp = handle.hasResult ? 1 : 0;
+    for (int i = 0; i < args.size(); ++i) {
+        slot(sp) = convertReference(handle.argumentLevels[i] - levels[i], args[i], GC_CODE_REFERENCE);
+        ++sp;
+    }
+    const ExportedMethod& method = methods[handle.methodRow];
+    int key = -1;
+    if (method.isVirtual) {
+        key = slot(0);
+        for (int i = 0; i < handle.argumentLevels[0]; ++i)
+            key = wordAt(TAddr(key));
+    }
+    const ExportedMethod::MethodEntry* impl = findImplementation(handle.methodRow, key);
+    if (impl && impl->codeAddress >= 0 && impl->codeAddress < codeLength && impl->frameDescriptor >= 0 &&
+        impl->frameDescriptor < frameDescriptors.size()) {
+        frameDescriptorStack.append(impl->frameDescriptor);
+        frameBaseStack.append(0);
+        ip = impl->codeAddress;
+        slot(sp) = -1;
+        runDelivering();
+    }
+
+    ip = -1;
+    const bool rootResult = handle.hasResult && handle.resultLevel > 0 && stackBase[0] != 0;
+    const TWord resultWord = stackBase[0];
+    if (rootResult)
+        heap_->addRoot(TAddr(resultWord));
+    heap_->collect();
+    runningHandle = -1;
+    TWord result = 0;
+    if (handle.hasResult) {
+        if (rootResult)
+            heap_->removeRoot(TAddr(resultWord));
+        result = convertReference(resultLevel - handle.resultLevel, resultWord, GC_CODE_REFERENCE);
+    }
+    if (!pendingCalls.isEmpty()) {
+        StoredMethodCall* next = pendingCalls[0];
+        pendingCalls.removeAt(0);
+        std::unique_ptr<StoredMethodCall> owned(next);
+        runHostCall(next->handle, next->args, next->levels, next->resultLevel);
+    }
+    return result;
+}
+
+void VirtualMachine::collectWithStackRoots()
+{
+    if (STACK_WORDS == 0)
+        raiseError(EInvalidArgument);
+    const TAddr stackEnd = stackAddr + TAddr(STACK_MARK_EXTENT) * 4;
+    auto outsideStack = [&](TWord w) { return w != 0 && (TAddr(w) < stackAddr || TAddr(w) >= stackEnd); };
+    // A word that is the data address of a live block not marked yet.
+    auto unmarkedBlock = [&](TWord w) {
+        const TAddr block = VMHeap::entryOf(TAddr(w));
+        return heap_->belongsToPools(block) == block && heap_->entry(block).marked == 0;
+    };
+    const int top = std::min(sp, STACK_WORDS - 1);
+    int a = 0;
+    for (int i = 0; i < frameDescriptorStack.size(); ++i) {
+        const int d = frameDescriptorStack[i];
+        if (d == -1)
+            continue;
+        const MethodGCInfo& info = frameDescriptors[d];
+        const int base = frameBaseStack[i];
+        for (int s = std::max(a, 0); s < base && s <= top; ++s)
+            heap_->markIfInPools(stackBase[s]);
+        a = base;
+        auto inFrame = [&](int offset) {
+            const int s = a + offset;
+            return s >= 0 && s <= top ? s : -1;
+        };
+        for (int offset : info.referenceSlots) {
+            const int s = inFrame(offset);
+            if (s >= 0 && outsideStack(stackBase[s]) && unmarkedBlock(stackBase[s]))
+                heap_->markIfInPools(stackBase[s]);
+        }
+        for (int j = 0; j < info.vectorSlots.size(); ++j) {
+            const int s = inFrame(info.vectorSlots[j]);
+            if (s >= 0)
+                heap_->markArray(TAddr(stackBase[s]), j < info.vectorSlotFlags.size() && info.vectorSlotFlags[j] == 0xFF);
+        }
+        for (int offset : info.objectSlots) {
+            const int s = inFrame(offset);
+            if (s >= 0 && outsideStack(stackBase[s]) && unmarkedBlock(stackBase[s]))
+                heap_->markObject(TAddr(stackBase[s]));
+        }
+        for (int j = 0; j < info.pairSlots.size(); ++j) {
+            const int s = inFrame(info.pairSlots[j]);
+            if (s >= 0 && s + 1 <= top && (stackBase[s] != 0 || stackBase[s + 1] != 0))
+                heap_->markArray(slotAddress(s), j < info.pairSlotFlags.size() && info.pairSlotFlags[j] == 0xFF);
+        }
+        a += info.lowerSlotsA + info.lowerSlotsB + info.upperSlots + 1;
+    }
+    for (int s = std::max(a, 0); s <= top; ++s)
+        heap_->markIfInPools(stackBase[s]);
+    heap_->collect();
+}

@@ -21,12 +21,24 @@ bool parseInt(const QString& text, int& value)
     return ok;
 }
 
+// "NAME = TEXT" with "\\n" in TEXT standing for a line end.
+bool parseExpectedFile(const QString& value, E2eCase& out)
+{
+    const int separator = value.indexOf(QStringLiteral(" = "));
+    if (separator <= 0)
+        return false;
+    QString text = value.mid(separator + 3);
+    text.replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+    out.expectedFiles.append({value.left(separator), text.toLatin1()});
+    return true;
+}
+
 } // namespace
 
 bool parseE2eCase(const QString& sourceText, E2eCase& out, QString& error)
 {
     static const QRegularExpression directive(QStringLiteral("^\\s*;\\s*(expect-log|expect-stderr|expect-exit|"
-                                                             "run-args|image-truncate|image-missing)(:(.*))?$"));
+                                                             "run-args|image-truncate|image-missing|expect-file)(:(.*))?$"));
     const QStringList lines = sourceText.split(QLatin1Char('\n'));
     for (int i = 0; i < lines.size(); ++i) {
         const QRegularExpressionMatch m = directive.match(lines[i]);
@@ -48,6 +60,8 @@ bool parseE2eCase(const QString& sourceText, E2eCase& out, QString& error)
             out.runArgs = value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         else if (key == QLatin1String("image-truncate"))
             ok = parseInt(value, out.truncateTo) && out.truncateTo >= 0;
+        else if (key == QLatin1String("expect-file"))
+            ok = parseExpectedFile(value, out);
         else
             out.imageMissing = true;
         if (!ok) {

@@ -7,11 +7,17 @@
 //   ; run-args: A B ...      extra arguments put before the image
 //   ; image-truncate: N      run a copy of the image cut to N bytes
 //   ; image-missing          run a path next to the image that does not exist
+//   ; expect-file: NAME = TEXT   after the run the file NAME (relative to the
+//                            image's directory) holds TEXT, in which "\n" is
+//                            a line end; the file is removed before the run
 // Standard error must consist of exactly the expected lines, in order.
 // "@APPDIR@" in an expected line stands for the directory the image runs in.
 #pragma once
 
 #include <QString>
+#include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QStringList>
 
 struct E2eCase {
@@ -20,6 +26,7 @@ struct E2eCase {
     QStringList runArgs;
     int truncateTo = -1;
     bool imageMissing = false;
+    QList<QPair<QString, QByteArray>> expectedFiles; // name, content
 };
 
 // Reads the expectations of the case file; false with `error` set on a

@@ -22,6 +22,17 @@ TEST(E2eCaseTest, ReadsEveryKindOfExpectation)
     EXPECT_TRUE(c.imageMissing);
 }
 
+TEST(E2eCaseTest, ExpectedFilesTakeNameAndEscapedText)
+{
+    E2eCase c;
+    QString error;
+    ASSERT_TRUE(parseE2eCase(QStringLiteral("; expect-file: d/a.log = x = 1\\ny\\n\n"), c, error));
+    ASSERT_EQ(c.expectedFiles.size(), 1);
+    EXPECT_EQ(c.expectedFiles[0].first, "d/a.log");
+    EXPECT_EQ(c.expectedFiles[0].second, QByteArray("x = 1\ny\n"));
+    EXPECT_FALSE(parseE2eCase(QStringLiteral("; expect-file: no separator\n"), c, error));
+}
+
 TEST(E2eCaseTest, RejectsMalformedNumbers)
 {
     E2eCase c;

@@ -61,6 +61,9 @@ int main(int argc, char** argv)
         image = QFileInfo(image).absolutePath() + QStringLiteral("/absent.mcb");
     const QString appDir = QFileInfo(image).absolutePath();
 
+    for (const auto& file : spec.expectedFiles)
+        QFile::remove(QDir(appDir).filePath(file.first));
+
     QProcess process;
     process.setProgram(runner);
     process.setArguments(spec.runArgs + QStringList{image});
@@ -83,6 +86,14 @@ int main(int argc, char** argv)
         problem = QStringLiteral("exit status %1, expected %2").arg(process.exitCode()).arg(spec.expectedExit);
     else
         problem = compareLines(spec.expectedLines, lines, appDir);
+    for (const auto& file : spec.expectedFiles) {
+        if (!problem.isEmpty())
+            break;
+        const QByteArray content = readAll(QDir(appDir).filePath(file.first), ok);
+        if (!ok || content != file.second)
+            problem = QStringLiteral("file %1 holds \"%2\", expected \"%3\"")
+                          .arg(file.first, QString::fromLatin1(content), QString::fromLatin1(file.second));
+    }
     if (problem.isEmpty())
         return 0;
     return fail(problem + QStringLiteral("\n--- standard error ---\n") + stderrText);

@@ -1,5 +1,5 @@
 ; An image without main stops start-up with one fatal line.
-; expect-stderr: FATAL: UnknownException (CODE:11)...
+; expect-stderr: FATAL: UnknownException (CODE:11) 'main' not found
 ; expect-exit: 1
 .method "start" code=start frame=Main
 .frame Main

@@ -142,6 +142,17 @@ TEST_F(StringTest, SplitWithoutSeparatorGivesEmptyList)
     EXPECT_VM_ERROR(EInvalidArgument, S(u"abc").split(OString(), true));
 }
 
+TEST_F(StringTest, Utf8BytesLiveInManagedStorage)
+{
+    const OStringBytes bytes = S(u"\u00e9").toUtf8();
+    ASSERT_EQ(bytes.size(), 2);
+    EXPECT_NE(bytes.storage(), 0u);
+    EXPECT_EQ(bytes.capacityOf(), 10);
+    EXPECT_EQ(arena.raw(bytes.storage())[0], 0xC3);
+    EXPECT_EQ(arena.raw(bytes.storage())[1], 0xA9);
+    EXPECT_EQ(OString().toUtf8().storage(), 0u);
+}
+
 TEST_F(StringTest, SplitPiecesAreIndependentStrings)
 {
     OStringPieces pieces = S(u"k=v").split(S(u"="), true);

@@ -1,11 +1,13 @@
-// Result types of the OString operations that produce lists. Splitting and
-// UTF-8 conversion hand back host arrays; match positions stay on the host.
+// Result types of the OString operations that produce lists. Split pieces and
+// UTF-8 bytes are managed arrays; match positions stay on the host.
 #pragma once
 
+#include "OVector.h"
 #include "Vec.h"
 
 class OString;
 
-using OStringPieces = Vec<OString>;
-using OStringBytes = Vec<unsigned char>;
+// Strings hold host state, so their vector keeps them in host memory.
+using OStringPieces = OVector<OString, false>;
+using OStringBytes = OVector<unsigned char>;
 using OStringPositions = Vec<int>;

@@ -43,7 +43,7 @@ int sequenceLength(unsigned char lead)
 
 OString OString::fromUtf8(const OStringBytes& bytes)
 {
-    return fromUtf8(bytes.data(), bytes.size());
+    return fromUtf8(bytes.constData(), bytes.size());
 }
 
 OString OString::fromUtf8(const unsigned char* bytes, int count)
@@ -82,7 +82,7 @@ OString OString::fromUtf8(const unsigned char* bytes, int count)
 OStringBytes OString::toUtf8() const
 {
     const std::string encoded = Lumbra::u16ToUtf8(std::u16string_view(constData(), size_t(length())));
-    OStringBytes out(int(encoded.size()));
-    out.append(reinterpret_cast<const unsigned char*>(encoded.data()), int(encoded.size()));
+    OStringBytes out;
+    out.insert(0, reinterpret_cast<const unsigned char*>(encoded.data()), int(encoded.size()));
     return out;
 }

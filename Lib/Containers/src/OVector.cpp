@@ -58,19 +58,77 @@ void OVectorBase::insertBytes(int position, const void* source, int n)
         count += n;
         return;
     }
-    const int newCapacity = capacityFor(count + n);
-    const TAddr fresh = newStorage(newCapacity); // cleared by the heap
-    TUint8* target = memory->arena().resolve(fresh, TUint32(newCapacity) * TUint32(elementBytes));
-    if (count > 0) {
-        const TUint8* old = bytesAt(0, count);
+    const TUint8* old = elementsOrNull();
+    TUint8* target = renewStorage(count + n);
+    if (old) {
         std::memcpy(target, old, size_t(position) * elementLength);
         std::memcpy(target + (size_t(position) + n) * elementLength, old + size_t(position) * elementLength,
                     size_t(count - position) * elementLength);
     }
     std::memcpy(target + size_t(position) * elementLength, copy.data(), insertLength);
+    count += n;
+}
+
+TUint8* OVectorBase::renewStorage(int elements)
+{
+    const int newCapacity = capacityFor(elements);
+    const TAddr fresh = newStorage(newCapacity); // cleared by the heap
+    TUint8* target = memory->arena().resolve(fresh, TUint32(newCapacity) * TUint32(elementBytes));
     data = fresh;
     capacity = newCapacity;
-    count += n;
+    return target;
+}
+
+void OVectorBase::replaceBytes(int start, int n, const void* source, int m)
+{
+    const size_t elementLength = size_t(elementBytes);
+    // The source may be this vector's own storage.
+    std::vector<TUint8> copy(static_cast<const TUint8*>(source),
+                             static_cast<const TUint8*>(source) + size_t(m) * elementLength);
+    if (start == 0 && n == count) {
+        dropStorage();
+        insertBytes(0, copy.data(), m);
+        return;
+    }
+    const TInt64 grown = TInt64(count) - n + m;
+    if (grown > 0x7FFFFFFF / 2)
+        throw std::bad_alloc();
+    const int newCount = int(grown);
+    const size_t tail = size_t(count - start - n) * elementLength;
+    if (newCount <= capacity) {
+        TUint8* base = bytesAt(0, capacity);
+        std::memmove(base + size_t(start + m) * elementLength, base + size_t(start + n) * elementLength, tail);
+        std::memcpy(base + size_t(start) * elementLength, copy.data(), copy.size());
+        if (newCount < count)
+            std::memset(base + size_t(newCount) * elementLength, 0, size_t(count - newCount) * elementLength);
+        count = newCount;
+        return;
+    }
+    const TUint8* old = bytesAt(0, count);
+    TUint8* target = renewStorage(newCount);
+    std::memcpy(target, old, size_t(start) * elementLength);
+    std::memcpy(target + size_t(start) * elementLength, copy.data(), copy.size());
+    std::memcpy(target + size_t(start + m) * elementLength, old + size_t(start + n) * elementLength, tail);
+    count = newCount;
+}
+
+void OVectorBase::repeatBytes(int times)
+{
+    const TInt64 grown = TInt64(count) * times;
+    if (grown > 0x7FFFFFFF / 2)
+        throw std::bad_alloc();
+    const size_t once = size_t(count) * size_t(elementBytes);
+    TUint8* target;
+    if (grown <= capacity) {
+        target = bytesAt(0, capacity);
+    } else {
+        const TUint8* old = bytesAt(0, count);
+        target = renewStorage(int(grown));
+        std::memcpy(target, old, once);
+    }
+    for (int i = 1; i < times; ++i)
+        std::memcpy(target + once * size_t(i), target, once);
+    count = int(grown);
 }
 
 void OVectorBase::removeBytes(int start, int n)
@@ -93,13 +151,9 @@ void OVectorBase::removeBytes(int start, int n)
         count = remaining;
         return;
     }
-    const int newCapacity = capacityFor(remaining);
-    const TAddr fresh = newStorage(newCapacity);
-    TUint8* target = memory->arena().resolve(fresh, TUint32(newCapacity) * TUint32(elementBytes));
     const TUint8* old = bytesAt(0, count);
+    TUint8* target = renewStorage(remaining);
     std::memcpy(target, old, size_t(start) * elementLength);
     std::memcpy(target + size_t(start) * elementLength, old + size_t(start + n) * elementLength, tail);
-    data = fresh;
-    capacity = newCapacity;
     count = remaining;
 }

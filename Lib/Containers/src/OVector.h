@@ -38,6 +38,14 @@ protected:
 
     // Inserts n elements of elementBytes each from host memory at `position`.
     void insertBytes(int position, const void* source, int n);
+    // Replaces the n elements from `start` (a range inside the vector) by m > 0
+    // elements from host memory: a copy when the range is everything, in place
+    // when the capacity suffices, otherwise in new storage.
+    void replaceBytes(int start, int n, const void* source, int m);
+    // Repeats the contents `times` (>= 2) times, in place when the capacity suffices.
+    void repeatBytes(int times);
+    // Host view of the elements, null when there are none.
+    const TUint8* elementsOrNull() const { return count > 0 ? bytesAt(0, count) : nullptr; }
     // Host memory of elements [index, index + n) of the storage.
     TUint8* bytesAt(int index, int n) const;
     [[noreturn]] static void badIndex();
@@ -53,6 +61,8 @@ protected:
 
 private:
     TAddr newStorage(int elements);
+    // Replaces data by cleared storage for `elements` and answers its host memory.
+    TUint8* renewStorage(int elements);
 
     int elementBytes;
     ManagedMemory* memory;
@@ -77,6 +87,11 @@ public:
         return *reinterpret_cast<const T*>(bytesAt(index, 1));
     }
 
+    // The elements in host memory: valid until the storage is next replaced.
+    const T* begin() const { return reinterpret_cast<const T*>(elementsOrNull()); }
+    const T* end() const { return begin() + count; }
+    const T* constData() const { return begin(); }
+
     void insert(int position, const T& value) { insertBytes(position, &value, 1); }
     void insert(int position, const T* values, int n) { insertBytes(position, values, n); }
     void append(const T& value) { insert(count, value); }
@@ -87,6 +102,29 @@ public:
         removeBytes(index, 1);
     }
     void clear() { dropStorage(); }
+
+    // Replaces elements [start, start + n) by `values`. No values removes the
+    // range (it must lie inside: code 2); a range outside the vector changes nothing.
+    void replaceRange(int start, int n, const T* values, int m)
+    {
+        if (m <= 0) {
+            removeBytes(start, n);
+            return;
+        }
+        if (start < 0 || n <= 0 || n > count - start)
+            return;
+        replaceBytes(start, n, values, m);
+    }
+    // The contents `times` times over; times < 0 raises code 6, 0 clears.
+    void repeat(int times)
+    {
+        if (times < 0)
+            Lumbra::raiseError(Lumbra::EInvalidArgument);
+        if (times == 0)
+            clear();
+        else if (times > 1 && count > 0)
+            repeatBytes(times);
+    }
 };
 
 // Host-side storage for element types that hold host state.
@@ -105,6 +143,8 @@ public:
         checkIndex(index);
         return items[index];
     }
+    const T* begin() const { return items.begin(); }
+    const T* end() const { return items.end(); }
 
     void insert(int position, const T& value) { insert(position, &value, 1); }
     void insert(int position, const T* values, int n)

@@ -9,8 +9,6 @@
 #define LUMBRA_UNDEFINED_GROUP(group, function) \
     void function(VirtualMachine& vm, int) { vm.undefinedNative(nativeGroupPrefix(group)); }
 
-void vectorNative(VirtualMachine& vm, int, int, bool) { vm.undefinedNative(VECTOR_PREFIX); }
-LUMBRA_UNDEFINED_GROUP(8, stringNative)
 LUMBRA_UNDEFINED_GROUP(9, byteNative)
 LUMBRA_UNDEFINED_GROUP(10, charNative)
 LUMBRA_UNDEFINED_GROUP(11, fixedNative)
@@ -40,33 +38,4 @@ LUMBRA_UNDEFINED_GROUP(35, keyEventNative)
 TAddr newKeyEvent(VirtualMachine&, int, int, int, const OString&)
 {
     return 0;
-}
-
-// Empty vectors for the vector-variable instruction, until the vector natives
-// bring their own element types.
-namespace {
-template <int Words>
-struct WordGroup {
-    TInt32 words[Words];
-};
-} // namespace
-
-TAddr newEmptyVector(VirtualMachine& vm, int elementSize)
-{
-    constexpr TUint32 VECTOR_BLOCK = 16;
-    VMHeap& heap = vm.heap();
-    switch (elementSize) {
-    case 1:
-        return heap.create<OVector<signed char>>(VECTOR_BLOCK, GC_CODE_VECTOR);
-    case 4:
-        return heap.create<OVector<TInt32>>(VECTOR_BLOCK, GC_CODE_VECTOR);
-    case 8:
-        return heap.create<OVector<WordGroup<2>>>(VECTOR_BLOCK, GC_CODE_VECTOR);
-    case 12:
-        return heap.create<OVector<WordGroup<3>>>(VECTOR_BLOCK, GC_CODE_VECTOR);
-    case 16:
-        return heap.create<OVector<WordGroup<4>>>(VECTOR_BLOCK, GC_CODE_VECTOR);
-    default:
-        Lumbra::throwError(Lumbra::EVM, std::string_view("invalid vector element size"));
-    }
 }

@@ -4,6 +4,7 @@
 
 #include "NativeGroups.h"
 #include "OVector.h"
+#include "ObjectWrapper.h"
 #include "VMError.h"
 
 #include <cstdlib>
@@ -102,9 +103,9 @@ TWord VirtualMachine::newIntVector(int size)
     if (size < 0)
         raiseError(EInvalidArgument);
     const TAddr vector = newEmptyVector(*this, 4);
-    auto* ints = heap_->objectAs<OVector<TInt32>>(vector);
+    auto* ints = heap_->objectAs<OVector<WordElement<1>>>(vector);
     for (int i = 0; i < size; ++i)
-        ints->append(0);
+        ints->append(WordElement<1>{{0}});
     return newBox(TWord(vector));
 }
 

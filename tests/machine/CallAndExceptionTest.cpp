@@ -1,0 +1,241 @@
+// Calls and returns, virtual dispatch, handlers, throws and error delivery.
+#include "MachineTestSupport.h"
+
+using namespace MachineTest;
+
+namespace {
+
+const char* ANIMALS = R"(
+.virtual "speak"
+.impl type=Dog code=dogSpeak frame=Main
+.impl type=Cat code=catSpeak frame=Main
+.type Animal
+.type Dog super=Animal
+.type Puppy super=Dog
+.type Cat super=Animal
+.string woof "woof"
+.string meow "meow"
+.string caught "caught"
+.string after "after"
+dogSpeak:
+    pushstr woof
+    native 30, 1
+    ret 0, 1
+catSpeak:
+    pushstr meow
+    native 30, 1
+    ret 0, 1
+)";
+
+Outcome runWithAnimals(const std::string& body)
+{
+    Machine m;
+    return m.run(body + ANIMALS);
+}
+
+} // namespace
+
+TEST(Calls, RecursiveDirectCalls)
+{
+    Machine m;
+    const Outcome outcome = m.run(R"(
+main:
+    push 10
+    call fib, Main
+    logi
+    ret 0, 1
+fib:                ; [n, ret] -> [fib(n)]
+    pick -2
+    push 2
+    lt
+    jz recurse
+    ret 0, 1
+recurse:
+    pick -2
+    push 1
+    sub
+    call fib, Main
+    pick -3
+    push 2
+    sub
+    call fib, Main
+    add
+    slotaddr -3
+    pick -2
+    store
+    adjust -1
+    ret 0, 1
+)");
+    EXPECT_EQ(outcome.logs, Logs{"55"});
+    EXPECT_FALSE(outcome.stopped);
+    EXPECT_TRUE(m.vm->frameDescriptorStack.isEmpty());
+}
+
+TEST(Calls, VirtualDispatchByTypeId)
+{
+    const Outcome outcome = runWithAnimals(R"(
+main:
+    new 1, 1
+    dup
+    settype Cat
+    dup
+    load
+    vcall "speak"
+    dup
+    settype Dog
+    dup
+    load
+    vcall "speak"
+    stop
+)");
+    EXPECT_EQ(outcome.logs, (Logs{"meow", "woof"}));
+}
+
+TEST(Calls, VirtualCallWithoutImplementationIsFatal)
+{
+    const Outcome outcome = runWithAnimals("main:\n    push 999\n    vcall \"speak\"\n");
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.message, "UnknownException (CODE:11) Invalid type in virtual method call");
+}
+
+TEST(Exceptions, HandlersMatchThroughSuperTypes)
+{
+    const Outcome outcome = runWithAnimals(R"(
+main:
+    push 5
+    try Animal, handler      ; outer: catches Animal and its subtypes
+    try Cat, wrong           ; inner: does not match a Puppy
+    new 1, 1
+    dup
+    settype Puppy
+    throw
+    push 1
+    logi
+wrong:
+    pushstr woof
+    native 30, 1
+handler:                     ; [5, thrown]
+    adjust -1
+    logi                     ; the saved sp restored: 5 below
+    pushstr caught
+    native 30, 1
+    push 0
+    throw                    ; null: nothing happens
+    try 0, any
+    push 3
+    throw                    ; catch-all; 3 is not an object: an error
+any:
+    pushstr after
+    native 30, 1
+    stop
+)");
+    // The non-object throw faults on its type word (wild address): delivered as code 10.
+    ASSERT_EQ(outcome.logs.size(), 4u);
+    EXPECT_EQ((Logs{outcome.logs[0], outcome.logs[1]}), (Logs{"5", "caught"}));
+    EXPECT_EQ(outcome.logs[3], "10");
+}
+
+TEST(Exceptions, UncaughtGoesToTheLastResortHandler)
+{
+    Machine m;
+    const Outcome outcome = m.run(std::string(R"(
+main:
+    try Cat, never
+    new 1, 1
+    dup
+    settype Dog
+    throw
+never:
+    stop
+)") + ANIMALS);
+    ASSERT_EQ(outcome.logs.size(), 1u);
+    EXPECT_EQ(m.services.exitCalls, 1);
+    EXPECT_EQ(m.vm->handlerTop, 0);
+    EXPECT_NE(outcome.logs[0], "0"); // the Dog's type id
+}
+
+TEST(Exceptions, UncaughtWithoutHandlerFunctionIsError6)
+{
+    Machine m;
+    const Outcome outcome = m.run(R"(
+.method "vminternalthrow<int>,<*string>" code=hook frame=Main
+main:
+    new 1, 1
+    throw
+hook:
+    pick -2
+    native 30, 1
+    native 32, 1
+)", false);
+    EXPECT_EQ(outcome.logs, Logs{"InvalidArgumentException"});
+}
+
+TEST(Exceptions, TheHandlerArrayHolds127Records)
+{
+    Machine m;
+    const Outcome outcome = m.run(R"(
+main:
+    push 0
+loop:
+    try 0, loop
+    push 1
+    add
+    jmp loop
+)");
+    EXPECT_EQ(outcome.logs, (Logs{"VMException: too many exception handlers", "10"}));
+    EXPECT_EQ(m.vm->handlerTop, 127);
+    EXPECT_EQ(m.vm->stackBase[0] == -1 ? m.vm->stackBase[1] : m.vm->stackBase[0], 127);
+}
+
+TEST(Exceptions, RemovingMoreHandlersThanActiveIsAnError)
+{
+    Machine m;
+    EXPECT_EQ(m.run("main:\n    handlers -1\n").logs,
+              (Logs{"VMException: exception handler count out of range", "10"}));
+}
+
+TEST(Exceptions, StackOverflowIsDeliveredThenFatal)
+{
+    Machine deep;
+    EXPECT_EQ(deep.run("main:\n    call main, Main\n").logs, (Logs{"VMException: stack overflow", "10"}));
+
+    // A hook that overflows again uses up the reserve: the machine stops.
+    Machine again;
+    const Outcome outcome = again.run(R"(
+.method "vminternalthrow<int>,<*string>" code=main frame=Main
+main:
+    call main, Main
+)", false);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.message.rfind("UnknownException (CODE:11) stack overflow at ", 0), 0u) << outcome.message;
+}
+
+TEST(Exceptions, ErrorInHookCanBeCaughtByBytecode)
+{
+    // vminternalthrow turns the error into a bytecode exception caught by main.
+    Machine m;
+    const Outcome outcome = m.run(R"(
+.method "vminternalthrow<int>,<*string>" code=hook frame=Main
+.type Error
+main:
+    try Error, handler
+    push 1
+    push 0
+    div
+handler:
+    load
+    adjust 0
+    push 1
+    logi
+    stop
+hook:
+    pick -3
+    logi
+    new 1, 1
+    dup
+    settype Error
+    throw
+)", false);
+    EXPECT_EQ(outcome.logs, (Logs{"3", "1"}));
+    EXPECT_FALSE(outcome.stopped);
+}

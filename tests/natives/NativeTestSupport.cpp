@@ -169,6 +169,39 @@ Run runSource(const std::string& source, const std::function<void(VirtualMachine
     return result;
 }
 
+int pushArgs(Program& p, std::initializer_list<Arg> args)
+{
+    const int first = p.depth();
+    for (const Arg& a : args)
+        a.isText ? p.text(a.text) : p.integer(a.value);
+    return first;
+}
+
+std::vector<std::string> intOf(int native, std::initializer_list<Arg> args)
+{
+    Program p;
+    pushArgs(p, args);
+    p.string(native, int(args.size()), 1);
+    p.logInt();
+    return run(p).log;
+}
+
+std::vector<std::string> afterEdit(int native, std::initializer_list<Arg> args)
+{
+    Program p;
+    const int s = pushArgs(p, args);
+    p.copy(s);
+    p.line("load", 0);
+    p.line("box", 0); // a second reference to the same string object
+    const int other = p.depth() - 1;
+    for (size_t i = 0; i < args.size(); ++i)
+        p.copy(s + int(i));
+    p.string(native, int(args.size()), 0);
+    p.copy(other);
+    p.logText();
+    return run(p).log;
+}
+
 std::vector<std::string> ints(std::initializer_list<TInt64> values)
 {
     std::vector<std::string> out;

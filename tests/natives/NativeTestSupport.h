@@ -63,6 +63,22 @@ struct Run {
 Run runSource(const std::string& source, const std::function<void(VirtualMachine&)>& after = {});
 inline Run run(const Program& program) { return runSource(program.source()); }
 
+// An argument of a native: a string constant's fresh reference or an int.
+struct Arg {
+    bool isText;
+    std::string text;
+    TWord value;
+};
+inline Arg T(const std::string& text) { return Arg{true, text, 0}; }
+inline Arg I(TWord value) { return Arg{false, "", value}; }
+// Pushes the arguments in order; answers the position of the first.
+int pushArgs(Program& p, std::initializer_list<Arg> args);
+// Runs String native `native` on `args` and logs the int it leaves.
+std::vector<std::string> intOf(int native, std::initializer_list<Arg> args);
+// Runs a mutating String native on `args` (the first being the string) and
+// logs the string afterwards.
+std::vector<std::string> afterEdit(int native, std::initializer_list<Arg> args);
+
 // Log lines of ints, for expectations.
 std::vector<std::string> ints(std::initializer_list<TInt64> values);
 // The two lines an error raised with `code` and `message` logs.

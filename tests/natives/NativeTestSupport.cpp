@@ -145,12 +145,12 @@ std::string Program::source(const std::string& extra) const
            "\n" + INTERNAL_THROW + extra;
 }
 
-Run runSource(const std::string& source, const std::function<void(VirtualMachine&)>& after)
+RunResult runSource(const std::string& source, const std::function<void(VirtualMachine&)>& after)
 {
     const LumbraAsm::AssemblyResult image = LumbraAsm::assemble(source, "program.s");
     if (!image.ok)
         throw std::runtime_error(image.error + "\n" + source);
-    Run result;
+    RunResult result;
     RecordingServices services;
     VirtualMachine machine;
     VirtualMachine::setCurrent(&machine);

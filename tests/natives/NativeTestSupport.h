@@ -52,7 +52,7 @@ private:
     int strings = 0;
 };
 
-struct Run {
+struct RunResult {
     std::vector<std::string> log;
     int status = 0;       // MachineStop status, 0 when main returned
     bool stopped = false; // ended by MachineStop
@@ -60,8 +60,8 @@ struct Run {
 };
 
 // Assembles and loads `source`, running main; `after` runs next (for host calls).
-Run runSource(const std::string& source, const std::function<void(VirtualMachine&)>& after = {});
-inline Run run(const Program& program) { return runSource(program.source()); }
+RunResult runSource(const std::string& source, const std::function<void(VirtualMachine&)>& after = {});
+inline RunResult run(const Program& program) { return runSource(program.source()); }
 
 // An argument of a native: a string constant's fresh reference or an int.
 struct Arg {

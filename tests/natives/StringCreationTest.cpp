@@ -8,7 +8,7 @@ namespace {
 
 // Runs native `native` of the String group on (res, text, extra ints...) and
 // logs the string put into res.
-Run intoResult(int native, const std::string& text, std::initializer_list<TWord> extra)
+RunResult intoResult(int native, const std::string& text, std::initializer_list<TWord> extra)
 {
     Program p;
     const int res = p.resultBox();

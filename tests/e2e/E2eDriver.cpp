@@ -42,31 +42,31 @@ int main(int argc, char** argv)
     const QByteArray source = readAll(casePath, ok);
     if (!ok)
         return fail(QStringLiteral("cannot read ") + casePath);
-    E2eCase spec;
+    E2eCase expectations;
     QString error;
-    if (!parseE2eCase(QString::fromLatin1(source), spec, error))
+    if (!parseE2eCase(QString::fromLatin1(source), expectations, error))
         return fail(casePath + QStringLiteral(": ") + error);
 
     QTemporaryDir scratch;
-    if (spec.truncateTo >= 0) {
+    if (expectations.truncateTo >= 0) {
         const QByteArray bytes = readAll(image, ok);
         if (!ok || !scratch.isValid())
             return fail(QStringLiteral("cannot prepare a truncated copy of ") + image);
         image = scratch.filePath(QStringLiteral("index.mcb"));
         QFile copy(image);
-        if (!copy.open(QIODevice::WriteOnly) || copy.write(bytes.left(spec.truncateTo)) < 0)
+        if (!copy.open(QIODevice::WriteOnly) || copy.write(bytes.left(expectations.truncateTo)) < 0)
             return fail(QStringLiteral("cannot write ") + image);
     }
-    if (spec.imageMissing)
+    if (expectations.imageMissing)
         image = QFileInfo(image).absolutePath() + QStringLiteral("/absent.mcb");
     const QString appDir = QFileInfo(image).absolutePath();
 
-    for (const auto& file : spec.expectedFiles)
+    for (const auto& file : expectations.expectedFiles)
         QFile::remove(QDir(appDir).filePath(file.first));
 
     QProcess process;
     process.setProgram(runner);
-    process.setArguments(spec.runArgs + QStringList{image});
+    process.setArguments(expectations.runArgs + QStringList{image});
     process.setWorkingDirectory(appDir);
     process.start();
     if (!process.waitForFinished(RUN_TIMEOUT_MS)) {
@@ -82,11 +82,11 @@ int main(int argc, char** argv)
     QString problem;
     if (process.exitStatus() != QProcess::NormalExit)
         problem = QStringLiteral("mcbrun crashed");
-    else if (process.exitCode() != spec.expectedExit)
-        problem = QStringLiteral("exit status %1, expected %2").arg(process.exitCode()).arg(spec.expectedExit);
+    else if (process.exitCode() != expectations.expectedExit)
+        problem = QStringLiteral("exit status %1, expected %2").arg(process.exitCode()).arg(expectations.expectedExit);
     else
-        problem = compareLines(spec.expectedLines, lines, appDir);
-    for (const auto& file : spec.expectedFiles) {
+        problem = compareLines(expectations.expectedLines, lines, appDir);
+    for (const auto& file : expectations.expectedFiles) {
         if (!problem.isEmpty())
             break;
         const QByteArray content = readAll(QDir(appDir).filePath(file.first), ok);

@@ -6,6 +6,8 @@
 #include "OpcodeTable.h"
 #include "VMError.h"
 
+#include <new>
+
 namespace {
 
 // Entry signatures in resolution order, one per VirtualMachine::Entry.
@@ -110,6 +112,8 @@ void VirtualMachine::load(VUvarFileReader& reader, const VUvarString& imageName,
         startUp(imageIndex);
     } catch (const Lumbra::ErrorHandlingException&) {
         stopFromError();
+    } catch (const std::bad_alloc&) {
+        throw MachineStop{1, "out of memory"};
     }
 }
 

@@ -89,11 +89,12 @@ void VirtualMachine::run()
     int pc = ip;
     int top = sp;
     int limit = stackLimit;
+    int codeEnd = codeLength; // locals: stack stores may alias the machine's fields
     TInt64 steps = fuel;
     bool partial = false; // inside the first dereference of fieldof1..3
 
 #define SAVE() (ip = pc, sp = top, fuel = steps)
-#define RELOAD() (pc = ip, top = sp, steps = fuel, limit = stackLimit, pcode = code)
+#define RELOAD() (pc = ip, top = sp, steps = fuel, limit = stackLimit, pcode = code, codeEnd = codeLength)
 #define NEXT(op) \
     pc += instructionSize(OP_##op); \
     continue
@@ -140,7 +141,7 @@ void VirtualMachine::run()
 
     try {
         for (;;) {
-            if ((unsigned)pc >= (unsigned)codeLength) {
+            if ((unsigned)pc >= (unsigned)codeEnd) {
                 if (pc < 0)
                     break;
                 SAVE();

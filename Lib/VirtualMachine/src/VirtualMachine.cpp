@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 using Lumbra::EInvalidArgument;
 using Lumbra::raiseError;
@@ -197,6 +198,8 @@ TWord VirtualMachine::callDirect(int handle, const Vec<int>& args, const Vec<int
         return runHostCall(handle, args, levels, resultLevel);
     } catch (const Lumbra::ErrorHandlingException&) {
         stopFromError();
+    } catch (const std::bad_alloc&) {
+        throw MachineStop{1, "out of memory"};
     }
 }
 

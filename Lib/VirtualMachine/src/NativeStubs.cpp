@@ -9,10 +9,7 @@
 #define LUMBRA_UNDEFINED_GROUP(group, function) \
     void function(VirtualMachine& vm, int) { vm.undefinedNative(nativeGroupPrefix(group)); }
 
-LUMBRA_UNDEFINED_GROUP(9, byteNative)
 LUMBRA_UNDEFINED_GROUP(10, charNative)
-LUMBRA_UNDEFINED_GROUP(11, fixedNative)
-LUMBRA_UNDEFINED_GROUP(12, longNative)
 LUMBRA_UNDEFINED_GROUP(13, colorNative)
 LUMBRA_UNDEFINED_GROUP(14, rangeNative)
 LUMBRA_UNDEFINED_GROUP(15, sizeNative)
@@ -26,8 +23,6 @@ LUMBRA_UNDEFINED_GROUP(22, fileWriterNative)
 LUMBRA_UNDEFINED_GROUP(23, inputStreamNative)
 LUMBRA_UNDEFINED_GROUP(24, fileReaderNative)
 LUMBRA_UNDEFINED_GROUP(25, fileSystemNative)
-LUMBRA_UNDEFINED_GROUP(26, mathNative)
-LUMBRA_UNDEFINED_GROUP(27, numberNative)
 LUMBRA_UNDEFINED_GROUP(28, encoderNative)
 LUMBRA_UNDEFINED_GROUP(29, dateTimeNative)
 LUMBRA_UNDEFINED_GROUP(31, screenNative)

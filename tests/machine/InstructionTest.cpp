@@ -447,7 +447,6 @@ TEST(Instructions, InvalidOperandsAreOrderlyErrors)
         {"main:\n    pushstr 5\n", {"InvalidArgumentException", "6"}},
         {"main:\n    pick.w 100000\n", {"InvalidArgumentException", "6"}},
         {"main:\n    native 32, 16\n", {"VMException: System:2", "10"}},
-        {"main:\n    native 26, 1\n", {"VMException: Math:2", "10"}},
         {"main:\n    native 30, 9\n", {"VMException: Debug:2", "10"}},
     };
     for (const Case& c : cases) {

@@ -9,12 +9,7 @@
 #define LUMBRA_UNDEFINED_GROUP(group, function) \
     void function(VirtualMachine& vm, int) { vm.undefinedNative(nativeGroupPrefix(group)); }
 
-LUMBRA_UNDEFINED_GROUP(10, charNative)
-LUMBRA_UNDEFINED_GROUP(13, colorNative)
-LUMBRA_UNDEFINED_GROUP(14, rangeNative)
 LUMBRA_UNDEFINED_GROUP(15, sizeNative)
-LUMBRA_UNDEFINED_GROUP(16, positionNative)
-LUMBRA_UNDEFINED_GROUP(17, rectangleNative)
 LUMBRA_UNDEFINED_GROUP(18, graphicsNative)
 LUMBRA_UNDEFINED_GROUP(19, bitmapNative)
 LUMBRA_UNDEFINED_GROUP(20, fontNative)
@@ -24,10 +19,8 @@ LUMBRA_UNDEFINED_GROUP(23, inputStreamNative)
 LUMBRA_UNDEFINED_GROUP(24, fileReaderNative)
 LUMBRA_UNDEFINED_GROUP(25, fileSystemNative)
 LUMBRA_UNDEFINED_GROUP(28, encoderNative)
-LUMBRA_UNDEFINED_GROUP(29, dateTimeNative)
 LUMBRA_UNDEFINED_GROUP(31, screenNative)
 LUMBRA_UNDEFINED_GROUP(33, timerNative)
-LUMBRA_UNDEFINED_GROUP(34, hashNative)
 LUMBRA_UNDEFINED_GROUP(35, keyEventNative)
 
 TAddr newKeyEvent(VirtualMachine&, int, int, int, const OString&)

@@ -1,4 +1,5 @@
 // The System native group (32), served by the machine itself.
+#include "DateTime.h"
 #include "NativeGroups.h"
 
 #include "VirtualMachine.h"
@@ -44,6 +45,9 @@ void systemNative(VirtualMachine& vm, int function)
     case 8:
         vm.push(TWord(services->currentTimeMillis()));
         break;
+    case 9:
+        vm.top() = vm.newBox(TWord(newDateTime(vm, vm.top())));
+        break;
     case 13:
         vm.pop();
         vm.pop();
@@ -52,7 +56,7 @@ void systemNative(VirtualMachine& vm, int function)
     case 15:
         vm.top() = 0;
         break;
-    default: // 9 to 12 come with the DateTime and font groups
+    default: // 10 to 12 come with the font group
         vm.undefinedNative(nativeGroupPrefix(32));
     }
 }

@@ -108,13 +108,15 @@ struct Outcome {
 };
 
 // A machine with its services; the machine is current while the fixture lives.
-class Machine {
+// `Services` may extend RecordingServices with fakes of further host slots.
+template <class Services>
+class MachineWith {
 public:
-    RecordingServices services;
+    Services services;
     std::unique_ptr<VirtualMachine> vm = std::make_unique<VirtualMachine>(64u << 20);
 
-    Machine() { VirtualMachine::setCurrent(vm.get()); }
-    ~Machine()
+    MachineWith() { VirtualMachine::setCurrent(vm.get()); }
+    ~MachineWith()
     {
         vm.reset();
         VirtualMachine::setCurrent(nullptr);
@@ -170,6 +172,7 @@ public:
     }
 };
 
+using Machine = MachineWith<RecordingServices>;
 using Logs = std::vector<std::string>;
 
 } // namespace MachineTest

@@ -10,7 +10,6 @@
     void function(VirtualMachine& vm, int) { vm.undefinedNative(nativeGroupPrefix(group)); }
 
 LUMBRA_UNDEFINED_GROUP(15, sizeNative)
-LUMBRA_UNDEFINED_GROUP(18, graphicsNative)
 LUMBRA_UNDEFINED_GROUP(19, bitmapNative)
 LUMBRA_UNDEFINED_GROUP(20, fontNative)
 LUMBRA_UNDEFINED_GROUP(21, outputStreamNative)
@@ -19,11 +18,3 @@ LUMBRA_UNDEFINED_GROUP(23, inputStreamNative)
 LUMBRA_UNDEFINED_GROUP(24, fileReaderNative)
 LUMBRA_UNDEFINED_GROUP(25, fileSystemNative)
 LUMBRA_UNDEFINED_GROUP(28, encoderNative)
-LUMBRA_UNDEFINED_GROUP(31, screenNative)
-LUMBRA_UNDEFINED_GROUP(33, timerNative)
-LUMBRA_UNDEFINED_GROUP(35, keyEventNative)
-
-TAddr newKeyEvent(VirtualMachine&, int, int, int, const OString&)
-{
-    return 0;
-}

@@ -1,25 +1,10 @@
 #include "NativeTestSupport.h"
 
-#include "Assembler.h"
-#include "BasicFrameworkServices.h"
-#include "MemoryInputStream.h"
-#include "VUvarFileReader.h"
-
-#include <stdexcept>
+#include "MachineTestSupport.h"
 
 namespace NativeTest {
 
 namespace {
-
-// Log lines are recorded; the exit service ends the run instead of the process.
-class RecordingServices : public BasicFrameworkServices {
-public:
-    RecordingServices() : BasicFrameworkServices(Str16("/nonexistent")) {}
-    void log(const OString& message) override { lines.push_back(Lumbra::u16ToUtf8(message.toU16())); }
-    [[noreturn]] void exit() override { throw MachineStop{0, "exit service"}; }
-
-    std::vector<std::string> lines;
-};
 
 std::string quoted(const std::string& text)
 {
@@ -31,17 +16,6 @@ std::string quoted(const std::string& text)
     }
     return out + "\"";
 }
-
-// The error handler: logs the message, then the code, then exits.
-constexpr const char* INTERNAL_THROW = R"(
-internalThrow:          ; code, message box, return address
-    pick -2
-    native 30, 1
-    pick -3
-    native 8, -122
-    native 30, 1
-    native 32, 1
-)";
 
 } // namespace
 
@@ -138,34 +112,25 @@ void Program::line(const std::string& instruction, int depthChange)
 
 std::string Program::source(const std::string& extra) const
 {
-    return ".method \"main\" code=main frame=Main\n"
-           ".method \"vminternalthrow<int>,<*string>\" code=internalThrow frame=Main\n"
-           ".frame Main\n" +
-           constants + "main:\n" + code + "    ret " + std::to_string(depth_) + ", " + std::to_string(depth_ + 1) +
-           "\n" + INTERNAL_THROW + extra;
+    return ".method \"main\" code=main frame=Main\n.frame Main\n" + constants + "main:\n" + code + "    ret " +
+           std::to_string(depth_) + ", " + std::to_string(depth_ + 1) + "\n" + extra;
 }
 
 RunResult runSource(const std::string& source, const std::function<void(VirtualMachine&)>& after)
 {
-    const LumbraAsm::AssemblyResult image = LumbraAsm::assemble(source, "program.s");
-    if (!image.ok)
-        throw std::runtime_error(image.error + "\n" + source);
-    RunResult result;
-    RecordingServices services;
-    VirtualMachine machine;
-    VirtualMachine::setCurrent(&machine);
-    VUvarFileReader reader(new LumbraAsm::MemoryInputStream(image.image));
-    try {
-        machine.load(reader, VUvarString("index.mcb"), &services);
-        if (after)
-            after(machine);
-    } catch (const MachineStop& stop) {
-        result.stopped = true;
-        result.status = stop.status;
-        result.stopMessage = stop.message;
+    MachineTest::Machine machine;
+    const MachineTest::Outcome outcome = machine.loadBytes(machine.assembleText(source + MachineTest::ERROR_HOOKS));
+    RunResult result{outcome.logs, outcome.status, outcome.stopped, outcome.message};
+    if (!outcome.stopped && after) {
+        try {
+            after(*machine.vm);
+        } catch (const MachineStop& stop) {
+            result.stopped = true;
+            result.status = stop.status;
+            result.stopMessage = stop.message;
+        }
+        result.log = machine.services.logs;
     }
-    result.log = services.lines;
-    VirtualMachine::setCurrent(nullptr);
     return result;
 }
 

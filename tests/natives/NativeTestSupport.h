@@ -43,6 +43,7 @@ public:
     int depth() const { return depth_; }
 
     // The image source: `main` returns normally; extra text goes after it.
+    // The machine tests' error hooks are added when the program runs.
     std::string source(const std::string& extra = "") const;
 
 private:
@@ -54,12 +55,13 @@ private:
 
 struct RunResult {
     std::vector<std::string> log;
-    int status = 0;       // MachineStop status, 0 when main returned
+    int status = -1;      // MachineStop status
     bool stopped = false; // ended by MachineStop
     std::string stopMessage;
 };
 
-// Assembles and loads `source`, running main; `after` runs next (for host calls).
+// Assembles `source` with the error hooks and loads it, running main; `after`
+// runs next (for host calls).
 RunResult runSource(const std::string& source, const std::function<void(VirtualMachine&)>& after = {});
 inline RunResult run(const Program& program) { return runSource(program.source()); }
 

@@ -240,3 +240,24 @@ TEST_F(HeapTest, StreamHolderReleasesItsStream)
 }
 
 } // namespace
+
+TEST_F(HeapTest, ReferenceBoxesHoldingPlainValuesDoNotFailTheCollection)
+{
+    const TAddr boxedInt = heap->allocate(4, 0, GC_CODE_REFERENCE);
+    setWord(boxedInt, 0, 42); // an int passed at reference level 1
+    const TAddr boxedNegative = heap->allocate(4, 0, GC_CODE_REFERENCE);
+    setWord(boxedNegative, 0, -7);
+    heap->addRoot(boxedInt);
+    heap->addRoot(boxedNegative);
+    heap->collect();
+    EXPECT_EQ(heap->nOfEntries(), 2);
+
+    // Inside a pool the word is still a reference: one into free space fails.
+    const TAddr dropped = heap->allocate(16, 0, GC_CODE_NATIVE);
+    heap->free(dropped);
+    setWord(boxedInt, 0, TWord(dropped));
+    EXPECT_EQ(errorOf([&] { heap->collect(); }), Lumbra::EVM);
+    setWord(boxedInt, 0, 0);
+    heap->removeRoot(boxedInt);
+    heap->removeRoot(boxedNegative);
+}

@@ -190,8 +190,10 @@ void VMHeap::markEntry(TAddr block, Vec<WorkItem>& work)
         work.append(WorkItem{Task::Array, he->gcCode == GC_CODE_OBJECT_VECTOR_HANDLE, dataOf(block), 0});
         break;
     case GC_CODE_REFERENCE: {
+        // Boxes also carry plain values (an int passed at a reference level):
+        // a word outside every pool is a value, not a reference.
         const TWord child = dataWord(block, 0, size);
-        if (child != 0)
+        if (child != 0 && TAddr(child) >= HEADER && poolOf(entryOf(TAddr(child))))
             work.append(WorkItem{Task::Mark, false, TAddr(child), 0});
         break;
     }

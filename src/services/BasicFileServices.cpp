@@ -4,7 +4,6 @@
 
 #include "FileUtility.h"
 #include "ServiceFileNames.h"
-#include "VUvarFileReader.h"
 
 #include <memory>
 
@@ -26,18 +25,11 @@ LUMBRA::OutputStream* BasicFrameworkServices::openFileForWriting(const OString& 
     Str16 path;
     if (!resolveValid(name, path))
         return nullptr;
-    // Appending is emulated: keep the old bytes, truncate, write them back.
-    Vec<unsigned char> oldContent;
-    const bool append = overwrite == 0 && FileUtility::fileExists(path);
-    if (append) {
-        VUvarFileReader reader(path);
-        if (!reader.read(oldContent, reader.streamSize()))
-            return nullptr; // unreadable: truncating would lose its bytes
-    }
+    // Appending opens the file for update at its end: the old bytes stay on
+    // disk untouched, so nothing is lost if the process dies while writing.
     auto stream = std::make_unique<LUMBRA::FileOutputStream>();
-    if (!stream->open(path))
-        return nullptr;
-    if (append && !stream->write(oldContent.data(), oldContent.size()))
+    const bool opened = overwrite == 0 ? stream->openForAppend(path) : stream->open(path);
+    if (!opened)
         return nullptr;
     return stream.release();
 }

@@ -30,6 +30,36 @@ TEST_F(FileServicesTest, AppendContinuesAfterTheOldContent)
     EXPECT_EQ(readFile("log.txt"), "0123456789ab");
 }
 
+TEST_F(FileServicesTest, AppendKeepsTheOldBytesOnDiskAndSeeksOverwriteInPlace)
+{
+    writeFile("log.txt", "0123456789");
+    std::unique_ptr<LUMBRA::OutputStream> out(services->openFileForWriting(S("log.txt"), 0));
+    ASSERT_NE(out, nullptr);
+    // Opening must not have truncated the file: another reader sees it whole
+    // before anything is written or flushed.
+    EXPECT_EQ(readFile("log.txt"), "0123456789");
+    EXPECT_EQ(out->size(), 10);
+    ASSERT_TRUE(out->write("ab", 2));
+    ASSERT_TRUE(out->seek(3));
+    ASSERT_TRUE(out->write("X", 1));
+    EXPECT_EQ(out->position(), 4);
+    EXPECT_FALSE(out->seek(13));
+    out.reset();
+    EXPECT_EQ(readFile("log.txt"), "012X456789ab");
+}
+
+TEST_F(FileServicesTest, AppendCreatesAMissingFileAndRefusesADirectory)
+{
+    std::unique_ptr<LUMBRA::OutputStream> out(services->openFileForWriting(S("new/app.log"), 0));
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(out->position(), 0);
+    ASSERT_TRUE(out->write("z", 1));
+    out.reset();
+    EXPECT_EQ(readFile("new/app.log"), "z");
+    EXPECT_EQ(services->openFileForWriting(S("new"), 0), nullptr);
+    EXPECT_TRUE(QFileInfo(hostPath("new")).isDir());
+}
+
 TEST_F(FileServicesTest, OverwriteStartsAnEmptyFile)
 {
     writeFile("log.txt", "0123456789");

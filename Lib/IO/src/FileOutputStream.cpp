@@ -2,6 +2,8 @@
 #include "Stream.h"
 #include "StdioFile.h"
 
+#include <cerrno>
+
 namespace LUMBRA {
 
 FileOutputStream::~FileOutputStream()
@@ -9,15 +11,35 @@ FileOutputStream::~FileOutputStream()
     close();
 }
 
-bool FileOutputStream::open(const Str16& path)
+bool FileOutputStream::prepareDirectory(const Str16& path)
 {
-    close(); // a second open must not leak the first file
     if (FileUtility::isRelative(path))
         return false;
     const Str16 directory = FileUtility::parentPath(path);
-    if (!FileUtility::directoryExists(directory) && !FileUtility::makePath(directory))
+    return FileUtility::directoryExists(directory) || FileUtility::makePath(directory);
+}
+
+bool FileOutputStream::open(const Str16& path)
+{
+    close(); // a second open must not leak the first file
+    if (!prepareDirectory(path))
         return false;
     file = openStdioFile(path, "wb");
+    Stream::open = file != nullptr;
+    return isOpen();
+}
+
+bool FileOutputStream::openForAppend(const Str16& path)
+{
+    close();
+    if (!prepareDirectory(path))
+        return false;
+    file = openStdioFile(path, "r+b");
+    // Only a missing file is created; any other refusal keeps the file untouched.
+    if (!file && errno == ENOENT)
+        file = openStdioFile(path, "wb");
+    if (file && std::fseek(file, 0, SEEK_END) != 0)
+        stdioClose(file);
     Stream::open = file != nullptr;
     return isOpen();
 }

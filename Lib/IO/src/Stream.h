@@ -59,6 +59,10 @@ class FileOutputStream : public OutputStream {
 public:
     ~FileOutputStream() override;
     bool open(const Str16& path);
+    // Opens for update without truncating (creating a missing file) and
+    // positions at the end: later writes follow the old content, seeking
+    // back overwrites in place. The old bytes are never rewritten.
+    bool openForAppend(const Str16& path);
     bool writeByte(int byte) override;
     bool write(const void* data, int count) override;
     int size() override;
@@ -67,6 +71,9 @@ public:
     int close() override;
 
 private:
+    // Creates the missing parent directory of an absolute path.
+    static bool prepareDirectory(const Str16& path);
+
     FILE* file = nullptr;
 };
 

@@ -1,0 +1,57 @@
+// The InputStream group (23): closing, querying and reading a FileReader's
+// stream. A holder of another kind raises VMException "Invalid TYPEID".
+#include "fileNativeCall.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// Reads exactly `count` bytes. Never asks for more than the file still holds,
+// so a huge count cannot allocate beyond the file; a short read still
+// consumes what was there and raises IOException.
+TWord readBytes(VirtualMachine& vm, LUMBRA::InputStream& stream, int count)
+{
+    const TInt64 left = TInt64(stream.size()) - stream.position();
+    const int available = int(std::max<TInt64>(0, std::min<TInt64>(left, count)));
+    std::vector<char> bytes(static_cast<size_t>(available));
+    if (!stream.read(bytes.data(), available) || available < count)
+        ioFailure();
+    return newByteVectorBox(vm, bytes.data(), count);
+}
+
+} // namespace
+
+void inputStreamNative(VirtualMachine& vm, int native)
+{
+    StringCall call(vm);
+    switch (native) {
+    case 1: { // holder
+        call.take(1);
+        const StreamHolder holder(vm, call.arg(0));
+        if (!holder.isNull())
+            if (LUMBRA::InputStream* stream = holder.attachedReader())
+                stream->close();
+        call.leaveNothing();
+        return;
+    }
+    case 2: { // holder
+        call.take(1);
+        const StreamHolder holder(vm, call.arg(0));
+        LUMBRA::InputStream* stream = holder.isNull() ? nullptr : holder.attachedReader();
+        call.leave(machineBool(stream && stream->isOpen()));
+        return;
+    }
+    case 3: { // holder, count
+        call.take(2);
+        const TWord count = call.arg(1);
+        if (count < 0)
+            invalidArgument("The number of bytes should be non-negative");
+        LUMBRA::InputStream& stream = StreamHolder(vm, call.arg(0)).openReader();
+        call.leave(readBytes(vm, stream, count));
+        return;
+    }
+    default:
+        vm.undefinedNative(nativeGroupPrefix(23));
+    }
+}

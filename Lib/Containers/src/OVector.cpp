@@ -1,5 +1,6 @@
 #include "OVector.h"
 
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -47,14 +48,13 @@ void OVectorBase::insertBytes(int position, const void* source, int n)
         throw std::bad_alloc();
     const size_t elementLength = size_t(elementBytes);
     const size_t insertLength = size_t(n) * elementLength;
-    // The source may be this vector's own storage, which is about to move.
-    std::vector<TUint8> copy(static_cast<const TUint8*>(source),
-                             static_cast<const TUint8*>(source) + insertLength);
     if (count + n <= capacity) {
+        std::vector<TUint8> copy;
+        source = outsideStorage(source, insertLength, copy);
         TUint8* base = bytesAt(0, capacity);
         std::memmove(base + (size_t(position) + n) * elementLength, base + size_t(position) * elementLength,
                      size_t(count - position) * elementLength);
-        std::memcpy(base + size_t(position) * elementLength, copy.data(), insertLength);
+        std::memcpy(base + size_t(position) * elementLength, source, insertLength);
         count += n;
         return;
     }
@@ -65,8 +65,22 @@ void OVectorBase::insertBytes(int position, const void* source, int n)
         std::memcpy(target + (size_t(position) + n) * elementLength, old + size_t(position) * elementLength,
                     size_t(count - position) * elementLength);
     }
-    std::memcpy(target + size_t(position) * elementLength, copy.data(), insertLength);
+    std::memcpy(target + size_t(position) * elementLength, source, insertLength);
     count += n;
+}
+
+const void* OVectorBase::outsideStorage(const void* source, size_t length, std::vector<TUint8>& copy) const
+{
+    if (data == 0)
+        return source;
+    const std::uintptr_t first = reinterpret_cast<std::uintptr_t>(memory->arena().raw(data));
+    const std::uintptr_t last = first + size_t(capacity) * size_t(elementBytes);
+    const std::uintptr_t from = reinterpret_cast<std::uintptr_t>(source);
+    if (from >= last || from + length <= first)
+        return source;
+    const TUint8* bytes = static_cast<const TUint8*>(source);
+    copy.assign(bytes, bytes + length);
+    return copy.data();
 }
 
 TUint8* OVectorBase::renewStorage(int elements)
@@ -82,12 +96,10 @@ TUint8* OVectorBase::renewStorage(int elements)
 void OVectorBase::replaceBytes(int start, int n, const void* source, int m)
 {
     const size_t elementLength = size_t(elementBytes);
-    // The source may be this vector's own storage.
-    std::vector<TUint8> copy(static_cast<const TUint8*>(source),
-                             static_cast<const TUint8*>(source) + size_t(m) * elementLength);
+    const size_t insertLength = size_t(m) * elementLength;
     if (start == 0 && n == count) {
-        dropStorage();
-        insertBytes(0, copy.data(), m);
+        dropStorage(); // the old storage stays readable until collected
+        insertBytes(0, source, m);
         return;
     }
     const TInt64 grown = TInt64(count) - n + m;
@@ -96,9 +108,11 @@ void OVectorBase::replaceBytes(int start, int n, const void* source, int m)
     const int newCount = int(grown);
     const size_t tail = size_t(count - start - n) * elementLength;
     if (newCount <= capacity) {
+        std::vector<TUint8> copy;
+        source = outsideStorage(source, insertLength, copy);
         TUint8* base = bytesAt(0, capacity);
         std::memmove(base + size_t(start + m) * elementLength, base + size_t(start + n) * elementLength, tail);
-        std::memcpy(base + size_t(start) * elementLength, copy.data(), copy.size());
+        std::memcpy(base + size_t(start) * elementLength, source, insertLength);
         if (newCount < count)
             std::memset(base + size_t(newCount) * elementLength, 0, size_t(count - newCount) * elementLength);
         count = newCount;
@@ -107,7 +121,7 @@ void OVectorBase::replaceBytes(int start, int n, const void* source, int m)
     const TUint8* old = bytesAt(0, count);
     TUint8* target = renewStorage(newCount);
     std::memcpy(target, old, size_t(start) * elementLength);
-    std::memcpy(target + size_t(start) * elementLength, copy.data(), copy.size());
+    std::memcpy(target + size_t(start) * elementLength, source, insertLength);
     std::memcpy(target + size_t(start + m) * elementLength, old + size_t(start + n) * elementLength, tail);
     count = newCount;
 }

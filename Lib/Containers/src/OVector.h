@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <type_traits>
+#include <vector>
 
 // What the collector needs of any vector: count, element size and storage.
 class OVectorBase : public GCObject {
@@ -61,6 +62,10 @@ protected:
 
 private:
     TAddr newStorage(int elements);
+    // Elements moved in place must not be read from the storage they move
+    // in: such a source is copied into `copy` first. Replaced storage is never
+    // released, so a source in it stays readable.
+    const void* outsideStorage(const void* source, size_t length, std::vector<TUint8>& copy) const;
     // Replaces data by cleared storage for `elements` and answers its host memory.
     TUint8* renewStorage(int elements);
 

@@ -8,6 +8,7 @@ const QString ELLIPSIS = QStringLiteral("...");
 
 bool lineMatches(QString expected, const QString& actual, const QString& appDir)
 {
+    expected = expandRepeats(expected);
     expected.replace(QStringLiteral("@APPDIR@"), appDir);
     if (expected.endsWith(ELLIPSIS))
         return actual.startsWith(expected.chopped(ELLIPSIS.size()));
@@ -35,10 +36,25 @@ bool parseExpectedFile(const QString& value, E2eCase& out)
 
 } // namespace
 
+QString expandRepeats(const QString& text)
+{
+    static const QRegularExpression repeat(QStringLiteral("\\{(\\d+)\\*(.)\\}"));
+    QString result;
+    int from = 0;
+    for (auto it = repeat.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        result += text.mid(from, m.capturedStart() - from);
+        result += QString(m.captured(1).toInt(), m.captured(2).at(0));
+        from = m.capturedEnd();
+    }
+    return result + text.mid(from);
+}
+
 bool parseE2eCase(const QString& sourceText, E2eCase& out, QString& error)
 {
     static const QRegularExpression directive(QStringLiteral("^\\s*;\\s*(expect-log|expect-stderr|expect-exit|"
-                                                             "run-args|image-truncate|image-missing|expect-file)(:(.*))?$"));
+                                                             "run-args|image-truncate|image-missing|expect-file|"
+                                                             "run-env|run-argv0)(:(.*))?$"));
     const QStringList lines = sourceText.split(QLatin1Char('\n'));
     for (int i = 0; i < lines.size(); ++i) {
         const QRegularExpressionMatch m = directive.match(lines[i]);
@@ -62,6 +78,13 @@ bool parseE2eCase(const QString& sourceText, E2eCase& out, QString& error)
             ok = parseInt(value, out.truncateTo) && out.truncateTo >= 0;
         else if (key == QLatin1String("expect-file"))
             ok = parseExpectedFile(value, out);
+        else if (key == QLatin1String("run-env")) {
+            ok = value.indexOf(QLatin1Char('=')) > 0;
+            out.runEnvironment << value;
+        } else if (key == QLatin1String("run-argv0")) {
+            out.argv0 = expandRepeats(value);
+            ok = !out.argv0.isEmpty();
+        }
         else
             out.imageMissing = true;
         if (!ok) {

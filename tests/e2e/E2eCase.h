@@ -10,6 +10,11 @@
 //   ; expect-file: NAME = TEXT   after the run the file NAME (relative to the
 //                            image's directory) holds TEXT, in which "\n" is
 //                            a line end; the file is removed before the run
+//   ; run-env: NAME=VALUE    set NAME in the runner's environment
+//   ; run-argv0: NAME        start the runner with NAME as its argv[0]
+// Cases run through the player (e2e_driver --player) have no image argument:
+// the player runs in the image's directory, which holds it as index.mcb.
+// "{N*c}" in an expected line or in run-argv0 stands for N copies of c.
 // Standard error must consist of exactly the expected lines, in order.
 // "@APPDIR@" in an expected line stands for the directory the image runs in.
 #pragma once
@@ -27,7 +32,12 @@ struct E2eCase {
     int truncateTo = -1;
     bool imageMissing = false;
     QList<QPair<QString, QByteArray>> expectedFiles; // name, content
+    QStringList runEnvironment;                      // NAME=VALUE
+    QString argv0;                                   // empty: the runner's path
 };
+
+// `text` with every "{N*c}" replaced by N copies of the character c.
+QString expandRepeats(const QString& text);
 
 // Reads the expectations of the case file; false with `error` set on a
 // malformed expectation.

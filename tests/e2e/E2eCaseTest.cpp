@@ -59,3 +59,16 @@ TEST(E2eCaseTest, EllipsisMatchesPrefixAndAppDirIsSubstituted)
     EXPECT_TRUE(compareLines({"Failed to open '@APPDIR@/x'"}, {"Failed to open '/apps/a/x'"}, "/apps/a").isEmpty());
     EXPECT_FALSE(compareLines({"Failed to open '@APPDIR@/x'"}, {"Failed to open '/other/x'"}, "/apps/a").isEmpty());
 }
+
+TEST(E2eCaseTest, EnvironmentArgv0AndRepeats)
+{
+    E2eCase c;
+    QString error;
+    ASSERT_TRUE(parseE2eCase(QStringLiteral("; run-env: A=1\n; run-env: B=x=y\n; run-argv0: {3*z}-app\n"), c, error));
+    EXPECT_EQ(c.runEnvironment, (QStringList{"A=1", "B=x=y"}));
+    EXPECT_EQ(c.argv0, "zzz-app");
+    EXPECT_FALSE(parseE2eCase(QStringLiteral("; run-env: =1\n"), c, error));
+    EXPECT_EQ(expandRepeats(QStringLiteral("{2*a}/{0*b}{12*c}.")), QStringLiteral("aa/cccccccccccc."));
+    EXPECT_EQ(compareLines({QStringLiteral("{4*a}: too long")}, {QStringLiteral("aaaa: too long")}, QString()), QString());
+    EXPECT_NE(compareLines({QStringLiteral("{4*a}: too long")}, {QStringLiteral("aaa: too long")}, QString()), QString());
+}

@@ -1,6 +1,8 @@
-// e2e_driver MCBRUN CASE.s IMAGE.mcb: runs one end-to-end case through the
-// headless runner and checks its standard error and exit status against the
-// expectations written in the case file. Exit status 0 when they match.
+// e2e_driver [--player] RUNNER CASE.s IMAGE.mcb: runs one end-to-end case
+// through the headless runner (or, with --player, through the player on the
+// offscreen platform) and checks its standard error and exit status against
+// the expectations written in the case file. Exit status 0 when they match,
+// SKIPPED when the player has no message bus to run with.
 #include "E2eCase.h"
 
 #include <QDir>
@@ -14,6 +16,28 @@
 namespace {
 
 constexpr int RUN_TIMEOUT_MS = 60000;
+// The status CTest reads as "skipped" (SKIP_RETURN_CODE).
+constexpr int SKIPPED = 77;
+
+// Whether a system message bus can be reached, as the player needs one.
+bool systemBusConfigured(const QProcessEnvironment& environment)
+{
+    return environment.contains(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"))
+        || QFileInfo::exists(QStringLiteral("/run/dbus/system_bus_socket"));
+}
+
+// Starts `program` with `argv0` as its argv[0] (through the shell's exec -a).
+void startAs(QProcess& process, const QString& program, const QString& argv0, const QStringList& args)
+{
+    if (argv0.isEmpty()) {
+        process.setProgram(program);
+        process.setArguments(args);
+    } else {
+        process.setProgram(QStringLiteral("/bin/bash"));
+        process.setArguments(QStringList{QStringLiteral("-c"), QStringLiteral("exec -a \"$0\" \"$@\""), argv0, program} + args);
+    }
+    process.start();
+}
 
 int fail(const QString& message)
 {
@@ -32,8 +56,10 @@ QByteArray readAll(const QString& path, bool& ok)
 
 int main(int argc, char** argv)
 {
-    if (argc != 4)
-        return fail(QStringLiteral("usage: e2e_driver MCBRUN CASE.s IMAGE.mcb"));
+    const bool player = argc == 5 && QLatin1String(argv[1]) == QLatin1String("--player");
+    if (argc != 4 && !player)
+        return fail(QStringLiteral("usage: e2e_driver [--player] RUNNER CASE.s IMAGE.mcb"));
+    argv += player ? 1 : 0;
     const QString runner = QString::fromLocal8Bit(argv[1]);
     const QString casePath = QString::fromLocal8Bit(argv[2]);
     QString image = QFileInfo(QString::fromLocal8Bit(argv[3])).absoluteFilePath();
@@ -57,22 +83,41 @@ int main(int argc, char** argv)
         if (!copy.open(QIODevice::WriteOnly) || copy.write(bytes.left(expectations.truncateTo)) < 0)
             return fail(QStringLiteral("cannot write ") + image);
     }
-    if (expectations.imageMissing)
-        image = QFileInfo(image).absolutePath() + QStringLiteral("/absent.mcb");
+    if (expectations.imageMissing) {
+        // The player always reads index.mcb: it runs in an empty directory.
+        if (player && !scratch.isValid())
+            return fail(QStringLiteral("cannot make an empty directory"));
+        image = player ? scratch.filePath(QStringLiteral("index.mcb"))
+                       : QFileInfo(image).absolutePath() + QStringLiteral("/absent.mcb");
+    }
     const QString appDir = QFileInfo(image).absolutePath();
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (player) {
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        if (!environment.contains(QStringLiteral("XDG_RUNTIME_DIR")) && scratch.isValid())
+            environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), scratch.path());
+    }
+    for (const QString& setting : expectations.runEnvironment) {
+        const int equals = setting.indexOf(QLatin1Char('='));
+        environment.insert(setting.left(equals), setting.mid(equals + 1));
+    }
+    if (player && !systemBusConfigured(environment)) {
+        std::printf("no system message bus: skipped\n");
+        return SKIPPED;
+    }
 
     for (const auto& file : expectations.expectedFiles)
         QFile::remove(QDir(appDir).filePath(file.first));
 
     QProcess process;
-    process.setProgram(runner);
-    process.setArguments(expectations.runArgs + QStringList{image});
+    process.setProcessEnvironment(environment);
     process.setWorkingDirectory(appDir);
-    process.start();
+    startAs(process, runner, expectations.argv0, expectations.runArgs + (player ? QStringList() : QStringList{image}));
     if (!process.waitForFinished(RUN_TIMEOUT_MS)) {
         process.kill();
         process.waitForFinished();
-        return fail(QStringLiteral("mcbrun did not finish: ") + process.errorString());
+        return fail(QStringLiteral("the runner did not finish: ") + process.errorString());
     }
     const QString stderrText = QString::fromLatin1(process.readAllStandardError());
     QStringList lines = stderrText.split(QLatin1Char('\n'));
@@ -81,7 +126,7 @@ int main(int argc, char** argv)
 
     QString problem;
     if (process.exitStatus() != QProcess::NormalExit)
-        problem = QStringLiteral("mcbrun crashed");
+        problem = QStringLiteral("the runner crashed");
     else if (process.exitCode() != expectations.expectedExit)
         problem = QStringLiteral("exit status %1, expected %2").arg(process.exitCode()).arg(expectations.expectedExit);
     else

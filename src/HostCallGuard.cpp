@@ -1,0 +1,28 @@
+#include "HostCallGuard.h"
+
+#include "StartupReports.h"
+#include "VMError.h"
+#include "VirtualMachine.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace Lumbra {
+
+void runGuarded(const std::function<void(VirtualMachine&)>& call)
+{
+    VirtualMachine* vm = VirtualMachine::current();
+    if (!vm)
+        return;
+    try {
+        call(*vm);
+    } catch (const MachineStop& stop) {
+        std::exit(reportMachineStop(stop));
+    } catch (const ErrorHandlingException&) {
+        std::exit(reportEscapedError());
+    } catch (const std::bad_alloc&) {
+        std::exit(reportMachineStop(MachineStop{1, "out of memory"}));
+    }
+}
+
+} // namespace Lumbra

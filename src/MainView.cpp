@@ -1,0 +1,124 @@
+// Construction, start of the application, orientation, timers and the
+// activity the application is told about.
+#include "MainView.h"
+
+#include "HostCallGuard.h"
+#include "MainViewX11.h"
+#include "StartupReports.h"
+#include "VirtualMachine.h"
+
+#include <cstdlib>
+
+namespace {
+// What the application was last told: foreground (true) or background.
+// Shared by the process and never reset.
+bool lastReportedActivity = false;
+} // namespace
+
+MainView::MainView(const Str16& applicationDirectory)
+    : MainViewBase(applicationDirectory)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    // Qt::WA_PaintOnScreen is left out: with it a Qt 6 widget has no paint
+    // engine and QPainter cannot draw the back buffer on the window.
+    setFocusPolicy(Qt::StrongFocus);
+    setWindowState(Qt::WindowFullScreen);
+}
+
+MainView::~MainView()
+{
+    if (machine && VirtualMachine::current() == machine.get())
+        VirtualMachine::setCurrent(nullptr);
+}
+
+void MainView::startApplication()
+{
+    start();
+    machine = std::make_unique<VirtualMachine>();
+    VirtualMachine::setCurrent(machine.get());
+    scheduler.setMachine(machine.get());
+
+    const OString imageName = OString::fromLatin1("index.mcb");
+    LUMBRA::InputStream* stream = openFileForReading(imageName);
+    VUvarFileReader reader(stream);
+    if (!stream || !stream->isOpen()) {
+        Lumbra::reportOpenFailure(resolvedPath(imageName));
+        std::exit(1);
+    }
+    try {
+        machine->load(reader, Str16("index.mcb"), this);
+    } catch (const MachineStop& stop) {
+        std::exit(Lumbra::reportMachineStop(stop));
+    }
+    update();
+    reader.close();
+}
+
+bool MainView::isRotated()
+{
+    return getOrientation() == ORIENTATION_PORTRAIT && height() < width();
+}
+
+void MainView::setOrientation(int value)
+{
+    if (value == getOrientation())
+        return;
+    BasicFrameworkServices::setOrientation(value);
+    Lumbra::X11::requestPortrait(value != ORIENTATION_LANDSCAPE);
+    update();
+}
+
+int MainView::addTimer(TWord listener, int delay)
+{
+    // Callers clamp delays; a negative one still must not reach QTimer.
+    return scheduler.addTimer(listener, TUint32(delay < 0 ? 0 : delay));
+}
+
+TWord MainView::removeTimer(int id)
+{
+    return scheduler.removeTimer(id);
+}
+
+bool MainView::updateTimerDelay(int id, int delay)
+{
+    scheduler.updateTimerDelay(id, delay < 0 ? 0 : delay);
+    return true;
+}
+
+void MainView::setActive(bool active)
+{
+    windowActive = active;
+    reportActivity();
+}
+
+void MainView::displaySignal(const QString& status)
+{
+    displayOn = status != QLatin1String("off");
+    reportActivity();
+}
+
+void MainView::showEvent(QShowEvent*)
+{
+    windowActive = true;
+    reportActivity();
+}
+
+void MainView::hideEvent(QHideEvent*)
+{
+    windowActive = false;
+    reportActivity();
+}
+
+void MainView::reportActivity()
+{
+    const bool activity = displayOn && windowActive;
+    if (activity == lastReportedActivity || !machine)
+        return;
+    lastReportedActivity = activity;
+    Lumbra::runGuarded([activity](VirtualMachine& vm) {
+        if (activity)
+            vm.deliverForeground();
+        else
+            vm.deliverBackground();
+    });
+}

@@ -1,0 +1,50 @@
+// Painting: the application draws on the back buffer through a screen
+// canvas, then the buffer is copied to the window, turned in portrait.
+#include "MainView.h"
+
+#include "GraphicsContainer.h"
+#include "GraphicsInterfaces.h"
+#include "HostCallGuard.h"
+#include "VirtualMachine.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
+
+void MainView::drawApplication(const QRegion& region)
+{
+    Lumbra::runGuarded([&](VirtualMachine& vm) {
+        auto* container = new GraphicsContainer(&buffer);
+        if (container->isPainting())
+            container->painter().setClipRegion(region);
+        // The heap owns the container from here; it ends painting when collected.
+        const TAddr holder = newScreenHolder(vm, container);
+        vm.deliverDraw(TWord(holder));
+    });
+}
+
+void MainView::paintEvent(QPaintEvent* event)
+{
+    if (!machine)
+        return;
+    if (buffer.isNull())
+        buffer = QPixmap(size()); // a paint before the first resize
+    drawApplication(event->region());
+
+    QPainter painter(this);
+    painter.setClipRegion(event->region());
+    if (isRotated()) {
+        painter.translate(0, height());
+        painter.rotate(-90);
+    }
+    painter.drawPixmap(0, 0, buffer);
+    painter.end();
+}
+
+void MainView::resizeEvent(QResizeEvent* event)
+{
+    const QSize size = event->size();
+    if (getOrientation() == ORIENTATION_PORTRAIT && size.width() >= size.height())
+        return;
+    buffer = QPixmap(size);
+}

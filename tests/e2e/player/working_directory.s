@@ -1,0 +1,12 @@
+; "--auto" counts only as the first argument: here the working directory
+; holds the application, whose main runs and ends the process (status 0).
+; run-args: --Auto --auto
+; expect-log: started in the working directory
+.method "main" code=main frame=Main
+.frame Main
+.string text "started in the working directory"
+main:
+    pushstr text
+    native 30, 1
+    native 32, 1
+    ret 0, 1

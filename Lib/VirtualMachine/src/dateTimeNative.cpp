@@ -1,9 +1,11 @@
 // The DateTime native group (29). Objects travel as reference boxes; a null
 // box or an empty one raises NullPointerException "NULL pointer", except in
 // the identity tests, which compare the boxes themselves.
+// Before any Qt header: Qt defines `slots` as a macro, which StringCall uses as a name.
+#include "stringNativeCall.h"
+
 #include "DateTime.h"
 #include "NativeGroups.h"
-#include "stringNativeCall.h"
 
 using Lumbra::DateTime;
 

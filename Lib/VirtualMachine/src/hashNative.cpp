@@ -1,9 +1,11 @@
 // The Hash native group (34): digests of byte vectors, in one step or over
 // the bytes appended to a Hash object. Results are new byte vectors in new
 // reference boxes.
+// Before any Qt header: Qt defines `slots` as a macro, which StringCall uses as a name.
+#include "stringNativeCall.h"
+
 #include "Hash.h"
 #include "NativeGroups.h"
-#include "stringNativeCall.h"
 #include "vectorNative.h"
 
 using Lumbra::Hash;

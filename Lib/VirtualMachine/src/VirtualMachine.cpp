@@ -147,22 +147,7 @@ void VirtualMachine::pushLong(TInt64 value)
 
 // ---- calls
 
-const Lumbra::MachineTables::ExportedMethod::MethodEntry* VirtualMachine::findImplementation(int row, int key) const
-{
-    const ExportedMethod& method = methods[row];
-    for (const ExportedMethod::MethodEntry& entry : method.implementations)
-        if (entry.typeId == key)
-            return &entry;
-    return nullptr;
-}
-
-int VirtualMachine::frameBase(int descriptor, int spAtReturn) const
-{
-    if (descriptor < 0)
-        return spAtReturn;
-    const MethodGCInfo& info = frameDescriptors[descriptor];
-    return spAtReturn - info.lowerSlotsA - info.lowerSlotsB;
-}
+// findImplementation and frameBase live in Interpreter.cpp, beside the loop.
 
 void VirtualMachine::fatalError(const OString& message, int position)
 {

@@ -10,6 +10,7 @@ void fileWriterNative(VirtualMachine& vm, int native)
         const OString& path = call.str(1);
         if (path.isEmpty())
             invalidArgument("Filename is empty");
+        vm.wordAt(TAddr(call.arg(0))); // a bad variable fails before the file is touched
         // The host's overwrite argument is the opposite of the append flag.
         const int overwrite = call.flag(2) ? 0 : 1;
         std::unique_ptr<LUMBRA::Stream> stream(fileServices(vm).openFileForWriting(path, overwrite));

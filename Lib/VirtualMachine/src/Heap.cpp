@@ -8,6 +8,11 @@
 #include <cstring>
 #include <new>
 
+// The library is compiled position-independent: helpers marked HOT are hidden
+// (not interposable), so the compiler may inline them into the allocation,
+// release and sweep paths.
+#define HOT __attribute__((visibility("hidden")))
+
 namespace {
 // Requests above this cannot be laid out in a pool whose length fits an int.
 constexpr TUint32 LARGEST_REQUEST = 0x7FFF0000u;
@@ -57,7 +62,7 @@ void VMHeap::corrupt(const char* what)
     Lumbra::throwError(Lumbra::EVM, std::string_view(std::string("heap damaged: ") + what));
 }
 
-int VMHeap::sizeClass(TUint32 size)
+HOT int VMHeap::sizeClass(TUint32 size)
 {
     return size <= 1 ? 0 : int(std::bit_width(size - 1));
 }
@@ -69,19 +74,28 @@ HeapEntry& VMHeap::entry(TAddr entryAddr) const
 
 // ---- untrusted header access ------------------------------------------------
 
-const VMHeap::PoolExtent* VMHeap::poolOf(TAddr addr) const
+HOT const VMHeap::PoolExtent* VMHeap::poolOf(TAddr addr) const
 {
+    // Allocation, release and the sweep mostly stay in one pool for a while.
+    if (lastPool < extents.size()) {
+        const PoolExtent& recent = extents[lastPool];
+        if (addr >= recent.start && addr < recent.end)
+            return &recent;
+    }
     auto it = std::upper_bound(extents.begin(), extents.end(), addr,
                                [](TAddr a, const PoolExtent& p) { return a < p.start; });
     if (it == extents.begin())
         return nullptr;
     --it;
-    return addr < it->end ? &*it : nullptr;
+    if (addr >= it->end)
+        return nullptr;
+    lastPool = size_t(it - extents.begin());
+    return &*it;
 }
 
 // The size of the block at `entry` once its position, size and footer agree
 // with the pool it lies in.
-TUint32 VMHeap::checkedSize(TAddr entry, const PoolExtent& pool) const
+HOT TUint32 VMHeap::checkedSize(TAddr entry, const PoolExtent& pool) const
 {
     const TAddr trailer = pool.end - HEADER;
     if (entry < pool.start + TERMINATOR_LENGTH || (entry & 3) != 0 || entry > trailer - OVERHEAD)
@@ -96,12 +110,12 @@ TUint32 VMHeap::checkedSize(TAddr entry, const PoolExtent& pool) const
     return size;
 }
 
-TAddr VMHeap::nextOf(TAddr entry, const PoolExtent& pool) const
+HOT TAddr VMHeap::nextOf(TAddr entry, const PoolExtent& pool) const
 {
     return entry + OVERHEAD + checkedSize(entry, pool);
 }
 
-ListEntry<FreeSlot>* VMHeap::freeNodeOf(TAddr entry) const
+HOT ListEntry<FreeSlot>* VMHeap::freeNodeOf(TAddr entry) const
 {
     const TUint32 link = reinterpret_cast<const HeapEntry*>(arena_.raw(entry))->freeHeapEntryIterator;
     if (link == 0)
@@ -112,7 +126,7 @@ ListEntry<FreeSlot>* VMHeap::freeNodeOf(TAddr entry) const
     return node;
 }
 
-void VMHeap::unlinkFree(TAddr entry)
+HOT void VMHeap::unlinkFree(TAddr entry)
 {
     ListEntry<FreeSlot>* node = freeNodeOf(entry);
     freeHeapEntries[node->data.sizeClass]->remove(node);
@@ -128,7 +142,7 @@ TWord VMHeap::dataWord(TAddr entry, TUint32 index, TUint32 size) const
     return value;
 }
 
-void VMHeap::setFooter(TAddr entry, TUint32 size)
+HOT void VMHeap::setFooter(TAddr entry, TUint32 size)
 {
     const TUint32 footer = size + OVERHEAD;
     std::memcpy(arena_.raw(entry + HEADER + size), &footer, 4);
@@ -171,7 +185,7 @@ TAddr VMHeap::newPool(TUint32 n)
     return block;
 }
 
-void VMHeap::addEntryToFreeEntries(TAddr entryAddr)
+HOT void VMHeap::addEntryToFreeEntries(TAddr entryAddr)
 {
     HeapEntry* he = reinterpret_cast<HeapEntry*>(arena_.raw(entryAddr));
     const int indexInFreeEntries = sizeClass(he->size);
@@ -182,7 +196,7 @@ void VMHeap::addEntryToFreeEntries(TAddr entryAddr)
 }
 
 // Unlinks a free-list node after checking that its block still names it.
-TAddr VMHeap::takeFreeNode(LinkedListIterator<FreeSlot> node)
+HOT TAddr VMHeap::takeFreeNode(LinkedListIterator<FreeSlot> node)
 {
     const TAddr block = node->data.block;
     LinkedList<FreeSlot>* list = freeHeapEntries[node->data.sizeClass];
@@ -195,7 +209,7 @@ TAddr VMHeap::takeFreeNode(LinkedListIterator<FreeSlot> node)
     return block;
 }
 
-TAddr VMHeap::findFreeEntry(TUint32 size)
+HOT TAddr VMHeap::findFreeEntry(TUint32 size)
 {
     const int k = sizeClass(size);
     for (int i = k + 1; i < SIZE_CLASSES; ++i) {
@@ -211,7 +225,7 @@ TAddr VMHeap::findFreeEntry(TUint32 size)
     return 0;
 }
 
-TAddr VMHeap::createHeapEntry(TUint32 requested, TInt32 objectFlag, GcCode code)
+HOT TAddr VMHeap::createHeapEntry(TUint32 requested, TInt32 objectFlag, GcCode code)
 {
     const TUint32 size = roundUp4(requested);
     TAddr block = findFreeEntry(size);

@@ -167,6 +167,7 @@ private:
     Vec<int> markStack;
 
     std::vector<PoolExtent> extents; // sorted by start, for address lookup
+    mutable size_t lastPool = 0;     // index in extents of the last pool found
     std::vector<NativeSlot> natives;
     std::vector<TInt32> freeNativeSlots;
     int liveObjects = 0;

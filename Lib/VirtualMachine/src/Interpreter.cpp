@@ -73,8 +73,12 @@ bool validGcCode(int code) { return code >= 1 && code <= 17 && code != GC_CODE_V
 } // namespace
 
 // Defined here rather than with the other call helpers so that the calls,
-// returns and virtual dispatch of the loop can inline them.
-const Lumbra::MachineTables::ExportedMethod::MethodEntry* VirtualMachine::findImplementation(int row, int key) const
+// returns and virtual dispatch of the loop can inline them (hidden: the
+// library is compiled position-independent, and interposable functions are
+// never inlined).
+#define HOT __attribute__((visibility("hidden")))
+
+HOT const Lumbra::MachineTables::ExportedMethod::MethodEntry* VirtualMachine::findImplementation(int row, int key) const
 {
     const ExportedMethod& method = methods[row];
     for (const ExportedMethod::MethodEntry& entry : method.implementations)
@@ -83,7 +87,7 @@ const Lumbra::MachineTables::ExportedMethod::MethodEntry* VirtualMachine::findIm
     return nullptr;
 }
 
-int VirtualMachine::frameBase(int descriptor, int spAtReturn) const
+HOT int VirtualMachine::frameBase(int descriptor, int spAtReturn) const
 {
     if (descriptor < 0)
         return spAtReturn;

@@ -1,0 +1,36 @@
+// The real player as a child process on the X server named by DISPLAY, in
+// an application directory, with its standard-error lines collected.
+#pragma once
+
+#include <QProcess>
+#include <QStringList>
+
+class PlayerProcess {
+public:
+    // Starts the player in `appDir` (QT_QPA_PLATFORM=xcb).
+    explicit PlayerProcess(const QString& appDir);
+    ~PlayerProcess();
+
+    // Waits up to `timeoutMs` for `line` among the lines after the cursor;
+    // on success the cursor moves past it and the skipped lines are returned
+    // in `skipped`.
+    bool expectLine(const QString& line, QStringList* skipped = nullptr, int timeoutMs = 10000);
+    // Collects output for `ms` and answers the lines after the cursor (the
+    // cursor moves to the end).
+    QStringList linesDuring(int ms);
+    // The player's top-level window id (through its _NET_WM_PID), 0 when none.
+    quint32 window(int timeoutMs = 10000);
+    qint64 pid() const { return process.processId(); }
+    const QStringList& allLines() const { return lines; }
+
+private:
+    void collect(int waitMs);
+
+    QProcess process;
+    QByteArray pending;
+    QStringList lines;
+    int cursor = 0;
+};
+
+// Runs a helper command and answers its standard output (empty on failure).
+QString runTool(const QString& program, const QStringList& args, int timeoutMs = 10000);

@@ -1,0 +1,206 @@
+// The real player on a virtual X server with a private message bus: keys
+// and pointer through xdotool, the window manager's properties and the
+// display status through a second X client and the MCE stand-in, and the
+// window's pixels through a screenshot.
+#include "PlayerProcess.h"
+#include "X11TestClient.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <xcb/xproto.h>
+
+namespace {
+
+const QString PROBE = QStringLiteral(HOST_APPS_DIR "/probe");
+const QString PORTRAIT = QStringLiteral(HOST_APPS_DIR "/portrait");
+
+class PlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (qEnvironmentVariableIsEmpty("DISPLAY") || qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS"))
+            GTEST_SKIP() << "needs DISPLAY and DBUS_SYSTEM_BUS_ADDRESS (scripts/test starts both)";
+        static int argc = 1;
+        static char name[] = "host_player_tests";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance())
+            new QCoreApplication(argc, argv);
+        ASSERT_TRUE(x11.connected());
+    }
+
+    // Starts the player and waits until main ran and the window is up.
+    std::unique_ptr<PlayerProcess> start(const QString& appDir)
+    {
+        auto player = std::make_unique<PlayerProcess>(appDir);
+        EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: main")));
+        window = player->window();
+        EXPECT_NE(window, 0u);
+        return player;
+    }
+
+    void xdotool(const QStringList& args) { runTool(QStringLiteral("xdotool"), args); }
+
+    void focus()
+    {
+        xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(window)});
+    }
+
+    // Polls the window until `check` holds for its screenshot; saves the last
+    // screenshot next to the test when it never does.
+    bool screenShows(const char* name, const std::function<bool(const QImage&)>& check)
+    {
+        QImage shot;
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 10000) {
+            shot = x11.grab(window);
+            if (!shot.isNull() && check(shot))
+                return true;
+            QThread::msleep(100);
+        }
+        shot.save(QStringLiteral(HOST_TEST_OUTPUT_DIR "/%1-actual.png").arg(QLatin1String(name)));
+        return false;
+    }
+
+    X11TestClient x11;
+    quint32 window = 0;
+};
+
+const QRgb RED = qRgb(0xFF, 0x00, 0x00);
+const QRgb BACKGROUND = qRgb(0x10, 0x20, 0x40);
+
+bool pixelIs(const QImage& image, int x, int y, QRgb colour)
+{
+    return image.valid(x, y) && (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+}
+
+} // namespace
+
+TEST_F(PlayerTest, KeysGoThroughTheTranslationTableWithTheirText)
+{
+    auto player = start(PROBE);
+    focus();
+    const struct {
+        const char* key;
+        const char* pressed;
+    } cases[] = {
+        {"a", "LOG: pressed 65 text a"},
+        {"shift+a", "LOG: pressed 65 text A"},
+        {"5", "LOG: pressed 53 text 5"},
+        {"Left", "LOG: pressed 16777219 text "},
+        {"Right", "LOG: pressed 16777220 text "},
+        {"Up", "LOG: pressed 16777221 text "},
+        {"Down", "LOG: pressed 16777222 text "},
+        {"BackSpace", "LOG: pressed 16777218 text \b"},
+        {"Return", "LOG: pressed 16777217 text \r"},
+        {"KP_Enter", "LOG: pressed 16777216 text \r"},
+        {"Escape", "LOG: pressed 16777216 text \x1b"},
+        {"braceleft", "LOG: pressed 16777216 text {"},
+    };
+    for (const auto& c : cases) {
+        xdotool({QStringLiteral("key"), QLatin1String(c.key)});
+        EXPECT_TRUE(player->expectLine(QLatin1String(c.pressed))) << c.key;
+    }
+    xdotool({QStringLiteral("key"), QStringLiteral("a")});
+    QStringList between;
+    EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: released 65 text a"), &between));
+}
+
+TEST_F(PlayerTest, PointerEventsOnlyMoveWithAPressedButton)
+{
+    auto player = start(PROBE);
+    const QString w = QString::number(window);
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), w, QStringLiteral("10"), QStringLiteral("20")});
+    xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
+    EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: pointer 0 at 10,20")));
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), w, QStringLiteral("30"), QStringLiteral("45")});
+    EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: pointer 6 at 30,45")));
+    xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+    EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: pointer 1 at 30,45")));
+
+    // Moving without a button reports nothing; the next press shows where it went.
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), w, QStringLiteral("70"), QStringLiteral("80")});
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), w, QStringLiteral("90"), QStringLiteral("100")});
+    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    QStringList between;
+    EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: pointer 0 at 90,100"), &between));
+    for (const QString& line : between)
+        EXPECT_FALSE(line.startsWith(QStringLiteral("LOG: pointer"))) << line.toStdString();
+    EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: pointer 1 at 90,100")));
+}
+
+TEST_F(PlayerTest, ActivityFollowsWindowManagerDisplayStatusAndIconicState)
+{
+    QProcess mce;
+    mce.start(QStringLiteral(MCE_STAND_IN_PATH), QStringList());
+    ASSERT_TRUE(mce.waitForReadyRead(10000));
+    ASSERT_EQ(mce.readLine().trimmed(), QByteArray("ready"));
+    auto sendStatus = [&](const char* status) {
+        mce.write(QByteArray(status) + '\n');
+        ASSERT_TRUE(mce.waitForReadyRead(10000));
+        EXPECT_EQ(mce.readLine().trimmed(), QByteArray("sent"));
+    };
+
+    auto player = start(PROBE);
+    // The show event came before the machine: nothing was reported.
+    for (const QString& line : player->linesDuring(300))
+        EXPECT_FALSE(line == QLatin1String("LOG: foreground") || line == QLatin1String("LOG: background"));
+
+    // The window manager names "every application" as the current one.
+    x11.setProperty(0, "_MB_CURRENT_APP_WINDOW", XCB_ATOM_WINDOW, 0xFFFFFFFFu);
+    EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: foreground")));
+
+    sendStatus("off");
+    EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: background")));
+    sendStatus("off");
+    sendStatus("dimmed"); // anything but "off" is on
+    QStringList between;
+    EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: foreground"), &between));
+    EXPECT_TRUE(between.isEmpty()) << between.join(QLatin1Char('|')).toStdString();
+
+    // Iconified by the window manager: hidden, then shown again.
+    x11.setIconic(window, true);
+    EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: background")));
+    x11.setIconic(window, false);
+    EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: foreground")));
+    mce.closeWriteChannel();
+    mce.waitForFinished(5000);
+}
+
+TEST_F(PlayerTest, PaintingRunsTheDrawHandlerAndShowsTheBackBuffer)
+{
+    auto player = start(PROBE);
+    EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: draw")));
+    EXPECT_TRUE(screenShows("landscape", [](const QImage& shot) {
+        return pixelIs(shot, 0, 0, RED) && pixelIs(shot, 99, 49, RED) && pixelIs(shot, 100, 10, BACKGROUND)
+            && pixelIs(shot, 10, 50, BACKGROUND) && pixelIs(shot, shot.width() - 1, shot.height() - 1, BACKGROUND);
+    }));
+    // Every paint runs the handler again: a key asks for a repaint.
+    focus();
+    xdotool({QStringLiteral("key"), QStringLiteral("a")});
+    EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: pressed 65 text a")));
+    EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: draw")));
+}
+
+TEST_F(PlayerTest, PortraitTurnsTheBackBufferAndAsksTheWindowManager)
+{
+    // The window manager's atom exists, so the player sets the request.
+    x11.setProperty(0, "_HILDON_PORTRAIT_MODE_REQUEST", XCB_ATOM_CARDINAL, 0);
+    auto player = start(PORTRAIT);
+    std::uint32_t request = 0;
+    EXPECT_TRUE(x11.rootCardinal("_HILDON_PORTRAIT_MODE_REQUEST", request));
+    EXPECT_EQ(request, 1u);
+    EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: draw")));
+    // Buffer point (x, y) shows at (y, H - 1 - x): the 100 x 50 rectangle
+    // stands in the bottom left corner, 50 wide and 100 high.
+    EXPECT_TRUE(screenShows("portrait", [](const QImage& shot) {
+        const int h = shot.height();
+        return shot.width() > h && pixelIs(shot, 0, h - 1, RED) && pixelIs(shot, 49, h - 100, RED)
+            && pixelIs(shot, 50, h - 10, BACKGROUND) && pixelIs(shot, 10, h - 101, BACKGROUND)
+            && pixelIs(shot, 0, 0, BACKGROUND);
+    }));
+}

@@ -147,12 +147,15 @@ void VirtualMachine::run()
 #define pc (int(ins - pcode))
 #define JUMP_TO(target) (ins = pcode + (target))
 #define OPCODE_BYTE (TUint8(*ins))
-    // The stack check runs before every instruction: one compare of two
-    // registers that also catches a negative sp.
+    // The stack check runs before every instruction. The limit is the soft
+    // limit or, while an overflow is delivered, the higher hard one: the fast
+    // test compares with the soft limit as an immediate (a compare with a
+    // value in memory measured several times slower here) and also catches a
+    // negative sp; stackCheck decides against the limit in force.
 #define DISPATCH() \
     do { \
-        if (__builtin_expect((unsigned)top > (unsigned)limit, 0)) \
-            goto stackFault; \
+        if (__builtin_expect((unsigned)top > (unsigned)STACK_SOFT_LIMIT, 0)) \
+            goto stackCheck; \
         goto* handlerOf[TUint8(*ins)]; \
     } while (0)
     // After a transfer of control ip may lie anywhere.
@@ -213,7 +216,9 @@ void VirtualMachine::run()
             goto finished;
         SAVE();
         fatalError(OString::fromLatin1("Internal error: ip outside the code"), pc);
-    stackFault:
+    stackCheck:
+        if ((unsigned)top <= (unsigned)limit)
+            goto* handlerOf[TUint8(*ins)];
         if ((unsigned)pc >= (unsigned)codeEnd) // the code check comes first
             goto codeFault;
         SAVE();

@@ -124,4 +124,18 @@ TEST_F(VectorStorage, CollectorTracesObjectVectorsButNotWordVectors)
     heap.removeRoot(wordHandle);
 }
 
+TEST_F(VectorStorage, AVectorReachedThroughAPlainBoxKeepsItsStorage)
+{
+    // Natives 82 and 84 hand out vectors in reference boxes, not handles.
+    const TAddr vector = newIntsVector({1, 2, 3});
+    const TAddr box = TAddr(machine.vm->newBox(TWord(vector)));
+    heap.addRoot(box);
+    heap.collect();
+    heap.validate();
+    EXPECT_EQ(heap.nOfEntries(), 3) << "box, vector and storage";
+    newIntsVector({7, 7, 7, 7}); // garbage that could reuse freed storage
+    EXPECT_EQ(contents(intsAt(vector)), (std::vector<int>{1, 2, 3}));
+    heap.removeRoot(box);
+}
+
 } // namespace

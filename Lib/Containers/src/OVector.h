@@ -28,6 +28,14 @@ public:
     // Elements a new storage for n elements holds.
     static int capacityFor(int n) { return std::max(10, int(n * 1.2)); }
 
+    // The storage lives as long as the vector, however the vector is reached
+    // (a vector handle, or a plain reference box).
+    void pushReferences(Vec<int>& markStack) override
+    {
+        if (data != 0)
+            markStack.append(int(data));
+    }
+
 protected:
     explicit OVectorBase(int elementBytes);
 

@@ -348,19 +348,29 @@ bool runTrimming(StringCall& call, int native)
         native == 120 ? call.str(0).removeHead(call.arg(1)) : call.str(0).removeTail(call.arg(1));
         break;
     case 123:
-    case 124:
-    case 125:
-    case 126:
-    case 127:
-    case 128: {
         call.take(1);
-        static constexpr void (OString::*const OPERATIONS[])() = {
-            &OString::clear, &OString::trimStart, &OString::trimEnd,
-            &OString::trim,  &OString::toLower,   &OString::toUpper,
-        };
-        (call.str(0).*OPERATIONS[native - 123])();
+        call.str(0).clear();
         break;
-    }
+    case 124:
+        call.take(1);
+        call.str(0).trimStart();
+        break;
+    case 125:
+        call.take(1);
+        call.str(0).trimEnd();
+        break;
+    case 126:
+        call.take(1);
+        call.str(0).trim();
+        break;
+    case 127:
+        call.take(1);
+        call.str(0).toLower();
+        break;
+    case 128:
+        call.take(1);
+        call.str(0).toUpper();
+        break;
     default:
         return false;
     }

@@ -230,6 +230,39 @@ foreground:
     EXPECT_EQ(m.vm->runningHandle, -1);
 }
 
+TEST(HostCalls, StoredCallsKeepTheirObjectsThroughTheRunningCallsCollection)
+{
+    Machine m;
+    m.services.onLog = [&](const std::string& line) {
+        if (line != "a")
+            return;
+        VirtualMachine& vm = *m.vm;
+        const TAddr block = vm.heap().allocate(4, 0, GC_CODE_NATIVE); // held by nothing but the stored call
+        vm.arena().storeWord(block, 1234);
+        Vec<int> args, levels;
+        args.append(TWord(block));
+        levels.append(1);
+        vm.callMethod(vm.getMethodHandle(VUvarString("show<"), 0), args, levels, -1);
+    };
+    const Outcome outcome = m.run(R"(
+.method "show<*block>" code=show frame=Main
+.string a "a"
+main:
+    pushstr a
+    native 30, 1
+    ret 0, 1
+show:                  ; [block, ret]
+    pick -2
+    load
+    itos
+    native 30, 1
+    ret 0, 2
+)");
+    EXPECT_EQ(outcome.logs, (Logs{"a", "1234"}));
+    EXPECT_EQ(m.vm->heap().rootCount(), 0) << "the stored call's roots are dropped once it ran";
+    m.vm->heap().validate();
+}
+
 TEST(HostCalls, DirectCallWhileRunningIsFatal)
 {
     Machine m;

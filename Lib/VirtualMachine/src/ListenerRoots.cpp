@@ -2,17 +2,22 @@
 
 #include "VirtualMachine.h"
 
+bool isLiveHeapObject(const VMHeap& heap, TWord word)
+{
+    if (TAddr(word) < VMHeap::HEADER)
+        return false;
+    const TAddr block = VMHeap::entryOf(TAddr(word));
+    return heap.belongsToPools(block) == block && heap.entry(block).gcCode != GC_CODE_FREE &&
+           heap.entry(block).gcCode != GC_CODE_TERMINATOR;
+}
+
 void addListenerRoot(VirtualMachine& vm, TWord listener)
 {
     if (listener == 0)
         return;
-    VMHeap& heap = vm.heap();
-    const TAddr block = VMHeap::entryOf(TAddr(listener));
-    const bool liveBlock = heap.belongsToPools(block) == block && heap.entry(block).gcCode != GC_CODE_FREE &&
-                           heap.entry(block).gcCode != GC_CODE_TERMINATOR;
-    if (!liveBlock)
+    if (!isLiveHeapObject(vm.heap(), listener))
         Lumbra::throwError(Lumbra::EVM, std::string_view("listener is not a heap object"));
-    heap.addRoot(TAddr(listener));
+    vm.heap().addRoot(TAddr(listener));
 }
 
 void removeListenerRoot(VirtualMachine& vm, TWord listener)

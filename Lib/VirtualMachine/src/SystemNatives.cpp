@@ -2,6 +2,7 @@
 #include "DateTime.h"
 #include "NativeGroups.h"
 
+#include "ListenerRoots.h"
 #include "VirtualMachine.h"
 
 void systemNative(VirtualMachine& vm, int function)
@@ -24,9 +25,7 @@ void systemNative(VirtualMachine& vm, int function)
         break;
     case 5: {
         const TWord object = vm.top();
-        // Only a block of the heap can be a root: anything else would break every collection.
-        const TAddr block = VMHeap::entryOf(TAddr(object));
-        if (object != 0 && vm.heap().belongsToPools(block) != block)
+        if (object != 0 && !isLiveHeapObject(vm.heap(), object))
             Lumbra::throwError(Lumbra::EVM, std::string_view("application object is not a heap object"));
         if (vm.application != 0)
             vm.heap().removeRoot(TAddr(vm.application));

@@ -2,6 +2,7 @@
 // host calls with their queue, and collection with the stack as roots.
 #include "VirtualMachine.h"
 
+#include "ListenerRoots.h"
 #include "NativeGroups.h"
 #include "OVector.h"
 #include "ObjectWrapper.h"
@@ -34,8 +35,10 @@ VirtualMachine::VirtualMachine(TUint32 arenaReserve)
 
 VirtualMachine::~VirtualMachine()
 {
-    for (StoredMethodCall* call : pendingCalls)
+    for (StoredMethodCall* call : pendingCalls) {
+        releaseStoredCallRoots(*call);
         delete call;
+    }
     stringConstants.clear(); // their buffers live in the arena
     heap_.reset();
     std::free(randomState);
@@ -168,10 +171,22 @@ void VirtualMachine::stopFromError()
     throw MachineStop{1, message};
 }
 
+void VirtualMachine::releaseStoredCallRoots(const StoredMethodCall& call)
+{
+    for (TWord word : call.args)
+        if (isLiveHeapObject(*heap_, word))
+            heap_->removeRoot(TAddr(word));
+}
+
 TWord VirtualMachine::callMethod(int handle, const Vec<int>& args, const Vec<int>& levels, int resultLevel)
 {
     if (runningHandle != -1) {
+        // The running call's collection must not free what the stored call
+        // will receive (a key event, for one): its objects are roots until it runs.
         pendingCalls.append(new StoredMethodCall{handle, args, levels, resultLevel});
+        for (TWord word : args)
+            if (isLiveHeapObject(*heap_, word))
+                heap_->addRoot(TAddr(word));
         return 0;
     }
     return callDirect(handle, args, levels, resultLevel);
@@ -241,6 +256,7 @@ TWord VirtualMachine::runHostCall(int h, const Vec<int>& args, const Vec<int>& l
         StoredMethodCall* next = pendingCalls[0];
         pendingCalls.removeAt(0);
         std::unique_ptr<StoredMethodCall> owned(next);
+        releaseStoredCallRoots(*next);
         runHostCall(next->handle, next->args, next->levels, next->resultLevel);
     }
     return result;

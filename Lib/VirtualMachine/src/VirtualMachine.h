@@ -204,6 +204,8 @@ private:
     void setUpInternalThrow(int code, const std::u16string& message);
     [[noreturn]] void stopFromError();
     void deliverQueued(int entry, const Vec<int>& args, const Vec<int>& levels);
+    // Drops the roots that kept a stored call's objects alive while it waited.
+    void releaseStoredCallRoots(const StoredMethodCall& call);
     void convertStringConstants();
 
     std::unique_ptr<Lumbra::Arena> arena_;

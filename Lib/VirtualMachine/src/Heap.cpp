@@ -10,8 +10,9 @@
 
 // The library is compiled position-independent: helpers marked HOT are hidden
 // (not interposable), so the compiler may inline them into the allocation,
-// release and sweep paths.
+// release and sweep paths; the smallest are always inlined.
 #define HOT __attribute__((visibility("hidden")))
+#define HOT_INLINE __attribute__((visibility("hidden"), always_inline)) inline
 
 namespace {
 // Requests above this cannot be laid out in a pool whose length fits an int.
@@ -62,11 +63,6 @@ void VMHeap::corrupt(const char* what)
     Lumbra::throwError(Lumbra::EVM, std::string_view(std::string("heap damaged: ") + what));
 }
 
-HOT int VMHeap::sizeClass(TUint32 size)
-{
-    return size <= 1 ? 0 : int(std::bit_width(size - 1));
-}
-
 HeapEntry& VMHeap::entry(TAddr entryAddr) const
 {
     return *reinterpret_cast<HeapEntry*>(arena_.resolve(entryAddr, HEADER));
@@ -74,14 +70,8 @@ HeapEntry& VMHeap::entry(TAddr entryAddr) const
 
 // ---- untrusted header access ------------------------------------------------
 
-HOT const VMHeap::PoolExtent* VMHeap::poolOf(TAddr addr) const
+const VMHeap::PoolExtent* VMHeap::searchPool(TAddr addr) const
 {
-    // Allocation, release and the sweep mostly stay in one pool for a while.
-    if (lastPool < extents.size()) {
-        const PoolExtent& recent = extents[lastPool];
-        if (addr >= recent.start && addr < recent.end)
-            return &recent;
-    }
     auto it = std::upper_bound(extents.begin(), extents.end(), addr,
                                [](TAddr a, const PoolExtent& p) { return a < p.start; });
     if (it == extents.begin())
@@ -93,44 +83,9 @@ HOT const VMHeap::PoolExtent* VMHeap::poolOf(TAddr addr) const
     return &*it;
 }
 
-// The size of the block at `entry` once its position, size and footer agree
-// with the pool it lies in.
-HOT TUint32 VMHeap::checkedSize(TAddr entry, const PoolExtent& pool) const
-{
-    const TAddr trailer = pool.end - HEADER;
-    if (entry < pool.start + TERMINATOR_LENGTH || (entry & 3) != 0 || entry > trailer - OVERHEAD)
-        corrupt("block outside its pool");
-    const TUint32 size = reinterpret_cast<const HeapEntry*>(arena_.raw(entry))->size;
-    if ((size & 3) != 0 || size > trailer - entry - OVERHEAD)
-        corrupt("block size");
-    TUint32 footer;
-    std::memcpy(&footer, arena_.raw(entry + HEADER + size), 4);
-    if (footer != size + OVERHEAD)
-        corrupt("block footer");
-    return size;
-}
-
 HOT TAddr VMHeap::nextOf(TAddr entry, const PoolExtent& pool) const
 {
     return entry + OVERHEAD + checkedSize(entry, pool);
-}
-
-HOT ListEntry<FreeSlot>* VMHeap::freeNodeOf(TAddr entry) const
-{
-    const TUint32 link = reinterpret_cast<const HeapEntry*>(arena_.raw(entry))->freeHeapEntryIterator;
-    if (link == 0)
-        return nullptr;
-    ListEntry<FreeSlot>* node = nodePool.find(TInt64(link) - 1);
-    if (!node || node->data.block != entry)
-        corrupt("free-list link");
-    return node;
-}
-
-HOT void VMHeap::unlinkFree(TAddr entry)
-{
-    ListEntry<FreeSlot>* node = freeNodeOf(entry);
-    freeHeapEntries[node->data.sizeClass]->remove(node);
-    reinterpret_cast<HeapEntry*>(arena_.raw(entry))->freeHeapEntryIterator = 0;
 }
 
 TWord VMHeap::dataWord(TAddr entry, TUint32 index, TUint32 size) const
@@ -140,12 +95,6 @@ TWord VMHeap::dataWord(TAddr entry, TUint32 index, TUint32 size) const
     TWord value;
     std::memcpy(&value, arena_.raw(dataOf(entry) + 4 * index), 4);
     return value;
-}
-
-HOT void VMHeap::setFooter(TAddr entry, TUint32 size)
-{
-    const TUint32 footer = size + OVERHEAD;
-    std::memcpy(arena_.raw(entry + HEADER + size), &footer, 4);
 }
 
 // ---- pools and allocation ---------------------------------------------------
@@ -185,53 +134,115 @@ TAddr VMHeap::newPool(TUint32 n)
     return block;
 }
 
+// ---- free lists ---------------------------------------------------------------
+//
+// Taking a block out of a list and putting a block back releases a node to
+// the pool and acquires one again. The pool hands back the id it was given
+// last, so the heap keeps the node it would get back and links it at its new
+// place directly: lists, node ids and the pool's free ids end up exactly as
+// with a release followed by an acquire.
+
 HOT void VMHeap::addEntryToFreeEntries(TAddr entryAddr)
 {
-    HeapEntry* he = reinterpret_cast<HeapEntry*>(arena_.raw(entryAddr));
-    const int indexInFreeEntries = sizeClass(he->size);
-    LUMBRA_ASSERT(indexInFreeEntries < int ( freeHeapEntries.size() ));
-    LinkedListIterator<FreeSlot> node =
-        freeHeapEntries[indexInFreeEntries]->append(FreeSlot{entryAddr, indexInFreeEntries});
-    he->freeHeapEntryIterator = TUint32(node->id) + 1;
+    const HeapEntry* he = reinterpret_cast<const HeapEntry*>(arena_.raw(entryAddr));
+    const TUint32 size = he->size;
+    freeListIndex(size);
+    linkFree(nodePool.acquire(), entryAddr, size);
 }
 
-// Unlinks a free-list node after checking that its block still names it.
-HOT TAddr VMHeap::takeFreeNode(LinkedListIterator<FreeSlot> node)
+HOT_INLINE int VMHeap::freeListIndex(TUint32 size) const
 {
-    const TAddr block = node->data.block;
-    LinkedList<FreeSlot>* list = freeHeapEntries[node->data.sizeClass];
-    HeapEntry* he = reinterpret_cast<HeapEntry*>(arena_.raw(block));
-    const bool linked = he->freeHeapEntryIterator == TUint32(node->id) + 1;
-    list->remove(node);
-    if (!linked)
-        corrupt("free block lost its free-list link");
-    he->freeHeapEntryIterator = 0;
-    return block;
+    const int indexInFreeEntries = sizeClass(size);
+    LUMBRA_ASSERT(indexInFreeEntries < int ( freeHeapEntries.size() ));
+    return indexInFreeEntries;
 }
 
-HOT TAddr VMHeap::findFreeEntry(TUint32 size)
+// Appends a detached node for `entry` (of `size` bytes) at the tail of its
+// size class and stores the node in the block's header.
+HOT_INLINE void VMHeap::linkFree(LinkedListIterator<FreeSlot> node, TAddr entry, TUint32 size)
+{
+    const int k = freeListIndex(size);
+    freeHeapEntries.data()[k]->linkAtTail(node);
+    nonEmptyLists |= TUint32(1) << k;
+    node->data = FreeSlot{entry, k};
+    reinterpret_cast<HeapEntry*>(arena_.raw(entry))->freeHeapEntryIterator = TUint32(node->id) + 1;
+}
+
+// Moves a linked node to the tail of the list for `size` and gives it to
+// `entry`; a node that is already there stays where it is.
+HOT_INLINE void VMHeap::relinkFree(LinkedListIterator<FreeSlot> node, TAddr entry, TUint32 size)
+{
+    const int k = freeListIndex(size);
+    if (node->data.sizeClass != k || freeHeapEntries.data()[k]->lastNode() != node) {
+        unlinkNode(node);
+        linkFree(node, entry, size);
+        return;
+    }
+    node->data.block = entry;
+    reinterpret_cast<HeapEntry*>(arena_.raw(entry))->freeHeapEntryIterator = TUint32(node->id) + 1;
+}
+
+HOT_INLINE void VMHeap::unlinkNode(LinkedListIterator<FreeSlot> node)
+{
+    const int k = node->data.sizeClass;
+    LinkedList<FreeSlot>* list = freeHeapEntries.data()[k];
+    list->unlink(node);
+    if (list->isEmpty())
+        nonEmptyLists &= ~(TUint32(1) << k);
+}
+
+HOT void VMHeap::dropFreeNode(LinkedListIterator<FreeSlot> node)
+{
+    unlinkNode(node);
+    nodePool.release(node);
+}
+
+// A listed node whose block no longer names it is dropped from its list.
+HOT void VMHeap::checkFreeLink(LinkedListIterator<FreeSlot> node)
+{
+    const HeapEntry* he = reinterpret_cast<const HeapEntry*>(arena_.raw(node->data.block));
+    if (he->freeHeapEntryIterator != TUint32(node->id) + 1) {
+        dropFreeNode(node);
+        corrupt("free block lost its free-list link");
+    }
+}
+
+// Every block of a larger class fits, so the lowest non-empty larger class
+// gives its head at once; only the request's own class needs size checks.
+HOT VMHeap::FreeFit VMHeap::findFreeEntry(TUint32 size)
 {
     const int k = sizeClass(size);
-    for (int i = k + 1; i < SIZE_CLASSES; ++i) {
-        LinkedList<FreeSlot>* list = freeHeapEntries.data()[i];
-        if (!list->isEmpty())
-            return takeFreeNode(list->first());
-    }
-    for (LinkedListIterator<FreeSlot> node = freeHeapEntries[k]->first(); node; node = node->next) {
+    const TUint64 larger = TUint64(nonEmptyLists) & (~TUint64(0) << (k + 1));
+    if (larger != 0) {
+        const LinkedListIterator<FreeSlot> node =
+            freeHeapEntries.data()[std::countr_zero(larger)]->first();
+        checkFreeLink(node);
         const TAddr block = node->data.block;
-        if (checkedSize(block, *poolOf(block)) >= size)
-            return takeFreeNode(node);
+        return FreeFit{node, block, checkedSize(block, *poolOf(block))};
     }
-    return 0;
+    if (k >= SIZE_CLASSES)
+        return FreeFit{};
+    for (LinkedListIterator<FreeSlot> node = freeHeapEntries.data()[k]->first(); node; node = node->next) {
+        const TAddr block = node->data.block;
+        const TUint32 blockSize = checkedSize(block, *poolOf(block));
+        if (blockSize >= size) {
+            checkFreeLink(node);
+            return FreeFit{node, block, blockSize};
+        }
+    }
+    return FreeFit{};
 }
 
 HOT TAddr VMHeap::createHeapEntry(TUint32 requested, TInt32 objectFlag, GcCode code)
 {
     const TUint32 size = roundUp4(requested);
-    TAddr block = findFreeEntry(size);
-    if (block == 0)
-        block = newPool(std::max(size, roundUp4(TUint32(std::max(minPoolSize, 0)))));
-    const TUint32 blockSize = checkedSize(block, *poolOf(block));
+    FreeFit fit = findFreeEntry(size);
+    if (fit.block == 0) {
+        fit.block = newPool(std::max(size, roundUp4(TUint32(std::max(minPoolSize, 0)))));
+        fit.size = checkedSize(fit.block, *poolOf(fit.block));
+    }
+    const TAddr block = fit.block;
+    const TUint32 blockSize = fit.size;
     if (blockSize < size)
         corrupt("free block smaller than its size class");
     HeapEntry* he = reinterpret_cast<HeapEntry*>(arena_.raw(block));
@@ -240,9 +251,14 @@ HOT TAddr VMHeap::createHeapEntry(TUint32 requested, TInt32 objectFlag, GcCode c
         const TUint32 tailSize = blockSize - size - OVERHEAD;
         *reinterpret_cast<HeapEntry*>(arena_.raw(tail)) = HeapEntry{0, tailSize, 0, 0, 0, 0};
         setFooter(tail, tailSize);
-        addEntryToFreeEntries(tail);
+        if (fit.node)
+            relinkFree(fit.node, tail, tailSize);
+        else
+            addEntryToFreeEntries(tail);
         he->size = size;
         setFooter(block, size);
+    } else if (fit.node) {
+        dropFreeNode(fit.node);
     }
     he->gcCode = code;
     he->usedSize = size;
@@ -313,54 +329,79 @@ TAddr VMHeap::freeEntry(TAddr block)
     const PoolExtent* pool = poolOf(block);
     if (!pool)
         corrupt("release of an address outside the heap");
-    checkedSize(block, *pool);
+    return releaseEntry(block, *pool, checkedSize(block, *pool));
+}
+
+// Releases the block at `block`, whose `size` was checked against `pool`.
+HOT TAddr VMHeap::releaseEntry(TAddr block, const PoolExtent& pool, TUint32 size)
+{
     if (isFree(block))
         corrupt("block released twice");
-    const HeapEntry* he = reinterpret_cast<const HeapEntry*>(arena_.raw(block));
-    const TInt32 gcCode = he->gcCode;
-    const TInt32 objectFlag = he->objectFlag;
-    --nOfEntries_;
-    if (gcCode == GC_CODE_STREAM_HOLDER)
-        releaseNativeObjects(block, checkedSize(block, *pool), 1);
-    if (objectFlag != 0)
-        releaseNativeObjects(block, checkedSize(block, *pool), 0);
-
-    TUint32 size = checkedSize(block, *pool); // destructors may not move blocks, but check anyway
     HeapEntry* current = reinterpret_cast<HeapEntry*>(arena_.raw(block));
+    const TInt32 gcCode = current->gcCode;
+    const TInt32 objectFlag = current->objectFlag;
+    --nOfEntries_;
+    if (gcCode == GC_CODE_STREAM_HOLDER || objectFlag != 0) {
+        if (gcCode == GC_CODE_STREAM_HOLDER)
+            releaseNativeObjects(block, size, 1);
+        if (objectFlag != 0)
+            releaseNativeObjects(block, checkedSize(block, pool), 0);
+        size = checkedSize(block, pool); // destructors may not move blocks, but check anyway
+    }
     current->objectFlag = 0;
     current->gcCode = GC_CODE_FREE;
     current->marked = 0;
     current->freeHeapEntryIterator = 0;
 
-    const TAddr trailer = pool->end - HEADER;
-    for (TAddr next = block + OVERHEAD + size; next != trailer; next = block + OVERHEAD + size) {
-        const TUint32 nextSize = checkedSize(next, *pool);
-        if (!isFree(next))
-            break;
-        unlinkFree(next);
-        size += nextSize + OVERHEAD;
-        current->size = size;
-        setFooter(block, size);
+    // The node of the neighbour absorbed last is the one the merged block
+    // would get back from the pool; it is kept and moved instead.
+    LinkedListIterator<FreeSlot> kept = nullptr;
+    auto absorb = [&](LinkedListIterator<FreeSlot> node, TAddr neighbour) {
+        if (kept)
+            dropFreeNode(kept);
+        kept = node;
+        reinterpret_cast<HeapEntry*>(arena_.raw(neighbour))->freeHeapEntryIterator = 0;
+    };
+    try {
+        const TAddr trailer = pool.end - HEADER;
+        for (TAddr next = block + OVERHEAD + size; next != trailer; next = block + OVERHEAD + size) {
+            const TUint32 nextSize = checkedSize(next, pool);
+            const LinkedListIterator<FreeSlot> node = freeNodeOf(next);
+            if (!node)
+                break;
+            absorb(node, next);
+            size += nextSize + OVERHEAD;
+            current->size = size;
+            setFooter(block, size);
+        }
+        while (block > pool.start + TERMINATOR_LENGTH) {
+            TUint32 previousLength;
+            std::memcpy(&previousLength, arena_.raw(block - 4), 4);
+            if (previousLength < OVERHEAD || (previousLength & 3) != 0 ||
+                previousLength > block - pool.start - TERMINATOR_LENGTH)
+                corrupt("previous block footer");
+            const TAddr previous = block - previousLength;
+            if (checkedSize(previous, pool) + OVERHEAD != previousLength)
+                corrupt("previous block size");
+            const LinkedListIterator<FreeSlot> node = freeNodeOf(previous);
+            if (!node)
+                break;
+            absorb(node, previous);
+            size += previousLength;
+            block = previous;
+            current = reinterpret_cast<HeapEntry*>(arena_.raw(block));
+            current->size = size;
+            setFooter(block, size);
+        }
+    } catch (...) {
+        if (kept)
+            dropFreeNode(kept);
+        throw;
     }
-    while (block > pool->start + TERMINATOR_LENGTH) {
-        TUint32 previousLength;
-        std::memcpy(&previousLength, arena_.raw(block - 4), 4);
-        if (previousLength < OVERHEAD || (previousLength & 3) != 0 ||
-            previousLength > block - pool->start - TERMINATOR_LENGTH)
-            corrupt("previous block footer");
-        const TAddr previous = block - previousLength;
-        if (checkedSize(previous, *pool) + OVERHEAD != previousLength)
-            corrupt("previous block size");
-        if (!isFree(previous))
-            break;
-        unlinkFree(previous);
-        size += previousLength;
-        block = previous;
-        current = reinterpret_cast<HeapEntry*>(arena_.raw(block));
-        current->size = size;
-        setFooter(block, size);
-    }
-    addEntryToFreeEntries(block);
+    if (kept)
+        relinkFree(kept, block, size);
+    else
+        addEntryToFreeEntries(block);
     return block;
 }
 

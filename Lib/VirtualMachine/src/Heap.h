@@ -10,6 +10,8 @@
 #include "LinkedList.h"
 #include "ManagedMemory.h"
 
+#include <bit>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -129,17 +131,30 @@ private:
 
     // Untrusted header access.
     const PoolExtent* poolOf(TAddr addr) const;
+    const PoolExtent* searchPool(TAddr addr) const;
     TUint32 checkedSize(TAddr entry, const PoolExtent& pool) const;
     TAddr nextOf(TAddr entry, const PoolExtent& pool) const;
     ListEntry<FreeSlot>* freeNodeOf(TAddr entry) const;
     bool isFree(TAddr entry) const { return freeNodeOf(entry) != nullptr; }
-    void unlinkFree(TAddr entry);
     TWord dataWord(TAddr entry, TUint32 index, TUint32 size) const;
     void setFooter(TAddr entry, TUint32 size);
 
+    // A free block chosen for an allocation; its node is still linked.
+    struct FreeFit {
+        LinkedListIterator<FreeSlot> node = nullptr;
+        TAddr block = 0;
+        TUint32 size = 0;
+    };
+
     TAddr newPool(TUint32 n);
-    TAddr findFreeEntry(TUint32 size);
-    TAddr takeFreeNode(LinkedListIterator<FreeSlot> node);
+    FreeFit findFreeEntry(TUint32 size);
+    int freeListIndex(TUint32 size) const;
+    void checkFreeLink(LinkedListIterator<FreeSlot> node);
+    void linkFree(LinkedListIterator<FreeSlot> node, TAddr entry, TUint32 size);
+    void relinkFree(LinkedListIterator<FreeSlot> node, TAddr entry, TUint32 size);
+    void unlinkNode(LinkedListIterator<FreeSlot> node);
+    void dropFreeNode(LinkedListIterator<FreeSlot> node);
+    TAddr releaseEntry(TAddr entry, const PoolExtent& pool, TUint32 size);
     TAddr cutBlock(TAddr first, TUint32 firstSize, TUint32 secondUsed, TInt32 flag, GcCode code);
     void markEntry(TAddr entry, Vec<WorkItem>& work);
     void runWork(Vec<WorkItem>& work);
@@ -158,6 +173,7 @@ private:
     Vec<TAddr> pools;
     Vec<int> poolSizes;
     Vec<LinkedList<FreeSlot>*> freeHeapEntries;
+    TUint32 nonEmptyLists = 0; // bit k set while freeHeapEntries[k] holds a block
     LinkedList<TAddr> roots;
     int nOfEntries_ = 0;
     int totalSizeOfPools_ = 0;
@@ -172,3 +188,55 @@ private:
     std::vector<TInt32> freeNativeSlots;
     int liveObjects = 0;
 };
+
+// ---- hot helpers of allocation, release and the sweep -----------------------
+
+inline int VMHeap::sizeClass(TUint32 size)
+{
+    return size <= 1 ? 0 : int(std::bit_width(size - 1));
+}
+
+inline const VMHeap::PoolExtent* VMHeap::poolOf(TAddr addr) const
+{
+    // Allocation, release and the sweep mostly stay in one pool for a while.
+    if (lastPool < extents.size()) {
+        const PoolExtent& recent = extents[lastPool];
+        if (addr >= recent.start && addr < recent.end)
+            return &recent;
+    }
+    return searchPool(addr);
+}
+
+// The size of the block at `entry` once its position, size and footer agree
+// with the pool it lies in.
+inline TUint32 VMHeap::checkedSize(TAddr entry, const PoolExtent& pool) const
+{
+    const TAddr trailer = pool.end - HEADER;
+    if (entry < pool.start + OVERHEAD || (entry & 3) != 0 || entry > trailer - OVERHEAD)
+        corrupt("block outside its pool");
+    const TUint32 size = reinterpret_cast<const HeapEntry*>(arena_.raw(entry))->size;
+    if ((size & 3) != 0 || size > trailer - entry - OVERHEAD)
+        corrupt("block size");
+    TUint32 footer;
+    std::memcpy(&footer, arena_.raw(entry + HEADER + size), 4);
+    if (footer != size + OVERHEAD)
+        corrupt("block footer");
+    return size;
+}
+
+inline ListEntry<FreeSlot>* VMHeap::freeNodeOf(TAddr entry) const
+{
+    const TUint32 link = reinterpret_cast<const HeapEntry*>(arena_.raw(entry))->freeHeapEntryIterator;
+    if (link == 0)
+        return nullptr;
+    ListEntry<FreeSlot>* node = nodePool.find(TInt64(link) - 1);
+    if (!node || node->data.block != entry)
+        corrupt("free-list link");
+    return node;
+}
+
+inline void VMHeap::setFooter(TAddr entry, TUint32 size)
+{
+    const TUint32 footer = size + OVERHEAD;
+    std::memcpy(arena_.raw(entry + HEADER + size), &footer, 4);
+}

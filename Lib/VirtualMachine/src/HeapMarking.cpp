@@ -251,7 +251,7 @@ void VMHeap::sweepPool(const PoolExtent& pool)
             block += OVERHEAD + size;
             continue;
         }
-        const TAddr released = freeEntry(block);
+        const TAddr released = releaseEntry(block, pool, size);
         HeapEntry* merged = reinterpret_cast<HeapEntry*>(arena_.raw(released));
         merged->marked = 0;
         block = released + OVERHEAD + merged->size;

@@ -108,6 +108,14 @@ public:
     {
         ListEntry<T>* node = pool ? pool->acquire() : new ListEntry<T>();
         node->data = value;
+        linkAtTail(node);
+        return node;
+    }
+
+    // Links a detached node (one taken out with unlink) at the tail.
+    void linkAtTail(ListEntry<T>* node)
+    {
+        node->next = nullptr;
         node->previous = tail;
         if (tail)
             tail->next = node;
@@ -115,11 +123,11 @@ public:
             head = node;
         tail = node;
         ++count_;
-        return node;
     }
 
-    // Unlinks `node` (which must belong to this list) and returns its successor.
-    LinkedListIterator<T> remove(LinkedListIterator<T> node)
+    // Unlinks `node` (which must belong to this list) but keeps it for the
+    // caller, who links it elsewhere or gives it back; returns its successor.
+    LinkedListIterator<T> unlink(LinkedListIterator<T> node)
     {
         ListEntry<T>* following = node->next;
         if (node->previous)
@@ -131,6 +139,13 @@ public:
         else
             tail = node->previous;
         --count_;
+        return following;
+    }
+
+    // Unlinks `node` (which must belong to this list) and returns its successor.
+    LinkedListIterator<T> remove(LinkedListIterator<T> node)
+    {
+        ListEntry<T>* following = unlink(node);
         if (pool)
             pool->release(node);
         else

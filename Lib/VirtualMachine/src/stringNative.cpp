@@ -447,7 +447,8 @@ bool runNative(StringCall& call, int native)
 
 void stringNative(VirtualMachine& vm, int native)
 {
+    constexpr int STRING_GROUP = 8;
     StringCall call(vm);
-    if (!runNative(call, native & 0xFF))
-        vm.undefinedNative("String:");
+    if (!runNative(call, native & 0xFF)) // 128-160 arrive as negative bytes
+        vm.undefinedNative(nativeGroupPrefix(STRING_GROUP));
 }

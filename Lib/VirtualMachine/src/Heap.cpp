@@ -164,7 +164,7 @@ HOT_INLINE void VMHeap::linkFree(LinkedListIterator<FreeSlot> node, TAddr entry,
     const int k = freeListIndex(size);
     freeHeapEntries.data()[k]->linkAtTail(node);
     nonEmptyLists |= TUint32(1) << k;
-    node->data = FreeSlot{entry, k};
+    node->data = FreeSlot{entry, k, size};
     reinterpret_cast<HeapEntry*>(arena_.raw(entry))->freeHeapEntryIterator = TUint32(node->id) + 1;
 }
 
@@ -179,6 +179,7 @@ HOT_INLINE void VMHeap::relinkFree(LinkedListIterator<FreeSlot> node, TAddr entr
         return;
     }
     node->data.block = entry;
+    node->data.size = size;
     reinterpret_cast<HeapEntry*>(arena_.raw(entry))->freeHeapEntryIterator = TUint32(node->id) + 1;
 }
 
@@ -197,38 +198,41 @@ HOT void VMHeap::dropFreeNode(LinkedListIterator<FreeSlot> node)
     nodePool.release(node);
 }
 
-// A listed node whose block no longer names it is dropped from its list.
-HOT void VMHeap::checkFreeLink(LinkedListIterator<FreeSlot> node)
+// The size of a listed free block once its header and footer still agree
+// with what was listed; a block that no longer names its node loses it.
+HOT_INLINE TUint32 VMHeap::listedSize(LinkedListIterator<FreeSlot> node)
 {
-    const HeapEntry* he = reinterpret_cast<const HeapEntry*>(arena_.raw(node->data.block));
+    const TAddr block = node->data.block;
+    const HeapEntry* he = reinterpret_cast<const HeapEntry*>(arena_.raw(block));
     if (he->freeHeapEntryIterator != TUint32(node->id) + 1) {
         dropFreeNode(node);
         corrupt("free block lost its free-list link");
     }
+    const TUint32 size = node->data.size;
+    TUint32 footer;
+    std::memcpy(&footer, arena_.raw(block + HEADER + size), 4);
+    if (he->size != size || footer != size + OVERHEAD)
+        corrupt("free block size");
+    return size;
 }
 
 // Every block of a larger class fits, so the lowest non-empty larger class
 // gives its head at once; only the request's own class needs size checks.
-HOT VMHeap::FreeFit VMHeap::findFreeEntry(TUint32 size)
+HOT_INLINE VMHeap::FreeFit VMHeap::findFreeEntry(TUint32 size)
 {
     const int k = sizeClass(size);
     const TUint64 larger = TUint64(nonEmptyLists) & (~TUint64(0) << (k + 1));
     if (larger != 0) {
         const LinkedListIterator<FreeSlot> node =
             freeHeapEntries.data()[std::countr_zero(larger)]->first();
-        checkFreeLink(node);
-        const TAddr block = node->data.block;
-        return FreeFit{node, block, checkedSize(block, *poolOf(block))};
+        return FreeFit{node, node->data.block, listedSize(node)};
     }
     if (k >= SIZE_CLASSES)
         return FreeFit{};
     for (LinkedListIterator<FreeSlot> node = freeHeapEntries.data()[k]->first(); node; node = node->next) {
-        const TAddr block = node->data.block;
-        const TUint32 blockSize = checkedSize(block, *poolOf(block));
-        if (blockSize >= size) {
-            checkFreeLink(node);
-            return FreeFit{node, block, blockSize};
-        }
+        const TUint32 blockSize = listedSize(node);
+        if (blockSize >= size)
+            return FreeFit{node, node->data.block, blockSize};
     }
     return FreeFit{};
 }
@@ -329,11 +333,14 @@ TAddr VMHeap::freeEntry(TAddr block)
     const PoolExtent* pool = poolOf(block);
     if (!pool)
         corrupt("release of an address outside the heap");
-    return releaseEntry(block, *pool, checkedSize(block, *pool));
+    TUint32 followingSize;
+    return releaseEntry(block, *pool, checkedSize(block, *pool), followingSize);
 }
 
 // Releases the block at `block`, whose `size` was checked against `pool`.
-HOT TAddr VMHeap::releaseEntry(TAddr block, const PoolExtent& pool, TUint32 size)
+// The size of the block after the result is checked on the way and left in
+// `followingSize` for the sweep (when that block is not the trailer).
+HOT TAddr VMHeap::releaseEntry(TAddr block, const PoolExtent& pool, TUint32 size, TUint32& followingSize)
 {
     if (isFree(block))
         corrupt("block released twice");
@@ -367,8 +374,10 @@ HOT TAddr VMHeap::releaseEntry(TAddr block, const PoolExtent& pool, TUint32 size
         for (TAddr next = block + OVERHEAD + size; next != trailer; next = block + OVERHEAD + size) {
             const TUint32 nextSize = checkedSize(next, pool);
             const LinkedListIterator<FreeSlot> node = freeNodeOf(next);
-            if (!node)
+            if (!node) {
+                followingSize = nextSize;
                 break;
+            }
             absorb(node, next);
             size += nextSize + OVERHEAD;
             current->size = size;
@@ -380,8 +389,10 @@ HOT TAddr VMHeap::releaseEntry(TAddr block, const PoolExtent& pool, TUint32 size
             if (previousLength < OVERHEAD || (previousLength & 3) != 0 ||
                 previousLength > block - pool.start - TERMINATOR_LENGTH)
                 corrupt("previous block footer");
+            // A header size that matches the footer word just read places
+            // the whole previous block inside the pool.
             const TAddr previous = block - previousLength;
-            if (checkedSize(previous, pool) + OVERHEAD != previousLength)
+            if (reinterpret_cast<const HeapEntry*>(arena_.raw(previous))->size + OVERHEAD != previousLength)
                 corrupt("previous block size");
             const LinkedListIterator<FreeSlot> node = freeNodeOf(previous);
             if (!node)

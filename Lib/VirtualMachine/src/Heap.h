@@ -32,6 +32,7 @@ static_assert(sizeof(HeapEntry) == 24);
 struct FreeSlot {
     TAddr block = 0;
     TInt32 sizeClass = 0;
+    TUint32 size = 0; // the block's size when it was listed
 };
 
 // The figures of the memory report.
@@ -149,12 +150,12 @@ private:
     TAddr newPool(TUint32 n);
     FreeFit findFreeEntry(TUint32 size);
     int freeListIndex(TUint32 size) const;
-    void checkFreeLink(LinkedListIterator<FreeSlot> node);
+    TUint32 listedSize(LinkedListIterator<FreeSlot> node);
     void linkFree(LinkedListIterator<FreeSlot> node, TAddr entry, TUint32 size);
     void relinkFree(LinkedListIterator<FreeSlot> node, TAddr entry, TUint32 size);
     void unlinkNode(LinkedListIterator<FreeSlot> node);
     void dropFreeNode(LinkedListIterator<FreeSlot> node);
-    TAddr releaseEntry(TAddr entry, const PoolExtent& pool, TUint32 size);
+    TAddr releaseEntry(TAddr entry, const PoolExtent& pool, TUint32 size, TUint32& followingSize);
     TAddr cutBlock(TAddr first, TUint32 firstSize, TUint32 secondUsed, TInt32 flag, GcCode code);
     void markEntry(TAddr entry, Vec<WorkItem>& work);
     void runWork(Vec<WorkItem>& work);

@@ -236,6 +236,8 @@ void VMHeap::collect()
     sweep();
 }
 
+// Each block's size is checked once: releasing a block checks the one after
+// the merged result on its way and hands its size on.
 void VMHeap::sweepPool(const PoolExtent& pool)
 {
     const HeapEntry* leading = reinterpret_cast<const HeapEntry*>(arena_.raw(pool.start));
@@ -243,15 +245,19 @@ void VMHeap::sweepPool(const PoolExtent& pool)
         corrupt("he->gcCode == GC_CODE_TERMINATOR");
     const TAddr trailer = pool.end - HEADER;
     TAddr block = pool.start + 28;
+    TUint32 size = block != trailer ? checkedSize(block, pool) : 0;
     while (block != trailer) {
-        const TUint32 size = checkedSize(block, pool);
         HeapEntry* he = reinterpret_cast<HeapEntry*>(arena_.raw(block));
         if (he->marked != 0 || isFree(block)) {
             he->marked = 0;
             block += OVERHEAD + size;
+            if (block != trailer)
+                size = checkedSize(block, pool);
             continue;
         }
-        const TAddr released = releaseEntry(block, pool, size);
+        TUint32 followingSize = 0;
+        const TAddr released = releaseEntry(block, pool, size, followingSize);
+        size = followingSize;
         HeapEntry* merged = reinterpret_cast<HeapEntry*>(arena_.raw(released));
         merged->marked = 0;
         block = released + OVERHEAD + merged->size;

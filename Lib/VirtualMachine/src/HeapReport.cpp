@@ -108,6 +108,8 @@ void VMHeap::validate() const
                     fail("adjacent free blocks at " + std::to_string(block));
                 if (node->data.sizeClass != sizeClass(size))
                     fail("free block in the wrong size class");
+                if (node->data.size != size)
+                    fail("free block size differs from its listed size");
                 if (he->gcCode != GC_CODE_FREE || he->objectFlag != 0)
                     fail("free block with a kind");
                 ++freeBlocks;

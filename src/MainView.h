@@ -35,7 +35,7 @@ public:
 
     static constexpr int ORIENTATION_PORTRAIT = 1;
 
-public slots:
+public Q_SLOTS:
     void displaySignal(const QString& status);
 
 protected:

@@ -24,7 +24,7 @@ public:
     // Ids start here and are never reused.
     static constexpr int FIRST_ID = 10;
 
-public slots:
+public Q_SLOTS:
     void timeout();
 
 private:

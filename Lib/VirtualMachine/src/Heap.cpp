@@ -10,9 +10,9 @@
 
 // The library is compiled position-independent: helpers marked HOT are hidden
 // (not interposable), so the compiler may inline them into the allocation,
-// release and sweep paths; the smallest are always inlined.
+// release and sweep paths.
 #define HOT __attribute__((visibility("hidden")))
-#define HOT_INLINE __attribute__((visibility("hidden"), always_inline)) inline
+#define HOT_INLINE __attribute__((always_inline)) inline
 
 namespace {
 // Requests above this cannot be laid out in a pool whose length fits an int.
@@ -148,48 +148,6 @@ HOT void VMHeap::addEntryToFreeEntries(TAddr entryAddr)
     const TUint32 size = he->size;
     freeListIndex(size);
     linkFree(nodePool.acquire(), entryAddr, size);
-}
-
-HOT_INLINE int VMHeap::freeListIndex(TUint32 size) const
-{
-    const int indexInFreeEntries = sizeClass(size);
-    LUMBRA_ASSERT(indexInFreeEntries < int ( freeHeapEntries.size() ));
-    return indexInFreeEntries;
-}
-
-// Appends a detached node for `entry` (of `size` bytes) at the tail of its
-// size class and stores the node in the block's header.
-HOT_INLINE void VMHeap::linkFree(LinkedListIterator<FreeSlot> node, TAddr entry, TUint32 size)
-{
-    const int k = freeListIndex(size);
-    freeHeapEntries.data()[k]->linkAtTail(node);
-    nonEmptyLists |= TUint32(1) << k;
-    node->data = FreeSlot{entry, k, size};
-    reinterpret_cast<HeapEntry*>(arena_.raw(entry))->freeHeapEntryIterator = TUint32(node->id) + 1;
-}
-
-// Moves a linked node to the tail of the list for `size` and gives it to
-// `entry`; a node that is already there stays where it is.
-HOT_INLINE void VMHeap::relinkFree(LinkedListIterator<FreeSlot> node, TAddr entry, TUint32 size)
-{
-    const int k = freeListIndex(size);
-    if (node->data.sizeClass != k || freeHeapEntries.data()[k]->lastNode() != node) {
-        unlinkNode(node);
-        linkFree(node, entry, size);
-        return;
-    }
-    node->data.block = entry;
-    node->data.size = size;
-    reinterpret_cast<HeapEntry*>(arena_.raw(entry))->freeHeapEntryIterator = TUint32(node->id) + 1;
-}
-
-HOT_INLINE void VMHeap::unlinkNode(LinkedListIterator<FreeSlot> node)
-{
-    const int k = node->data.sizeClass;
-    LinkedList<FreeSlot>* list = freeHeapEntries.data()[k];
-    list->unlink(node);
-    if (list->isEmpty())
-        nonEmptyLists &= ~(TUint32(1) << k);
 }
 
 HOT void VMHeap::dropFreeNode(LinkedListIterator<FreeSlot> node)

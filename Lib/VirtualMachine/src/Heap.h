@@ -167,6 +167,7 @@ private:
     TInt32 addNative(GCObject* object);
     void dropNative(int index);
     void sweepPool(const PoolExtent& pool);
+    TAddr absorbDeadRun(TAddr free, TAddr block, const PoolExtent& pool, TUint32& size);
 
     Lumbra::Arena& arena_;
     NodePool<FreeSlot> nodePool;
@@ -240,4 +241,46 @@ inline void VMHeap::setFooter(TAddr entry, TUint32 size)
 {
     const TUint32 footer = size + OVERHEAD;
     std::memcpy(arena_.raw(entry + HEADER + size), &footer, 4);
+}
+
+inline int VMHeap::freeListIndex(TUint32 size) const
+{
+    const int indexInFreeEntries = sizeClass(size);
+    LUMBRA_ASSERT(indexInFreeEntries < int ( freeHeapEntries.size() ));
+    return indexInFreeEntries;
+}
+
+// Appends a detached node for `entry` (of `size` bytes) at the tail of its
+// size class and stores the node in the block's header.
+inline void VMHeap::linkFree(LinkedListIterator<FreeSlot> node, TAddr entry, TUint32 size)
+{
+    const int k = freeListIndex(size);
+    freeHeapEntries.data()[k]->linkAtTail(node);
+    nonEmptyLists |= TUint32(1) << k;
+    node->data = FreeSlot{entry, k, size};
+    reinterpret_cast<HeapEntry*>(arena_.raw(entry))->freeHeapEntryIterator = TUint32(node->id) + 1;
+}
+
+// Moves a linked node to the tail of the list for `size` and gives it to
+// `entry`; a node that is already there stays where it is.
+inline void VMHeap::relinkFree(LinkedListIterator<FreeSlot> node, TAddr entry, TUint32 size)
+{
+    const int k = freeListIndex(size);
+    if (node->data.sizeClass != k || freeHeapEntries.data()[k]->lastNode() != node) {
+        unlinkNode(node);
+        linkFree(node, entry, size);
+        return;
+    }
+    node->data.block = entry;
+    node->data.size = size;
+    reinterpret_cast<HeapEntry*>(arena_.raw(entry))->freeHeapEntryIterator = TUint32(node->id) + 1;
+}
+
+inline void VMHeap::unlinkNode(LinkedListIterator<FreeSlot> node)
+{
+    const int k = node->data.sizeClass;
+    LinkedList<FreeSlot>* list = freeHeapEntries.data()[k];
+    list->unlink(node);
+    if (list->isEmpty())
+        nonEmptyLists &= ~(TUint32(1) << k);
 }

@@ -257,11 +257,49 @@ void VMHeap::sweepPool(const PoolExtent& pool)
         }
         TUint32 followingSize = 0;
         const TAddr released = releaseEntry(block, pool, size, followingSize);
-        size = followingSize;
         HeapEntry* merged = reinterpret_cast<HeapEntry*>(arena_.raw(released));
         merged->marked = 0;
         block = released + OVERHEAD + merged->size;
+        size = followingSize;
+        if (block != trailer)
+            block = absorbDeadRun(released, block, pool, size);
     }
+}
+
+// Releases the plain dead blocks that follow the free block `free`, starting
+// with `block` (of `size`, checked), as releaseEntry would one by one: each
+// merges backward into `free`, whose node goes back to the tail of its size
+// class. Stops before a block that is live, free, owns a native object or is
+// followed by a free block (those take the general path); returns that block
+// with its checked size in `size`.
+TAddr VMHeap::absorbDeadRun(TAddr free, TAddr block, const PoolExtent& pool, TUint32& size)
+{
+    const TAddr trailer = pool.end - HEADER;
+    HeapEntry* merged = reinterpret_cast<HeapEntry*>(arena_.raw(free));
+    const LinkedListIterator<FreeSlot> node = freeNodeOf(free);
+    TUint32 mergedSize = merged->size;
+    while (block != trailer) {
+        HeapEntry* dead = reinterpret_cast<HeapEntry*>(arena_.raw(block));
+        if (dead->marked != 0 || dead->freeHeapEntryIterator != 0 || dead->objectFlag != 0 ||
+            dead->gcCode == GC_CODE_STREAM_HOLDER)
+            break;
+        const TAddr after = block + OVERHEAD + size;
+        TUint32 afterSize = 0;
+        if (after != trailer) {
+            afterSize = checkedSize(after, pool);
+            if (isFree(after))
+                break;
+        }
+        --nOfEntries_;
+        dead->gcCode = GC_CODE_FREE;
+        mergedSize += size + OVERHEAD;
+        merged->size = mergedSize;
+        setFooter(free, mergedSize);
+        relinkFree(node, free, mergedSize);
+        block = after;
+        size = afterSize;
+    }
+    return block;
 }
 
 void VMHeap::sweep()

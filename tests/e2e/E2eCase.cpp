@@ -5,6 +5,7 @@
 namespace {
 
 const QString ELLIPSIS = QStringLiteral("...");
+const QStringList MODES{QStringLiteral("mcbrun"), QStringLiteral("player")};
 
 bool lineMatches(QString expected, const QString& actual, const QString& appDir)
 {
@@ -50,19 +51,31 @@ QString expandRepeats(const QString& text)
     return result + text.mid(from);
 }
 
-bool parseE2eCase(const QString& sourceText, E2eCase& out, QString& error)
+bool parseE2eCase(const QString& sourceText, const QString& mode, E2eCase& out, QString& error)
 {
-    static const QRegularExpression directive(QStringLiteral("^\\s*;\\s*(expect-log|expect-stderr|expect-exit|"
-                                                             "run-args|image-truncate|image-missing|expect-file|"
-                                                             "run-env|run-argv0)(:(.*))?$"));
+    static const QRegularExpression directive(
+        QStringLiteral("^\\s*;\\s*(?:(") + MODES.join(QLatin1Char('|'))
+        + QStringLiteral("):\\s*)?(expect-log|expect-stderr|expect-exit|run-args|image-truncate|"
+                         "image-missing|expect-file|run-env|run-argv0|modes)(:(.*))?$"));
+    if (!MODES.contains(mode)) {
+        error = QStringLiteral("unknown mode ") + mode;
+        return false;
+    }
     const QStringList lines = sourceText.split(QLatin1Char('\n'));
     for (int i = 0; i < lines.size(); ++i) {
         const QRegularExpressionMatch m = directive.match(lines[i]);
         if (!m.hasMatch())
             continue;
-        const QString key = m.captured(1);
+        const QString onlyIn = m.captured(1);
+        const QString key = m.captured(2);
+        if (!onlyIn.isEmpty() && key == QLatin1String("modes")) {
+            error = QStringLiteral("line %1: modes cannot depend on the mode").arg(i + 1);
+            return false;
+        }
+        if (!onlyIn.isEmpty() && onlyIn != mode)
+            continue;
         // One blank after the colon separates; the rest of the line is the value.
-        QString value = m.captured(3);
+        QString value = m.captured(4);
         if (value.startsWith(QLatin1Char(' ')))
             value.remove(0, 1);
         bool ok = true;
@@ -84,8 +97,12 @@ bool parseE2eCase(const QString& sourceText, E2eCase& out, QString& error)
         } else if (key == QLatin1String("run-argv0")) {
             out.argv0 = expandRepeats(value);
             ok = !out.argv0.isEmpty();
-        }
-        else
+        } else if (key == QLatin1String("modes")) {
+            out.modes = value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            for (const QString& listed : out.modes)
+                ok = ok && MODES.contains(listed);
+            ok = ok && !out.modes.isEmpty();
+        } else
             out.imageMissing = true;
         if (!ok) {
             error = QStringLiteral("line %1: bad value for %2").arg(i + 1).arg(key);

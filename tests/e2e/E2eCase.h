@@ -12,6 +12,10 @@
 //                            a line end; the file is removed before the run
 //   ; run-env: NAME=VALUE    set NAME in the runner's environment
 //   ; run-argv0: NAME        start the runner with NAME as its argv[0]
+//   ; modes: MODE ...        the runners the case goes through: "mcbrun"
+//                            (the headless runner, the default) and "player"
+// A directive after a mode name and a colon ("; player: expect-stderr: X")
+// holds only when the case runs in that mode.
 // Cases run through the player (e2e_driver --player) have no image argument:
 // the player runs in the image's directory, which holds it as index.mcb.
 // "{N*c}" in an expected line or in run-argv0 stands for N copies of c.
@@ -34,14 +38,15 @@ struct E2eCase {
     QList<QPair<QString, QByteArray>> expectedFiles; // name, content
     QStringList runEnvironment;                      // NAME=VALUE
     QString argv0;                                   // empty: the runner's path
+    QStringList modes{QStringLiteral("mcbrun")};
 };
 
 // `text` with every "{N*c}" replaced by N copies of the character c.
 QString expandRepeats(const QString& text);
 
-// Reads the expectations of the case file; false with `error` set on a
-// malformed expectation.
-bool parseE2eCase(const QString& sourceText, E2eCase& out, QString& error);
+// Reads the expectations of the case file that hold in `mode`; false with
+// `error` set on a malformed expectation or an unknown mode.
+bool parseE2eCase(const QString& sourceText, const QString& mode, E2eCase& out, QString& error);
 
 // Compares actual standard-error lines with the expected ones; answers an
 // empty string on a match, else a description of the first difference.

@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+namespace {
+const QString MCBRUN = QStringLiteral("mcbrun");
+const QString PLAYER = QStringLiteral("player");
+} // namespace
+
 TEST(E2eCaseTest, ReadsEveryKindOfExpectation)
 {
     E2eCase c;
@@ -14,7 +19,7 @@ TEST(E2eCaseTest, ReadsEveryKindOfExpectation)
                                             "; image-truncate: 12\n"
                                             "; image-missing\n"
                                             "main: ; expect-log: not a directive line\n"),
-                             c, error));
+                             MCBRUN, c, error));
     EXPECT_EQ(c.expectedLines, (QStringList{"LOG: hi there", "FATAL: x..."}));
     EXPECT_EQ(c.expectedExit, 3);
     EXPECT_EQ(c.runArgs, (QStringList{"--budget", "10"}));
@@ -26,20 +31,20 @@ TEST(E2eCaseTest, ExpectedFilesTakeNameAndEscapedText)
 {
     E2eCase c;
     QString error;
-    ASSERT_TRUE(parseE2eCase(QStringLiteral("; expect-file: d/a.log = x = 1\\ny\\n\n"), c, error));
+    ASSERT_TRUE(parseE2eCase(QStringLiteral("; expect-file: d/a.log = x = 1\\ny\\n\n"), MCBRUN, c, error));
     ASSERT_EQ(c.expectedFiles.size(), 1);
     EXPECT_EQ(c.expectedFiles[0].first, "d/a.log");
     EXPECT_EQ(c.expectedFiles[0].second, QByteArray("x = 1\ny\n"));
-    EXPECT_FALSE(parseE2eCase(QStringLiteral("; expect-file: no separator\n"), c, error));
+    EXPECT_FALSE(parseE2eCase(QStringLiteral("; expect-file: no separator\n"), MCBRUN, c, error));
 }
 
 TEST(E2eCaseTest, RejectsMalformedNumbers)
 {
     E2eCase c;
     QString error;
-    EXPECT_FALSE(parseE2eCase(QStringLiteral("; expect-exit: one\n"), c, error));
+    EXPECT_FALSE(parseE2eCase(QStringLiteral("; expect-exit: one\n"), MCBRUN, c, error));
     EXPECT_TRUE(error.contains("line 1"));
-    EXPECT_FALSE(parseE2eCase(QStringLiteral("; image-truncate: -4\n"), c, error));
+    EXPECT_FALSE(parseE2eCase(QStringLiteral("; image-truncate: -4\n"), MCBRUN, c, error));
 }
 
 TEST(E2eCaseTest, LinesMustMatchExactlyAndInOrder)
@@ -64,11 +69,46 @@ TEST(E2eCaseTest, EnvironmentArgv0AndRepeats)
 {
     E2eCase c;
     QString error;
-    ASSERT_TRUE(parseE2eCase(QStringLiteral("; run-env: A=1\n; run-env: B=x=y\n; run-argv0: {3*z}-app\n"), c, error));
+    ASSERT_TRUE(parseE2eCase(QStringLiteral("; run-env: A=1\n; run-env: B=x=y\n; run-argv0: {3*z}-app\n"), MCBRUN, c, error));
     EXPECT_EQ(c.runEnvironment, (QStringList{"A=1", "B=x=y"}));
     EXPECT_EQ(c.argv0, "zzz-app");
-    EXPECT_FALSE(parseE2eCase(QStringLiteral("; run-env: =1\n"), c, error));
+    EXPECT_FALSE(parseE2eCase(QStringLiteral("; run-env: =1\n"), MCBRUN, c, error));
     EXPECT_EQ(expandRepeats(QStringLiteral("{2*a}/{0*b}{12*c}.")), QStringLiteral("aa/cccccccccccc."));
     EXPECT_EQ(compareLines({QStringLiteral("{4*a}: too long")}, {QStringLiteral("aaaa: too long")}, QString()), QString());
     EXPECT_NE(compareLines({QStringLiteral("{4*a}: too long")}, {QStringLiteral("aaa: too long")}, QString()), QString());
+}
+
+TEST(E2eCaseTest, ModesAndExpectationsOfOneMode)
+{
+    const QString source = QStringLiteral("; modes: mcbrun player\n"
+                                          "; expect-log: both\n"
+                                          "; player: expect-stderr: only played\n"
+                                          "; mcbrun: expect-exit: 2\n"
+                                          "; mcbrun: image-missing\n");
+    E2eCase run;
+    E2eCase played;
+    QString error;
+    ASSERT_TRUE(parseE2eCase(source, MCBRUN, run, error));
+    ASSERT_TRUE(parseE2eCase(source, PLAYER, played, error));
+    EXPECT_EQ(run.modes, (QStringList{"mcbrun", "player"}));
+    EXPECT_EQ(run.expectedLines, (QStringList{"LOG: both"}));
+    EXPECT_EQ(run.expectedExit, 2);
+    EXPECT_TRUE(run.imageMissing);
+    EXPECT_EQ(played.expectedLines, (QStringList{"LOG: both", "only played"}));
+    EXPECT_EQ(played.expectedExit, 0);
+    EXPECT_FALSE(played.imageMissing);
+
+    E2eCase plain;
+    ASSERT_TRUE(parseE2eCase(QStringLiteral("; expect-log: x\n"), PLAYER, plain, error));
+    EXPECT_EQ(plain.modes, (QStringList{"mcbrun"}));
+}
+
+TEST(E2eCaseTest, RejectsUnknownOrModeDependentModes)
+{
+    E2eCase c;
+    QString error;
+    EXPECT_FALSE(parseE2eCase(QStringLiteral("; modes: mcbrun gui\n"), MCBRUN, c, error));
+    EXPECT_FALSE(parseE2eCase(QStringLiteral("; modes:\n"), MCBRUN, c, error));
+    EXPECT_FALSE(parseE2eCase(QStringLiteral("; player: modes: player\n"), PLAYER, c, error));
+    EXPECT_FALSE(parseE2eCase(QStringLiteral("; expect-log: x\n"), QStringLiteral("gui"), c, error));
 }

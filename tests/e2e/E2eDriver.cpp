@@ -68,10 +68,13 @@ int main(int argc, char** argv)
     const QByteArray source = readAll(casePath, ok);
     if (!ok)
         return fail(QStringLiteral("cannot read ") + casePath);
+    const QString mode = player ? QStringLiteral("player") : QStringLiteral("mcbrun");
     E2eCase expectations;
     QString error;
-    if (!parseE2eCase(QString::fromLatin1(source), expectations, error))
+    if (!parseE2eCase(QString::fromLatin1(source), mode, expectations, error))
         return fail(casePath + QStringLiteral(": ") + error);
+    if (!expectations.modes.contains(mode))
+        return fail(casePath + QStringLiteral(": not a case for ") + mode);
 
     QTemporaryDir scratch;
     if (expectations.truncateTo >= 0) {

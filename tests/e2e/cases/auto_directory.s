@@ -1,4 +1,5 @@
 ; "--auto" takes the application from /opt/<base name of argv[0]>.
+; modes: player
 ; run-args: --auto
 ; run-argv0: /usr/games/lumbra-absent-game
 ; expect-stderr: Failed to open '/opt/lumbra-absent-game/index.mcb'

@@ -1,4 +1,5 @@
 ; One character more than the path buffer holds is refused.
+; modes: player
 ; run-args: --auto
 ; run-argv0: /bin/{4092*a}
 ; expect-stderr: {4092*a}: VM basename too long

@@ -1,4 +1,5 @@
 ; A truncated image is refused with one fatal line and status 1.
+; modes: mcbrun player
 ; image-truncate: 30
 ; expect-stderr: FATAL: UnknownException (CODE:11) Error while reading bytecode
 ; expect-exit: 1

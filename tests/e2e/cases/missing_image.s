@@ -1,6 +1,9 @@
-; An image that does not exist is named by its resolved path.
+; An image that does not exist is named by its resolved path; the player,
+; which always reads index.mcb, is started in a directory without one.
+; modes: mcbrun player
 ; image-missing
-; expect-stderr: Failed to open '@APPDIR@/absent.mcb'
+; mcbrun: expect-stderr: Failed to open '@APPDIR@/absent.mcb'
+; player: expect-stderr: Failed to open '@APPDIR@/index.mcb'
 ; expect-exit: 1
 .method "main" code=main frame=Main
 .frame Main

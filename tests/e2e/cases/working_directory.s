@@ -1,5 +1,6 @@
 ; "--auto" counts only as the first argument: here the working directory
 ; holds the application, whose main runs and ends the process (status 0).
+; modes: player
 ; run-args: --Auto --auto
 ; expect-log: started in the working directory
 .method "main" code=main frame=Main

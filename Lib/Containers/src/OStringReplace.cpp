@@ -45,6 +45,18 @@ void rebuildBackward(char16_t* buffer, int oldLength, int newLength, const OStri
     }
 }
 
+// Replaces the `n` units at `p` with `replacement`, or removes them when it is
+// empty; nothing happens without a match (p < 0).
+void replaceMatchAt(OString& text, int p, int n, const OString& replacement)
+{
+    if (p < 0)
+        return;
+    if (replacement.isEmpty())
+        text.removeRange(p, p + n - 1);
+    else
+        text.replaceRange(p, p + n - 1, replacement);
+}
+
 } // namespace
 
 void OString::replaceMatches(const OStringPositions& matches, int patternLength, const OString& replacement)
@@ -87,16 +99,12 @@ void OString::replaceMatches(const OStringPositions& matches, int patternLength,
 
 void OString::removeFirst(const OString& pattern, int start, int end, TBool caseSensitive)
 {
-    const int p = indexOf(pattern, start, end, caseSensitive);
-    if (p >= 0)
-        removeRange(p, p + pattern.length() - 1);
+    replaceMatchAt(*this, indexOf(pattern, start, end, caseSensitive), pattern.length(), OString());
 }
 
 void OString::removeLast(const OString& pattern, int start, int end, TBool caseSensitive)
 {
-    const int p = lastIndexOf(pattern, start, end, caseSensitive);
-    if (p >= 0)
-        removeRange(p, p + pattern.length() - 1);
+    replaceMatchAt(*this, lastIndexOf(pattern, start, end, caseSensitive), pattern.length(), OString());
 }
 
 void OString::removeAll(const OString& pattern, int start, int end, TBool caseSensitive)
@@ -107,25 +115,13 @@ void OString::removeAll(const OString& pattern, int start, int end, TBool caseSe
 void OString::replaceFirst(const OString& pattern, const OString& replacement, int start, int end,
                            TBool caseSensitive)
 {
-    if (replacement.isEmpty()) {
-        removeFirst(pattern, start, end, caseSensitive);
-        return;
-    }
-    const int p = indexOf(pattern, start, end, caseSensitive);
-    if (p >= 0)
-        replaceRange(p, p + pattern.length() - 1, replacement);
+    replaceMatchAt(*this, indexOf(pattern, start, end, caseSensitive), pattern.length(), replacement);
 }
 
 void OString::replaceLast(const OString& pattern, const OString& replacement, int start, int end,
                           TBool caseSensitive)
 {
-    if (replacement.isEmpty()) {
-        removeLast(pattern, start, end, caseSensitive);
-        return;
-    }
-    const int p = lastIndexOf(pattern, start, end, caseSensitive);
-    if (p >= 0)
-        replaceRange(p, p + pattern.length() - 1, replacement);
+    replaceMatchAt(*this, lastIndexOf(pattern, start, end, caseSensitive), pattern.length(), replacement);
 }
 
 void OString::replaceAll(const OString& pattern, const OString& replacement, int start, int end,
@@ -133,9 +129,5 @@ void OString::replaceAll(const OString& pattern, const OString& replacement, int
 {
     if (pattern.isEmpty())
         return;
-    if (replacement.isEmpty()) {
-        removeAll(pattern, start, end, caseSensitive);
-        return;
-    }
     replaceMatches(findAll(pattern, start, end, caseSensitive), pattern.length(), replacement);
 }

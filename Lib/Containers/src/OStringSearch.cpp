@@ -70,6 +70,21 @@ int findBackward(const char16_t* text, int first, int last, const char16_t* patt
     return -1;
 }
 
+// The match of `pattern` in text[start..end] that `find` picks; -1 when none
+// or when the span is invalid. `sameData`: both strings share their units.
+template <auto find>
+int searchSpan(const OString& text, bool sameData, const OString& pattern, int start, int end, bool caseSensitive)
+{
+    if (!checkSpan(start, end, text.length()) || pattern.isEmpty())
+        return -1;
+    const int n = pattern.length();
+    if (n > end - start + 1)
+        return -1;
+    if (n == end - start + 1 && sameData)
+        return 0;
+    return find(text.constData(), start, end - n + 1, pattern.constData(), n, caseSensitive);
+}
+
 } // namespace
 
 int OString::compare(const OString& other, TBool caseSensitive) const
@@ -132,26 +147,12 @@ bool OString::endsWith(const OString& suffix, TBool caseSensitive) const
 
 int OString::indexOf(const OString& pattern, int start, int end, TBool caseSensitive) const
 {
-    if (!checkSpan(start, end, length()) || pattern.isEmpty())
-        return -1;
-    const int n = pattern.length();
-    if (n > end - start + 1)
-        return -1;
-    if (n == end - start + 1 && d == pattern.d)
-        return 0;
-    return findForward(constData(), start, end - n + 1, pattern.constData(), n, caseSensitive);
+    return searchSpan<findForward>(*this, d == pattern.d, pattern, start, end, caseSensitive);
 }
 
 int OString::lastIndexOf(const OString& pattern, int start, int end, TBool caseSensitive) const
 {
-    if (!checkSpan(start, end, length()) || pattern.isEmpty())
-        return -1;
-    const int n = pattern.length();
-    if (n > end - start + 1)
-        return -1;
-    if (n == end - start + 1 && d == pattern.d)
-        return 0;
-    return findBackward(constData(), start, end - n + 1, pattern.constData(), n, caseSensitive);
+    return searchSpan<findBackward>(*this, d == pattern.d, pattern, start, end, caseSensitive);
 }
 
 OStringPositions OString::findAll(const OString& pattern, int start, int end, TBool caseSensitive) const

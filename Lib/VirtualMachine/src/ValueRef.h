@@ -14,6 +14,11 @@ public:
     }
     TWord get(int i) const { return arena.loadWord(at + TAddr(i) * 4); }
     void set(int i, TWord v) const { arena.storeWord(at + TAddr(i) * 4, v); }
+    void clear(int words) const
+    {
+        for (int i = 0; i < words; ++i)
+            set(i, 0);
+    }
     void copyFrom(const ValueRef& other, int words) const
     {
         for (int i = 0; i < words; ++i)

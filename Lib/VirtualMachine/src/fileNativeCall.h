@@ -1,6 +1,7 @@
 // Helpers shared by the file and stream native groups: the host services,
 // byte vectors in and out, and the position natives (2-4) that FileReader
-// and FileWriter have in common.
+// and FileWriter have in common, and the state natives (1-2) that the two
+// stream groups have in common.
 #pragma once
 
 #include "NativeGroups.h"
@@ -35,6 +36,28 @@ TWord newByteVectorBox(VirtualMachine& vm, const void* bytes, int count);
 inline TWord machineBool(bool value)
 {
     return value ? -1 : 0;
+}
+
+// Natives 1 (close) and 2 (is open) of the stream groups on (holder);
+// `attached` answers the holder's stream of the group's kind. A null holder or
+// one without a stream is left alone and reports closed. False when `native`
+// is neither of them.
+template <class AttachedStream>
+bool runStreamStateNative(StringCall& call, int native, AttachedStream attached)
+{
+    if (native != 1 && native != 2)
+        return false;
+    call.take(1);
+    const StreamHolder holder(call.vm, call.arg(0));
+    auto* stream = holder.isNull() ? nullptr : (holder.*attached)();
+    if (native == 1) {
+        if (stream)
+            stream->close();
+        call.leaveNothing();
+    } else {
+        call.leave(machineBool(stream && stream->isOpen()));
+    }
+    return true;
 }
 
 // Natives 2 (seek), 3 (position) and 4 (size) on (holder[, pos]); `open`

@@ -25,23 +25,9 @@ TWord readBytes(VirtualMachine& vm, LUMBRA::InputStream& stream, int count)
 void inputStreamNative(VirtualMachine& vm, int native)
 {
     StringCall call(vm);
+    if (runStreamStateNative(call, native, &StreamHolder::attachedReader))
+        return;
     switch (native) {
-    case 1: { // holder
-        call.take(1);
-        const StreamHolder holder(vm, call.arg(0));
-        if (!holder.isNull())
-            if (LUMBRA::InputStream* stream = holder.attachedReader())
-                stream->close();
-        call.leaveNothing();
-        return;
-    }
-    case 2: { // holder
-        call.take(1);
-        const StreamHolder holder(vm, call.arg(0));
-        LUMBRA::InputStream* stream = holder.isNull() ? nullptr : holder.attachedReader();
-        call.leave(machineBool(stream && stream->isOpen()));
-        return;
-    }
     case 3: { // holder, count
         call.take(2);
         const TWord count = call.arg(1);

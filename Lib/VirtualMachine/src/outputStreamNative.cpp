@@ -15,23 +15,9 @@ void writeBytes(LUMBRA::OutputStream& stream, const ByteVector& bytes, int first
 void outputStreamNative(VirtualMachine& vm, int native)
 {
     StringCall call(vm);
+    if (runStreamStateNative(call, native, &StreamHolder::attachedWriter))
+        return;
     switch (native) {
-    case 1: { // holder
-        call.take(1);
-        const StreamHolder holder(vm, call.arg(0));
-        if (!holder.isNull())
-            if (LUMBRA::OutputStream* stream = holder.attachedWriter())
-                stream->close();
-        call.leaveNothing();
-        return;
-    }
-    case 2: { // holder
-        call.take(1);
-        const StreamHolder holder(vm, call.arg(0));
-        LUMBRA::OutputStream* stream = holder.isNull() ? nullptr : holder.attachedWriter();
-        call.leave(machineBool(stream && stream->isOpen()));
-        return;
-    }
     case 3: { // holder, bytes
         call.take(2);
         const ByteVector& bytes = byteVectorArg(vm, call.arg(1));

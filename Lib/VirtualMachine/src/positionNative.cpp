@@ -1,7 +1,6 @@
 // The Position native group (16): x and y in a two-word variable.
 #include "NativeGroups.h"
-#include "ValueRef.h"
-#include "stringNativeCall.h"
+#include "valueNativeCall.h"
 
 namespace {
 constexpr int WORDS = 2;
@@ -12,18 +11,13 @@ void positionNative(VirtualMachine& vm, int native)
     StringCall call(vm);
     const Lumbra::Arena& arena = vm.arena();
     switch (native) {
-    case 1: {
+    case 1:
         call.take(1);
-        const ValueRef p(arena, call.arg(0), WORDS);
-        p.set(0, 0);
-        p.set(1, 0);
+        ValueRef(arena, call.arg(0), WORDS).clear(WORDS);
         call.leaveNothing();
         return;
-    }
     case 2:
-        call.take(2);
-        ValueRef(arena, call.arg(0), WORDS).copyFrom(ValueRef(arena, call.arg(1), WORDS), WORDS);
-        call.leaveNothing();
+        copyValueNative(call, WORDS);
         return;
     case 3: {
         call.take(3);
@@ -46,8 +40,7 @@ void positionNative(VirtualMachine& vm, int native)
         return;
     case 8:
     case 9:
-        call.take(2 * WORDS);
-        call.leaveBool((call.arg(0) == call.arg(2) && call.arg(1) == call.arg(3)) == (native == 8));
+        compareValuesNative(call, WORDS, native == 8);
         return;
     default:
         vm.undefinedNative(nativeGroupPrefix(16));

@@ -1,8 +1,7 @@
 // The Range native group (14): first and count in a two-word variable; a
 // count of -1 runs from first to the end.
 #include "NativeGroups.h"
-#include "ValueRef.h"
-#include "stringNativeCall.h"
+#include "valueNativeCall.h"
 
 namespace {
 enum { FIRST, COUNT, WORDS };
@@ -21,13 +20,11 @@ void rangeNative(VirtualMachine& vm, int native)
     switch (native) {
     case 1:
         call.take(1);
-        setRange(ValueRef(arena, call.arg(0), WORDS), 0, 0);
+        ValueRef(arena, call.arg(0), WORDS).clear(WORDS);
         call.leaveNothing();
         return;
     case 2:
-        call.take(2);
-        ValueRef(arena, call.arg(0), WORDS).copyFrom(ValueRef(arena, call.arg(1), WORDS), WORDS);
-        call.leaveNothing();
+        copyValueNative(call, WORDS);
         return;
     case 3: {
         call.take(3);
@@ -63,8 +60,7 @@ void rangeNative(VirtualMachine& vm, int native)
     }
     case 9:
     case 10:
-        call.take(2 * WORDS);
-        call.leaveBool((call.arg(0) == call.arg(2) && call.arg(1) == call.arg(3)) == (native == 9));
+        compareValuesNative(call, WORDS, native == 9);
         return;
     case 11:
     case 12: {

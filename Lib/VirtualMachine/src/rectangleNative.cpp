@@ -1,7 +1,6 @@
 // The Rectangle native group (17): x, y, width, height in a four-word variable.
 #include "NativeGroups.h"
-#include "ValueRef.h"
-#include "stringNativeCall.h"
+#include "valueNativeCall.h"
 
 namespace {
 enum { X, Y, WIDTH, HEIGHT, WORDS };
@@ -16,8 +15,7 @@ void rectangleNative(VirtualMachine& vm, int native)
         call.take(1);
         const ValueRef r(arena, call.arg(0), WORDS);
         if (native == 1) {
-            for (int i = 0; i < WORDS; ++i)
-                r.set(i, 0);
+            r.clear(WORDS);
             call.leaveNothing();
         } else if (native <= 9) {
             call.leave(r.get(native - 6));
@@ -28,9 +26,7 @@ void rectangleNative(VirtualMachine& vm, int native)
         return;
     }
     case 2:
-        call.take(2);
-        ValueRef(arena, call.arg(0), WORDS).copyFrom(ValueRef(arena, call.arg(1), WORDS), WORDS);
-        call.leaveNothing();
+        copyValueNative(call, WORDS);
         return;
     case 3: {
         call.take(5);
@@ -76,14 +72,9 @@ void rectangleNative(VirtualMachine& vm, int native)
         return;
     }
     case 20:
-    case 21: {
-        call.take(2 * WORDS);
-        bool equal = true;
-        for (int i = 0; i < WORDS; ++i)
-            equal = equal && call.arg(i) == call.arg(WORDS + i);
-        call.leaveBool(equal == (native == 20));
+    case 21:
+        compareValuesNative(call, WORDS, native == 20);
         return;
-    }
     default:
         vm.undefinedNative(nativeGroupPrefix(17));
     }

@@ -181,6 +181,17 @@ void VirtualMachine::run()
 #define BYTE(addr) (*reinterpret_cast<SByte*>(mem.resolve(TAddr(addr), 1)))
 #define STACK_INDEX(i) ((unsigned)(i) < (unsigned)STACK_WORDS ? (i) : (badStackIndex(), 0))
 #define GUARD(addr) ((addr) == 0 ? (Arena::nullAddress(), 0) : (addr))
+    // The operands of New and NewAt: a gc code (an invalid one is a fatal
+    // error at its byte) and a non-negative word count.
+#define ALLOCATION_OPERANDS(gc, n) \
+    const int gc = I8(1); \
+    const TInt32 n = I32(2); \
+    if (!validGcCode(gc)) { \
+        SAVE(); \
+        fatalError(OString::fromLatin1("Invalid mem alloc gc code"), pc + 1); \
+    } \
+    if (n < 0) \
+        raiseError(EInvalidArgument)
 #define BINARY(op, expr) \
     op_##op: { \
         const TWord b = S[top], a = S[top - 1]; \
@@ -341,14 +352,7 @@ void VirtualMachine::run()
         JUMP_DISPATCH();
     }
     op_New: {
-        const int gc = I8(1);
-        const TInt32 n = I32(2);
-        if (!validGcCode(gc)) {
-            SAVE();
-            fatalError(OString::fromLatin1("Invalid mem alloc gc code"), pc + 1);
-        }
-        if (n < 0)
-            raiseError(EInvalidArgument);
+        ALLOCATION_OPERANDS(gc, n);
         SAVE();
         const TAddr block = heap_->allocate(TUint32(n) * 4, 0, GcCode(gc));
         S[++top] = TWord(block);
@@ -657,14 +661,7 @@ void VirtualMachine::run()
     }
     op_NewAt:
     op_NewAtKeep: {
-        const int gc = I8(1);
-        const TInt32 n = I32(2);
-        if (!validGcCode(gc)) {
-            SAVE();
-            fatalError(OString::fromLatin1("Invalid mem alloc gc code"), pc + 1);
-        }
-        if (n < 0)
-            raiseError(EInvalidArgument);
+        ALLOCATION_OPERANDS(gc, n);
         const TAddr at = TAddr(S[top]);
         mem.resolve(at, 4);
         SAVE();
@@ -785,6 +782,7 @@ finished:
 #undef BYTE
 #undef STACK_INDEX
 #undef GUARD
+#undef ALLOCATION_OPERANDS
 #undef BINARY
 #undef AT_SECOND
 #undef BYTE_AT_SECOND

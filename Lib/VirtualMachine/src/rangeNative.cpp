@@ -17,15 +17,9 @@ void rangeNative(VirtualMachine& vm, int native)
 {
     StringCall call(vm);
     const Lumbra::Arena& arena = vm.arena();
+    if (runClearOrCopyValueNative(call, native, WORDS))
+        return;
     switch (native) {
-    case 1:
-        call.take(1);
-        ValueRef(arena, call.arg(0), WORDS).clear(WORDS);
-        call.leaveNothing();
-        return;
-    case 2:
-        copyValueNative(call, WORDS);
-        return;
     case 3: {
         call.take(3);
         const ValueRef r(arena, call.arg(0), WORDS);

@@ -10,14 +10,13 @@ void rectangleNative(VirtualMachine& vm, int native)
 {
     StringCall call(vm);
     const Lumbra::Arena& arena = vm.arena();
+    if (runClearOrCopyValueNative(call, native, WORDS))
+        return;
     switch (native) {
-    case 1: case 6: case 7: case 8: case 9: case 10: case 11: {
+    case 6: case 7: case 8: case 9: case 10: case 11: {
         call.take(1);
         const ValueRef r(arena, call.arg(0), WORDS);
-        if (native == 1) {
-            r.clear(WORDS);
-            call.leaveNothing();
-        } else if (native <= 9) {
+        if (native <= 9) {
             call.leave(r.get(native - 6));
         } else { // right and bottom edges, exclusive
             const int start = native == 10 ? X : Y;
@@ -25,9 +24,6 @@ void rectangleNative(VirtualMachine& vm, int native)
         }
         return;
     }
-    case 2:
-        copyValueNative(call, WORDS);
-        return;
     case 3: {
         call.take(5);
         const ValueRef r(arena, call.arg(0), WORDS);

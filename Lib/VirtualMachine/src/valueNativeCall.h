@@ -5,13 +5,22 @@
 #include "ValueRef.h"
 #include "stringNativeCall.h"
 
-// (to, from): copies the variable at `from` into the one at `to`.
-inline void copyValueNative(StringCall& call, int words)
+// Natives 1 (variable): zeroes every word, and 2 (to, from): copies the
+// variable at `from` into the one at `to`. False when `native` is neither.
+inline bool runClearOrCopyValueNative(StringCall& call, int native, int words)
 {
-    call.take(2);
     const Lumbra::Arena& arena = call.vm.arena();
-    ValueRef(arena, call.arg(0), words).copyFrom(ValueRef(arena, call.arg(1), words), words);
+    if (native == 1) {
+        call.take(1);
+        ValueRef(arena, call.arg(0), words).clear(words);
+    } else if (native == 2) {
+        call.take(2);
+        ValueRef(arena, call.arg(0), words).copyFrom(ValueRef(arena, call.arg(1), words), words);
+    } else {
+        return false;
+    }
     call.leaveNothing();
+    return true;
 }
 
 // Two values passed word by word: answers whether they are equal, or with

@@ -97,6 +97,15 @@ GcCode kindFor(uint32_t choice)
     return kinds[choice % (sizeof(kinds) / sizeof(kinds[0]))];
 }
 
+// Roots survive collections only because collect marks them; before a bare
+// sweep, host code lets go of them as the machine does before it sweeps.
+void dropRoots(Session& s, VMHeap& heap)
+{
+    for (TAddr root : s.roots)
+        heap.removeRoot(root);
+    s.roots.clear();
+}
+
 void step(Session& s, VMHeap& heap, Input& in)
 {
     const uint32_t op = in.byte() % 13;
@@ -184,6 +193,7 @@ void step(Session& s, VMHeap& heap, Input& in)
         }
         break;
     case 10:
+        dropRoots(s, heap); // a sweep without collect does not mark roots: they would dangle
         heap.markIfInPools(TWord(in.pick(s.blocks) + in.byte() - 40));
         heap.sweep();
         break;
@@ -192,6 +202,7 @@ void step(Session& s, VMHeap& heap, Input& in)
             heap.objectAt(b);
         break;
     case 12:
+        dropRoots(s, heap);
         heap.sweep();
         break;
     }

@@ -122,3 +122,22 @@ TEST_F(HeapTest, HeapWithDamagedHeadersStillDestroysItsObjects)
 }
 
 } // namespace
+
+TEST_F(HeapTest, ARootReleasedExplicitlyEndsTheCollectionWithoutTouchingItsReusedSpace)
+{
+    const TAddr first = heap->allocate(16, 0, GC_CODE_NATIVE);
+    const TAddr rooted = heap->allocate(16, 0, GC_CODE_NATIVE);
+    heap->addRoot(rooted);
+    heap->free(first);
+    heap->free(rooted); // bytecode may release any block, a rooted one too
+    const TAddr reused = heap->allocate(24, 0, GC_CODE_NATIVE); // the old root now lies inside it
+    ASSERT_LT(reused, rooted);
+    ASSERT_GT(reused + 24 + 28, rooted);
+    heap->addRoot(reused);
+    EXPECT_EQ(errorOf([&] { heap->collect(); }), Lumbra::EVM);
+    heap->validate(); // nothing was written into the reused block's header
+    heap->removeRoot(rooted);
+    heap->collect();
+    EXPECT_EQ(heap->nOfEntries(), 1);
+    heap->removeRoot(reused);
+}

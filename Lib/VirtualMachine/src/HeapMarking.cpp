@@ -231,8 +231,16 @@ void VMHeap::markEntry(TAddr block, Vec<WorkItem>& work)
 void VMHeap::collect()
 {
     markStack.clear();
-    for (LinkedListIterator<TAddr> node = roots.first(); node; node = node->next)
+    for (LinkedListIterator<TAddr> node = roots.first(); node; node = node->next) {
+        // Bytecode may release any block explicitly, a rooted one included;
+        // once its space is reused the root no longer starts a block, and
+        // tracing it would write a mark into whatever lies there now.
+        if (belongsToPools(node->data) != node->data) {
+            clearMarks();
+            corrupt("root is not a block");
+        }
         markObject(dataOf(node->data));
+    }
     sweep();
 }
 

@@ -24,7 +24,7 @@ bool inRange(DateTime::Field f, TInt32 value)
     return value >= LIMITS[f].least && value <= LIMITS[f].greatest;
 }
 
-Qt::TimeSpec specOf(TInt32 timezone) { return timezone == DateTime::UTC ? Qt::UTC : Qt::LocalTime; }
+auto qtZoneOf(TInt32 timezone) { return timezone == DateTime::UTC ? Qt::UTC : Qt::LocalTime; }
 
 [[noreturn]] void invalid(const char* detail)
 {
@@ -58,7 +58,7 @@ DateTime DateTime::fromValues(const Values& v)
         throwError(EInvalidArgument, std::string_view("Invalid timezone"));
     DateTime dt;
     dt.timezone = v.timezone;
-    const QDateTime qt(QDate(v.year, v.month, v.day), QTime(v.hour, v.minute, v.second, 0), specOf(v.timezone));
+    const QDateTime qt(QDate(v.year, v.month, v.day), QTime(v.hour, v.minute, v.second, 0), qtZoneOf(v.timezone));
     // Qt has no year 0; any other date it rejects is a day its month lacks.
     dt.readBack(qt, v.year == 0 ? LIMITS[Year].message : LIMITS[Day].message);
     return dt;
@@ -103,7 +103,7 @@ void DateTime::setField(Field f, TInt32 value)
         time.setHMS(hour, minute, value, 0);
         break;
     }
-    readBack(QDateTime(date, time, specOf(timezone)));
+    readBack(QDateTime(date, time, qtZoneOf(timezone)));
 }
 
 void DateTime::addSeconds(TInt64 seconds)
@@ -119,7 +119,7 @@ void DateTime::convertTo(TInt32 zone)
         raiseError(EInvalidArgument);
     DateTime converted = *this;
     converted.timezone = zone;
-    converted.readBack(toQt().toTimeSpec(specOf(zone)));
+    converted.readBack(toQt().toTimeSpec(qtZoneOf(zone)));
     *this = converted;
 }
 
@@ -155,7 +155,7 @@ std::string DateTime::text() const
 
 QDateTime DateTime::toQt() const
 {
-    return QDateTime(QDate(year, month, day), QTime(hour, minute, second, 0), specOf(timezone));
+    return QDateTime(QDate(year, month, day), QTime(hour, minute, second, 0), qtZoneOf(timezone));
 }
 
 void DateTime::readBack(const QDateTime& qt, const char* detail)

@@ -1,10 +1,11 @@
 // The host services that need no window: files under the application
-// directory, time, the log and its file, exit. The display, orientation,
-// timer and extension slots answer simple defaults here; a window host
+// directory, time, the log and its file, timers, exit. The display,
+// orientation and extension slots answer simple defaults here; a window host
 // derives from this class and replaces them.
 #pragma once
 
 #include "FrameworkServices.h"
+#include "Scheduler.h"
 #include "VUvarString.h"
 
 #include <memory>
@@ -19,6 +20,12 @@ public:
     // The host path a valid name resolves to, exactly as the file slots use it.
     Str16 resolvedPath(const OString& name) const;
     const Str16& applicationDirectoryPath() const { return appDirectory; }
+    // The machine the timers deliver to.
+    void setTimerMachine(VirtualMachine* machine) { scheduler.setMachine(machine); }
+    const Scheduler& timers() const { return scheduler; }
+    // Whether anything can still call the application without outside input:
+    // a running timer (extensions with callbacks under way add to this).
+    virtual bool hasPendingWork() const;
 
     // Wall-clock microseconds since the epoch.
     static TInt64 wallClockMicros();
@@ -54,7 +61,7 @@ public:
     OString applicationDirectory() override;
     int reserved38(int value) override;
 
-    // ---- display, orientation, timers, extensions: defaults (BasicDisplayServices.cpp)
+    // ---- display, orientation, extensions: defaults (BasicDisplayServices.cpp)
     void updateArea(int x, int y, int width, int height) override;
     void setScreenFlag(bool flag) override;
     void setOrientation(int orientation) override;
@@ -64,6 +71,8 @@ public:
     void encodeNotify(int phase) override;
     void orientationListenerAdded(TWord listener) override;
     void orientationListenerRemoved(TWord listener) override;
+
+    // ---- timers (BasicTimerServices.cpp)
     int addTimer(TWord listener, int delay) override;
     TWord removeTimer(int id) override;
     bool updateTimerDelay(int id, int delay) override;
@@ -81,4 +90,5 @@ private:
     TInt64 startMicros = 0;
     int orientation = ORIENTATION_LANDSCAPE;
     std::shared_ptr<LUMBRA::OutputStream> logStream;
+    Scheduler scheduler;
 };

@@ -9,8 +9,9 @@ namespace Lumbra {
 
 // "Failed to open '<path>'" for an image that did not open: status 1.
 int reportOpenFailure(const Str16& resolvedPath);
-// A machine stop: an exit request is silent (status 0); anything else
-// prints "FATAL: " and the stop's message.
+// A machine stop: an exit request is silent (status 0); a fatal error
+// (status 1) prints "FATAL: " and the stop's message, any other stop its
+// message alone.
 int reportMachineStop(const MachineStop& stop);
 // An ErrorHandlingException that reached the host: "FATAL: " and the last
 // error's message as UTF-8, status 1.

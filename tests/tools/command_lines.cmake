@@ -38,6 +38,8 @@ set(cases
   "${MCBRUN}|${dir}/empty.mcb|1|^FATAL: .*Error while reading bytecode: image rejected at byte offset 0, header, identity length"
   "${MCBRUN}|${dir}/garbage.mcb|1|^FATAL: .*image rejected at byte offset 0, header"
   "${MCBPLAYER}|--help|0|usage: mcbplayer.*Exit status"
+  "${SOURCE}/scripts/play|--help|0|usage: scripts/play.*Exit status"
+  "${SOURCE}/scripts/play|--bogus|2|^usage: scripts/play"
   "${no_display}||1|^mcbplayer: cannot open the display.*scripts/play starts a virtual display\n$"
 )
 

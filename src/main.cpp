@@ -18,6 +18,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -104,5 +105,7 @@ int main(int argc, char** argv)
         return runView(app, directory);
     } catch (const Lumbra::ErrorHandlingException&) {
         return Lumbra::reportEscapedError();
+    } catch (const std::exception& error) {
+        return Lumbra::reportHostError(error);
     }
 }

@@ -42,4 +42,9 @@ int reportEscapedError()
     return fatalLine(u16ToUtf8(lastErrorMessage()));
 }
 
+int reportHostError(const std::exception& error)
+{
+    return fatalLine(std::string("host error: ") + error.what());
+}
+
 } // namespace Lumbra

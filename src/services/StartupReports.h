@@ -5,6 +5,8 @@
 #include "MachineStop.h"
 #include "VUvarString.h"
 
+#include <exception>
+
 namespace Lumbra {
 
 // "Failed to open '<path>'" for an image that did not open: status 1.
@@ -16,5 +18,8 @@ int reportMachineStop(const MachineStop& stop);
 // An ErrorHandlingException that reached the host: "FATAL: " and the last
 // error's message as UTF-8, status 1.
 int reportEscapedError();
+// An exception of the host's own that reached the top of a run: "FATAL: host
+// error: " and its text, status 1.
+int reportHostError(const std::exception& error);
 
 } // namespace Lumbra

@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <string>
 
 namespace {
@@ -151,6 +152,8 @@ int run(const Options& options)
         return Lumbra::reportMachineStop(stop);
     } catch (const Lumbra::ErrorHandlingException&) {
         return Lumbra::reportEscapedError();
+    } catch (const std::exception& error) {
+        return Lumbra::reportHostError(error);
     }
     reader.close();
     if (services.idle())

@@ -2,6 +2,7 @@
 // started, all within one small instruction budget. Every outcome must be an
 // orderly stop or a normal return.
 #include "BasicFrameworkServices.h"
+#include "FileRefusingServices.h"
 #include "MemoryInputStream.h"
 #include "VMError.h"
 #include "VirtualMachine.h"
@@ -19,23 +20,13 @@ constexpr int TICK_ROUNDS = 4;
 // Host services that touch no file and no clock-driven timer: exit becomes
 // the machine's exit request, and timers are a list whose ticks the fuzzer
 // delivers itself, ids from 10 as the player gives them.
-class FuzzServices : public BasicFrameworkServices {
+class FuzzServices : public FileRefusingServices<BasicFrameworkServices> {
 public:
     FuzzServices()
-        : BasicFrameworkServices(Str16("/nonexistent-application"))
+        : FileRefusingServices(Str16("/nonexistent-application"))
     {
     }
 
-    LUMBRA::OutputStream* openFileForWriting(const OString&, int) override { return nullptr; }
-    LUMBRA::InputStream* openFileForReading(const OString&) override { return nullptr; }
-    bool deleteFile(const OString&) override { return false; }
-    bool fileExists(const OString&) override { return false; }
-    bool renameFile(const OString&, const OString&) override { return false; }
-    bool listDirectory(const OString&, Vec<OString>&, Vec<OString>&) override { return false; }
-    bool makeDirectory(const OString&) override { return false; }
-    bool deleteDirectory(const OString&) override { return false; }
-    bool renameDirectory(const OString&, const OString&) override { return false; }
-    bool directoryExists(const OString&) override { return false; }
     bool setLogFile(const OString&) override { return false; }
     void log(const OString&) override {}
     [[noreturn]] void exit() override { Lumbra::raiseError(Lumbra::EExitRequest); }

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
 
 using Lumbra::EInvalidArgument;
 using Lumbra::raiseError;
@@ -169,7 +170,7 @@ void VirtualMachine::stopFromError()
     if (code == Lumbra::EFatal && !lastFatal.empty())
         message += " " + lastFatal;
     else if (!stopCause.empty())
-        message += " (" + stopCause + ")";
+        message += " (" + std::exchange(stopCause, std::string()) + ")";
     else if (ip >= 0)
         message += " (at " + std::to_string(ip) + ")";
     throw MachineStop{1, message};

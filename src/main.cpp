@@ -91,7 +91,7 @@ int main(int argc, char** argv)
         std::fputs(HELP, stdout);
         return 0;
     }
-    Lumbra::guardPlatformStart(baseName(argv[0]).c_str());
+    Lumbra::guardPlatformStart(baseName(argv[0]).c_str(), "scripts/play starts a virtual display");
     QtClientApplication app(argc, argv);
     Lumbra::platformStarted();
     Str16 directory;

@@ -11,7 +11,7 @@ file(WRITE ${dir}/empty.s "")
 file(WRITE ${dir}/garbage.mcb "not an image at all, just text")
 file(WRITE ${dir}/bad_identity.s ".identity 0x00000000000000000000000000000000000000ZZ\n")
 file(WRITE ${dir}/good.s ".method \"main\" code=main\nmain:\n    ret 0, 1\n")
-set(no_display "${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb ${MCBPLAYER}")
+set(no_display "${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb")
 
 set(cases
   "${MCBASM}|--help|0|usage: mcbasm.*Exit status"
@@ -40,7 +40,8 @@ set(cases
   "${MCBPLAYER}|--help|0|usage: mcbplayer.*Exit status"
   "${SOURCE}/scripts/play|--help|0|usage: scripts/play.*Exit status"
   "${SOURCE}/scripts/play|--bogus|2|^usage: scripts/play"
-  "${no_display}||1|^mcbplayer: cannot open the display.*scripts/play starts a virtual display\n$"
+  "${no_display} ${MCBPLAYER}||1|^mcbplayer: cannot open the display.*scripts/play starts a virtual display\n$"
+  "${no_display} ${MCBRUN}|${dir}/empty.mcb|1|^mcbrun: cannot open the display.*needs no display\n$"
 )
 
 set(failures "")

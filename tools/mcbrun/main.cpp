@@ -2,6 +2,7 @@
 // event loop for the application's timers until the application asks to
 // exit, stops on a fatal error, or nothing can call it any more.
 #include "BasicFrameworkServices.h"
+#include "PlatformStart.h"
 #include "StartupReports.h"
 #include "VirtualMachine.h"
 
@@ -178,9 +179,11 @@ int main(int argc, char** argv)
     // No window is ever shown: without a choice of the user's, Qt needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    qtDefaultHandler = qInstallMessageHandler(filterQtMessages);
     // Qt sees no arguments: the image's name is not an option of Qt's.
     int qtArgc = 1;
+    qtDefaultHandler = qInstallMessageHandler(filterQtMessages);
+    Lumbra::guardPlatformStart("mcbrun", "without QT_QPA_PLATFORM mcbrun needs no display");
     QGuiApplication app(qtArgc, argv);
+    Lumbra::platformStarted();
     return run(options);
 }

@@ -22,6 +22,7 @@ struct HeldMessage {
 QtMessageHandler previousHandler = nullptr;
 QList<HeldMessage>* held = nullptr;
 std::string programName;
+std::string hintText;
 
 void holdMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
@@ -33,18 +34,18 @@ void holdMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
     if (platform.isEmpty())
         platform = "xcb";
     std::fprintf(stderr,
-                 "%s: cannot open the display: Qt's platform \"%s\" did not start (is DISPLAY set?); "
-                 "scripts/play starts a virtual display\n",
-                 programName.c_str(), platform.constData());
+                 "%s: cannot open the display: Qt's platform \"%s\" did not start (is DISPLAY set?); %s\n",
+                 programName.c_str(), platform.constData(), hintText.c_str());
     std::fflush(stderr);
     std::_Exit(1);
 }
 
 } // namespace
 
-void guardPlatformStart(const char* program)
+void guardPlatformStart(const char* program, const char* hint)
 {
     programName = program;
+    hintText = hint;
     held = new QList<HeldMessage>;
     previousHandler = qInstallMessageHandler(holdMessage);
 }

@@ -7,8 +7,8 @@
 namespace Lumbra {
 
 // From here on a fatal Qt message ends the process with the line
-// "<program>: cannot open the display ...".
-void guardPlatformStart(const char* program);
+// "<program>: cannot open the display ...; <hint>".
+void guardPlatformStart(const char* program, const char* hint);
 // The platform started: Qt's held-back messages go out as usual.
 void platformStarted();
 

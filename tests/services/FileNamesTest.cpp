@@ -33,11 +33,32 @@ TEST_F(FileNamesTest, ResolutionJoinsCollapsesAndConvertsSeparators)
     EXPECT_EQ(resolve("/opt/app/", "x"), "/opt/app/x");
 }
 
-TEST_F(FileNamesTest, LeadingSlashStaysInsideButDotDotIsKept)
+TEST_F(FileNamesTest, LeadingSlashStaysInsideAndDotsAreResolvedAsText)
 {
-    EXPECT_EQ(resolve("/opt/app", "/x.txt"), "/opt/app/x.txt");
-    EXPECT_EQ(resolve("/opt/app", "//x.txt"), "/opt/app/x.txt");
-    EXPECT_EQ(resolve("/opt/app", "../x"), "/opt/app/../x");
+    struct Case {
+        const char* name;
+        const char* path;
+        bool inside;
+    };
+    const Case cases[] = {
+        {"/x.txt", "/opt/app/x.txt", true},
+        {"//x.txt", "/opt/app/x.txt", true},
+        {"./a/./b/../c", "/opt/app/a/c", true},
+        {"a/..", "/opt/app", true},
+        {"../x", "/opt/x", false},
+        {"..\\x", "/opt/x", false},
+        {"a/../../app2/x", "/opt/app2/x", false},
+        {"../../../../../etc", "/etc", false},
+        {"../app/x", "/opt/app/x", true}, // leaves and comes back: the text names a file inside
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(resolve("/opt/app", c.name), c.path) << c.name;
+        Str16 path;
+        EXPECT_EQ(Lumbra::confineFileName(Str16("/opt/app/"), Str16(c.name), path), c.inside) << c.name;
+    }
+    const unsigned short cut[] = {'.', '.', 0, 'x'};
+    Str16 path;
+    EXPECT_FALSE(Lumbra::confineFileName(Str16("/opt/app"), Str16(cut, 4), path));
 }
 
 TEST_F(FileNamesTest, EmptyDirectoryGivesTheNameAlone)

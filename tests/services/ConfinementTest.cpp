@@ -1,0 +1,193 @@
+// Every file service against hostile names on a real tree: the application
+// directory "app" with a link to a third directory beside it, a victim file,
+// a victim directory and a sibling "app2" whose name starts like it.
+// Nothing outside "app" may change; the application directory itself stays.
+#include "BasicFrameworkServices.h"
+#include "OString.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace {
+
+OString S(const std::u16string& text)
+{
+    return OString::fromU16(text);
+}
+
+class ConfinementTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(root.isValid());
+        Lumbra::Arena::setCurrent(&arena);
+        for (const char* name : {"victim.txt", "victimdir/v.txt", "app2/v.txt", "third/t.txt", "app/keep.txt",
+                                 "app/sub/inner.txt"})
+            put(name, name);
+        ASSERT_TRUE(QFile::link(at("third"), at("app/link")));
+        services = std::make_unique<BasicFrameworkServices>(Str16::fromQString(at("app")));
+    }
+    void TearDown() override
+    {
+        services.reset();
+        Lumbra::Arena::setCurrent(nullptr);
+    }
+
+    QString at(const char* name) const { return root.filePath(QString::fromUtf8(name)); }
+
+    void put(const char* name, const QByteArray& bytes) const
+    {
+        QDir().mkpath(QFileInfo(at(name)).path());
+        QFile file(at(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+
+    // Every entry outside "app" with its kind, contents and modification time
+    // in nanoseconds (a directory's time moves when an entry comes or goes).
+    std::map<QString, std::string> outside() const
+    {
+        std::map<QString, std::string> seen;
+        QDirIterator it(root.path(), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        QStringList paths {root.path()};
+        while (it.hasNext())
+            paths << it.next();
+        for (const QString& path : paths) {
+            if (path == at("app") || path.startsWith(at("app") + "/"))
+                continue;
+            struct stat st {};
+            EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &st), 0);
+            QFile file(path);
+            const QByteArray bytes = S_ISREG(st.st_mode) && file.open(QIODevice::ReadOnly) ? file.readAll() : "";
+            seen[path] = std::to_string(st.st_mode) + " " + std::to_string(st.st_mtim.tv_sec) + "." +
+                         std::to_string(st.st_mtim.tv_nsec) + " " + bytes.toStdString();
+        }
+        return seen;
+    }
+
+    Lumbra::Arena arena {1u << 26};
+    QTemporaryDir root;
+    std::unique_ptr<BasicFrameworkServices> services;
+};
+
+// A file service applied to one name; true when it did anything.
+using Operation = std::function<bool(FrameworkServices&, const OString&)>;
+
+const std::pair<const char*, Operation> OPERATIONS[] = {
+    {"fileExists", [](FrameworkServices& s, const OString& n) { return s.fileExists(n); }},
+    {"directoryExists", [](FrameworkServices& s, const OString& n) { return s.directoryExists(n); }},
+    {"read", [](FrameworkServices& s, const OString& n) {
+         return std::unique_ptr<LUMBRA::InputStream>(s.openFileForReading(n)) != nullptr; }},
+    {"write", [](FrameworkServices& s, const OString& n) {
+         return std::unique_ptr<LUMBRA::OutputStream>(s.openFileForWriting(n, 1)) != nullptr; }},
+    {"append", [](FrameworkServices& s, const OString& n) {
+         return std::unique_ptr<LUMBRA::OutputStream>(s.openFileForWriting(n, 0)) != nullptr; }},
+    {"deleteFile", [](FrameworkServices& s, const OString& n) { return s.deleteFile(n); }},
+    {"renameFile from", [](FrameworkServices& s, const OString& n) { return s.renameFile(n, S(u"moved")); }},
+    {"renameFile to", [](FrameworkServices& s, const OString& n) { return s.renameFile(S(u"keep.txt"), n); }},
+    {"list", [](FrameworkServices& s, const OString& n) {
+         Vec<OString> files, dirs;
+         return s.listDirectory(n, files, dirs) || !files.isEmpty() || !dirs.isEmpty(); }},
+    {"makeDirectory", [](FrameworkServices& s, const OString& n) { return s.makeDirectory(n); }},
+    {"deleteDirectory", [](FrameworkServices& s, const OString& n) { return s.deleteDirectory(n); }},
+    {"renameDirectory from", [](FrameworkServices& s, const OString& n) {
+         return s.renameDirectory(n, S(u"moved")); }},
+    {"renameDirectory to", [](FrameworkServices& s, const OString& n) { return s.renameDirectory(S(u"sub"), n); }},
+    {"setLogFile", [](FrameworkServices& s, const OString& n) {
+         const bool opened = s.setLogFile(n);
+         s.log(S(u"written"));
+         return opened; }},
+};
+
+} // namespace
+
+TEST_F(ConfinementTest, NamesThatLeaveTheDirectoryAreInvalidForEveryOperation)
+{
+    const std::u16string escaping[] = {
+        u"../victim.txt", u"..\\victim.txt", u"/../victim.txt", u"//..//victim.txt", u"sub/../../victim.txt",
+        u"./../victimdir", u"../victimdir/v.txt", u"..", u"../", u"\\..", u"../app2/v.txt", u"../app2",
+        u"a/b/c/../../../../victim.txt", u"link/../../victim.txt", u"../third/t.txt", u"../new.txt",
+        std::u16string(u"..\0x", 4), // a path cut at the NUL would name the parent
+    };
+    const auto before = outside();
+    for (const std::u16string& name : escaping)
+        for (const auto& [what, operation] : OPERATIONS)
+            EXPECT_FALSE(operation(*services, S(name))) << what << " " << QString::fromStdU16String(name).toStdString();
+    EXPECT_EQ(outside(), before);
+    EXPECT_TRUE(QFile::exists(at("app/keep.txt")));
+}
+
+TEST_F(ConfinementTest, DotsResolveAsTextNotThroughLinks)
+{
+    // The kernel would take link/.. to the parent of "third"; the text stays in "app".
+    const auto before = outside();
+    for (const auto& [what, operation] : OPERATIONS)
+        operation(*services, S(u"link/../victim.txt"));
+    services->setLogFile(OString());
+    EXPECT_EQ(outside(), before);
+}
+
+TEST_F(ConfinementTest, TheApplicationDirectoryItselfIsNeverDeletedOrMoved)
+{
+    for (const char16_t* name : {u"/", u".", u"sub/..", u"/./", u"link/.."}) {
+        EXPECT_FALSE(services->deleteDirectory(S(name)));
+        EXPECT_FALSE(services->deleteFile(S(name)));
+        EXPECT_FALSE(services->renameDirectory(S(name), S(u"x")));
+        EXPECT_FALSE(services->renameDirectory(S(u"sub"), S(name)));
+        EXPECT_FALSE(services->renameFile(S(name), S(u"x")));
+        EXPECT_FALSE(services->renameFile(S(u"keep.txt"), S(name)));
+        Vec<OString> files, dirs;
+        EXPECT_TRUE(services->listDirectory(S(name), files, dirs)); // reading it is fine
+    }
+    EXPECT_TRUE(QFile::exists(at("app/keep.txt")));
+    EXPECT_TRUE(QFile::exists(at("app/sub/inner.txt")));
+}
+
+TEST_F(ConfinementTest, LinksAreReadThroughButDeletedAsLinks)
+{
+    Vec<OString> files, dirs;
+    ASSERT_TRUE(services->listDirectory(S(u"link"), files, dirs));
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(files[0].toU16(), u"t.txt");
+    std::unique_ptr<LUMBRA::InputStream> in(services->openFileForReading(S(u"link/t.txt")));
+    ASSERT_NE(in, nullptr);
+    EXPECT_EQ(in->size(), 11);
+
+    // A tree holding links to a directory, a file and nothing at all.
+    put("app/tree/f.txt", "f");
+    put("app/tree/deep/g.txt", "g");
+    ASSERT_TRUE(QFile::link(at("third"), at("app/tree/deep/dirlink")));
+    ASSERT_TRUE(QFile::link(at("victim.txt"), at("app/tree/filelink")));
+    ASSERT_TRUE(QFile::link(at("nowhere"), at("app/tree/dangling")));
+    const auto before = outside();
+    EXPECT_TRUE(services->deleteDirectory(S(u"tree")));
+    EXPECT_FALSE(QFileInfo::exists(at("app/tree")));
+    EXPECT_TRUE(services->deleteDirectory(S(u"link")));
+    EXPECT_FALSE(QFileInfo(at("app/link")).isSymLink());
+    EXPECT_EQ(outside(), before);
+}
+
+TEST_F(ConfinementTest, OnlyRegularFilesOpenAndNothingWaits)
+{
+    ASSERT_EQ(::mkfifo(QFile::encodeName(at("app/pipe")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", at("app/zero")));
+    for (const char16_t* name : {u"pipe", u"zero", u"sub"}) {
+        EXPECT_EQ(std::unique_ptr<LUMBRA::InputStream>(services->openFileForReading(S(name))), nullptr);
+        EXPECT_EQ(std::unique_ptr<LUMBRA::OutputStream>(services->openFileForWriting(S(name), 1)), nullptr);
+        EXPECT_EQ(std::unique_ptr<LUMBRA::OutputStream>(services->openFileForWriting(S(name), 0)), nullptr);
+        EXPECT_FALSE(services->setLogFile(S(name)));
+    }
+    EXPECT_TRUE(QFileInfo(at("app/pipe")).exists());
+}

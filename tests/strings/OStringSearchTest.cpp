@@ -130,3 +130,31 @@ TEST_F(StringTest, MostFrequentCharacter)
     EXPECT_VM_ERROR(EDataFormat, OString().mostFrequentChar(0, -1, true));
     EXPECT_VM_ERROR(ERange, s.mostFrequentChar(0, 6, true));
 }
+
+TEST_F(StringTest, AdversarialPatternsAreFoundInOnePass)
+{
+    // Nearly every start matches all but one end of the pattern: searching
+    // again from each start would take some 10^10 comparisons.
+    const std::u16string as(400000, u'a');
+    const std::u16string half(200000, u'a');
+    const OString text = S(as);
+    const OString tailB = S(half + u'b');
+    const OString headB = S(u'b' + half);
+    const OString upper = S(std::u16string(200000, u'A') + u'B');
+    const int last = text.length() - 1;
+    for (bool cs : {true, false}) {
+        EXPECT_EQ(text.indexOf(tailB, 0, last, cs), -1);
+        EXPECT_EQ(text.lastIndexOf(tailB, 0, last, cs), -1);
+        EXPECT_EQ(text.lastIndexOf(headB, 0, last, cs), -1);
+        EXPECT_EQ(text.count(tailB, 0, last, cs), 0);
+    }
+    OString hit = S(as + u'B' + as);
+    const int hitLast = hit.length() - 1;
+    EXPECT_EQ(hit.indexOf(upper, 0, hitLast, false), 200000);
+    EXPECT_EQ(hit.indexOf(upper, 0, hitLast, true), -1);
+    EXPECT_EQ(hit.lastIndexOf(tailB, 0, hitLast, false), 200000);
+    EXPECT_EQ(hit.lastIndexOf(S(u'B' + half), 0, hitLast, true), 400000);
+    EXPECT_EQ(hit.split(upper, false).size(), 2);
+    hit.replaceAll(tailB, S(u"x"), 0, hitLast, false);
+    EXPECT_EQ(U(hit), half + u'x' + as);
+}

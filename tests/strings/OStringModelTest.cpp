@@ -184,18 +184,19 @@ TEST_F(StringTest, SearchesMatchTheModel)
 
 TEST_F(StringTest, RepetitivePatternsMatchTheModel)
 {
-    // Two letters in two cases and patterns up to 9 long: partial matches
-    // everywhere, so every fallback of the one-pass search is taken.
+    // Mostly "a", a few "A" and "b", patterns up to 24 long: long partial
+    // matches everywhere, so searches soon leave the start-by-start way and
+    // every fallback of the linear scan is taken.
     Generator gen(777);
     auto repetitive = [&gen](int maxLength) {
         std::u16string out(size_t(gen.below(maxLength + 1)), u'a');
         for (char16_t& u : out)
-            u = u"aAb"[gen.below(gen.below(6) == 0 ? 3 : 2)];
+            u = u"aaaaaaaaaaaaaaaaaaAb"[gen.below(20)];
         return out;
     };
     for (int round = 0; round < 5000; ++round) {
-        const std::u16string text = repetitive(40);
-        const std::u16string pattern = repetitive(9);
+        const std::u16string text = repetitive(200);
+        const std::u16string pattern = repetitive(24);
         const bool cs = gen.below(2) == 0;
         const auto [start, end] = gen.range(int(text.size()));
         if (!validRange({start, end}, int(text.size())))

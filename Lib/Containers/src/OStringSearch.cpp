@@ -11,6 +11,7 @@
 
 using OStringUnits::checkSpan;
 using OStringUnits::lower;
+using OStringUnits::same;
 
 namespace {
 
@@ -76,9 +77,6 @@ public:
         return true;
     }
 
-    bool atStart() const { return matched == 0; }
-    char16_t first() const { return units[0]; }
-
 private:
     char16_t folded(char16_t u) const { return fold ? lower(u) : u; }
 
@@ -88,25 +86,68 @@ private:
     int matched = 0;
 };
 
-// Matches of `pattern` starting in [from, last], left to right and not
-// overlapping, each handed to `found`, which answers whether to go on.
+// How many units a plain search may compare per start it passes (plus the
+// pattern's length) before it hands over to the linear scan. Ordinary text
+// mismatches within a unit or two and never gets near it; a pattern that
+// matches almost everywhere reaches it early, so a search never costs more
+// than a few times the text's length.
+constexpr TInt64 PLAIN_SEARCH_SLACK = 4;
+
+// Units at the start of `text` equal to those of `pattern`, at most `n`.
+int matchedPrefix(const char16_t* text, const char16_t* pattern, int n, bool caseSensitive)
+{
+    int k = 0;
+    while (k < n && same(text[k], pattern[k], caseSensitive))
+        ++k;
+    return k;
+}
+
+// Matches starting in [from, last], left to right and not overlapping, each
+// handed to `found`, which answers whether to go on; by the linear scan.
+template <class Found>
+void scanLinear(const char16_t* text, int from, int last, const char16_t* pattern, int n, bool caseSensitive,
+                Found found)
+{
+    PatternScan scan(pattern, n, caseSensitive, false);
+    const int end = last + n - 1;
+    for (int i = from; i <= end; ++i) {
+        if (scan.take(text[i]) && !found(i - n + 1))
+            return;
+    }
+}
+
+// The same: start by start while that stays cheap, then the linear scan.
 template <class Found>
 void scanForward(const char16_t* text, int from, int last, const char16_t* pattern, int n, bool caseSensitive,
                  Found found)
 {
-    PatternScan scan(pattern, n, caseSensitive, false);
-    const int end = last + n - 1;
-    const std::u16string_view window(text, size_t(end) + 1);
-    for (int i = from; i <= end; ++i) {
-        if (caseSensitive && scan.atStart()) {
-            // Nothing matched so far: jump to the next occurrence of the first unit.
-            const size_t next = window.find(scan.first(), size_t(i));
-            if (next == std::u16string_view::npos || int(next) > last)
+    const char16_t head = caseSensitive ? pattern[0] : lower(pattern[0]);
+    const std::u16string_view window(text, size_t(last) + 1);
+    TInt64 work = 0;
+    for (int p = from; p <= last;) {
+        if (caseSensitive) {
+            const size_t next = window.find(head, size_t(p));
+            if (next == std::u16string_view::npos)
                 return;
-            i = int(next);
+            p = int(next);
+        } else {
+            while (p <= last && lower(text[p]) != head)
+                ++p;
+            if (p > last)
+                return;
         }
-        if (scan.take(text[i]) && !found(i - n + 1))
+        const int matched = matchedPrefix(text + p + 1, pattern + 1, n - 1, caseSensitive);
+        work += matched;
+        if (matched < n - 1)
+            ++p;
+        else if (!found(p))
             return;
+        else
+            p += n;
+        if (work > PLAIN_SEARCH_SLACK * (TInt64(p - from) + n)) {
+            scanLinear(text, p, last, pattern, n, caseSensitive, found);
+            return;
+        }
     }
 }
 
@@ -121,13 +162,31 @@ int findForward(const char16_t* text, int from, int last, const char16_t* patter
     return first;
 }
 
-// Last p in [first, last] where the pattern matches; -1 when none.
-int findBackward(const char16_t* text, int first, int last, const char16_t* pattern, int n, bool caseSensitive)
+// Last p in [first, last] where the pattern matches; -1 when none; by the
+// linear scan over the reversed pattern.
+int findBackwardLinear(const char16_t* text, int first, int last, const char16_t* pattern, int n, bool caseSensitive)
 {
     PatternScan scan(pattern, n, caseSensitive, true);
     for (int i = last + n - 1; i >= first; --i) {
         if (scan.take(text[i]))
             return i;
+    }
+    return -1;
+}
+
+// The same: start by start while that stays cheap, then the linear scan.
+int findBackward(const char16_t* text, int first, int last, const char16_t* pattern, int n, bool caseSensitive)
+{
+    TInt64 work = 0;
+    for (int p = last; p >= first; --p) {
+        if (!same(text[p], pattern[0], caseSensitive))
+            continue;
+        const int matched = matchedPrefix(text + p + 1, pattern + 1, n - 1, caseSensitive);
+        if (matched == n - 1)
+            return p;
+        work += matched;
+        if (work > PLAIN_SEARCH_SLACK * (TInt64(last - p) + n))
+            return p > first ? findBackwardLinear(text, first, p - 1, pattern, n, caseSensitive) : -1;
     }
     return -1;
 }

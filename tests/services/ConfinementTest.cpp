@@ -2,21 +2,14 @@
 // directory "app" with a link to a third directory beside it, a victim file,
 // a victim directory and a sibling "app2" whose name starts like it.
 // Nothing outside "app" may change; the application directory itself stays.
-#include "BasicFrameworkServices.h"
-#include "OString.h"
+#include "ServicesTestSupport.h"
 
-#include <QDir>
 #include <QDirIterator>
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 #include <functional>
 #include <map>
-#include <memory>
 #include <string>
 
 namespace {
@@ -26,32 +19,17 @@ OString S(const std::u16string& text)
     return OString::fromU16(text);
 }
 
-class ConfinementTest : public ::testing::Test {
+// The temporary directory is the root; the application directory is "app" in it.
+class ConfinementTest : public ServicesTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(root.isValid());
-        Lumbra::Arena::setCurrent(&arena);
+        ServicesTest::SetUp();
         for (const char* name : {"victim.txt", "victimdir/v.txt", "app2/v.txt", "third/t.txt", "app/keep.txt",
                                  "app/sub/inner.txt"})
-            put(name, name);
-        ASSERT_TRUE(QFile::link(at("third"), at("app/link")));
-        services = std::make_unique<BasicFrameworkServices>(Str16::fromQString(at("app")));
-    }
-    void TearDown() override
-    {
-        services.reset();
-        Lumbra::Arena::setCurrent(nullptr);
-    }
-
-    QString at(const char* name) const { return root.filePath(QString::fromUtf8(name)); }
-
-    void put(const char* name, const QByteArray& bytes) const
-    {
-        QDir().mkpath(QFileInfo(at(name)).path());
-        QFile file(at(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_EQ(file.write(bytes), bytes.size());
+            writeFile(name, name);
+        ASSERT_TRUE(QFile::link(hostPath("third"), hostPath("app/link")));
+        services = std::make_unique<BasicFrameworkServices>(Str16::fromQString(hostPath("app")));
     }
 
     // Every entry outside "app" with its kind, contents and modification time
@@ -59,13 +37,13 @@ protected:
     std::map<QString, std::string> outside() const
     {
         std::map<QString, std::string> seen;
-        QDirIterator it(root.path(), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+        QDirIterator it(dir.path(), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                         QDirIterator::Subdirectories);
-        QStringList paths {root.path()};
+        QStringList paths {dir.path()};
         while (it.hasNext())
             paths << it.next();
         for (const QString& path : paths) {
-            if (path == at("app") || path.startsWith(at("app") + "/"))
+            if (path == hostPath("app") || path.startsWith(hostPath("app") + "/"))
                 continue;
             struct stat st {};
             EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &st), 0);
@@ -76,10 +54,6 @@ protected:
         }
         return seen;
     }
-
-    Lumbra::Arena arena {1u << 26};
-    QTemporaryDir root;
-    std::unique_ptr<BasicFrameworkServices> services;
 };
 
 // A file service applied to one name; true when it did anything.
@@ -126,7 +100,7 @@ TEST_F(ConfinementTest, NamesThatLeaveTheDirectoryAreInvalidForEveryOperation)
         for (const auto& [what, operation] : OPERATIONS)
             EXPECT_FALSE(operation(*services, S(name))) << what << " " << QString::fromStdU16String(name).toStdString();
     EXPECT_EQ(outside(), before);
-    EXPECT_TRUE(QFile::exists(at("app/keep.txt")));
+    EXPECT_TRUE(QFile::exists(hostPath("app/keep.txt")));
 }
 
 TEST_F(ConfinementTest, DotsResolveAsTextNotThroughLinks)
@@ -151,8 +125,8 @@ TEST_F(ConfinementTest, TheApplicationDirectoryItselfIsNeverDeletedOrMoved)
         Vec<OString> files, dirs;
         EXPECT_TRUE(services->listDirectory(S(name), files, dirs)); // reading it is fine
     }
-    EXPECT_TRUE(QFile::exists(at("app/keep.txt")));
-    EXPECT_TRUE(QFile::exists(at("app/sub/inner.txt")));
+    EXPECT_TRUE(QFile::exists(hostPath("app/keep.txt")));
+    EXPECT_TRUE(QFile::exists(hostPath("app/sub/inner.txt")));
 }
 
 TEST_F(ConfinementTest, LinksAreReadThroughButDeletedAsLinks)
@@ -166,28 +140,28 @@ TEST_F(ConfinementTest, LinksAreReadThroughButDeletedAsLinks)
     EXPECT_EQ(in->size(), 11);
 
     // A tree holding links to a directory, a file and nothing at all.
-    put("app/tree/f.txt", "f");
-    put("app/tree/deep/g.txt", "g");
-    ASSERT_TRUE(QFile::link(at("third"), at("app/tree/deep/dirlink")));
-    ASSERT_TRUE(QFile::link(at("victim.txt"), at("app/tree/filelink")));
-    ASSERT_TRUE(QFile::link(at("nowhere"), at("app/tree/dangling")));
+    writeFile("app/tree/f.txt", "f");
+    writeFile("app/tree/deep/g.txt", "g");
+    ASSERT_TRUE(QFile::link(hostPath("third"), hostPath("app/tree/deep/dirlink")));
+    ASSERT_TRUE(QFile::link(hostPath("victim.txt"), hostPath("app/tree/filelink")));
+    ASSERT_TRUE(QFile::link(hostPath("nowhere"), hostPath("app/tree/dangling")));
     const auto before = outside();
     EXPECT_TRUE(services->deleteDirectory(S(u"tree")));
-    EXPECT_FALSE(QFileInfo::exists(at("app/tree")));
+    EXPECT_FALSE(QFileInfo::exists(hostPath("app/tree")));
     EXPECT_TRUE(services->deleteDirectory(S(u"link")));
-    EXPECT_FALSE(QFileInfo(at("app/link")).isSymLink());
+    EXPECT_FALSE(QFileInfo(hostPath("app/link")).isSymLink());
     EXPECT_EQ(outside(), before);
 }
 
 TEST_F(ConfinementTest, OnlyRegularFilesOpenAndNothingWaits)
 {
-    ASSERT_EQ(::mkfifo(QFile::encodeName(at("app/pipe")).constData(), 0600), 0);
-    ASSERT_TRUE(QFile::link("/dev/zero", at("app/zero")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(hostPath("app/pipe")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", hostPath("app/zero")));
     for (const char16_t* name : {u"pipe", u"zero", u"sub"}) {
         EXPECT_EQ(std::unique_ptr<LUMBRA::InputStream>(services->openFileForReading(S(name))), nullptr);
         EXPECT_EQ(std::unique_ptr<LUMBRA::OutputStream>(services->openFileForWriting(S(name), 1)), nullptr);
         EXPECT_EQ(std::unique_ptr<LUMBRA::OutputStream>(services->openFileForWriting(S(name), 0)), nullptr);
         EXPECT_FALSE(services->setLogFile(S(name)));
     }
-    EXPECT_TRUE(QFileInfo(at("app/pipe")).exists());
+    EXPECT_TRUE(QFileInfo(hostPath("app/pipe")).exists());
 }

@@ -135,26 +135,16 @@ TEST_F(StringTest, AdversarialPatternsAreFoundInOnePass)
 {
     // Nearly every start matches all but one end of the pattern: searching
     // again from each start would take some 10^10 comparisons.
-    const std::u16string as(400000, u'a');
     const std::u16string half(200000, u'a');
-    const OString text = S(as);
-    const OString tailB = S(half + u'b');
-    const OString headB = S(u'b' + half);
-    const OString upper = S(std::u16string(200000, u'A') + u'B');
-    const int last = text.length() - 1;
+    const OString text = S(half + half), tailB = S(half + u'b'), headB = S(u'B' + half);
     for (bool cs : {true, false}) {
-        EXPECT_EQ(text.indexOf(tailB, 0, last, cs), -1);
-        EXPECT_EQ(text.lastIndexOf(tailB, 0, last, cs), -1);
-        EXPECT_EQ(text.lastIndexOf(headB, 0, last, cs), -1);
-        EXPECT_EQ(text.count(tailB, 0, last, cs), 0);
+        EXPECT_EQ(text.indexOf(tailB, 0, 399999, cs), -1);
+        EXPECT_EQ(text.lastIndexOf(headB, 0, 399999, cs), -1);
+        EXPECT_EQ(text.count(tailB, 0, 399999, cs), 0);
     }
-    OString hit = S(as + u'B' + as);
-    const int hitLast = hit.length() - 1;
-    EXPECT_EQ(hit.indexOf(upper, 0, hitLast, false), 200000);
-    EXPECT_EQ(hit.indexOf(upper, 0, hitLast, true), -1);
-    EXPECT_EQ(hit.lastIndexOf(tailB, 0, hitLast, false), 200000);
-    EXPECT_EQ(hit.lastIndexOf(S(u'B' + half), 0, hitLast, true), 400000);
-    EXPECT_EQ(hit.split(upper, false).size(), 2);
-    hit.replaceAll(tailB, S(u"x"), 0, hitLast, false);
-    EXPECT_EQ(U(hit), half + u'x' + as);
+    OString hit = S(half + half + u'B' + half);
+    EXPECT_EQ(hit.indexOf(tailB, 0, 600000, false), 200000);
+    EXPECT_EQ(hit.lastIndexOf(headB, 0, 600000, true), 400000);
+    hit.replaceAll(tailB, S(u"x"), 0, 600000, false);
+    EXPECT_EQ(U(hit), half + u'x' + half);
 }

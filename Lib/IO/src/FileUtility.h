@@ -21,8 +21,8 @@ public:
     // component before it (above the root it stays at the root; in a
     // relative path with nothing left to remove it is kept).
     static Str16 normalisedPath(const Str16& path);
-    // Whether normalised `path` is normalised `dir` or lies below it, judged
-    // by whole components ("/opt/app2" is not inside "/opt/app").
+    // Whether `path` is `dir` or lies below it, both normalised first and
+    // compared by whole components ("/opt/app2" is not inside "/opt/app").
     static bool isWithin(const Str16& dir, const Str16& path);
 
     static bool isRelative(const Str16& path);

@@ -38,6 +38,25 @@ TAddr OVectorBase::newStorage(int elements)
     return memory->allocate(TUint32(bytes), 0, GC_CODE_NATIVE);
 }
 
+TUint8* OVectorBase::appendClearedBytes(int n)
+{
+    if (n <= 0)
+        return nullptr;
+    if (TInt64(count) + n > 0x7FFFFFFF / 2)
+        throw std::bad_alloc();
+    const size_t elementLength = size_t(elementBytes);
+    if (count + n > capacity) {
+        const TUint8* old = elementsOrNull();
+        TUint8* target = renewStorage(count + n); // cleared by the heap
+        if (old)
+            std::memcpy(target, old, size_t(count) * elementLength);
+    } else {
+        std::memset(bytesAt(count, n), 0, size_t(n) * elementLength);
+    }
+    count += n;
+    return bytesAt(count - n, n);
+}
+
 void OVectorBase::insertBytes(int position, const void* source, int n)
 {
     if (position < 0 || position > count)

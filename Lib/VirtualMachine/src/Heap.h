@@ -106,6 +106,14 @@ public:
     int totalSizeOfPools() const { return totalSizeOfPools_; }
     int rootCount() const { return roots.count(); }
     int nativeObjectCount() const { return liveObjects; }
+    // Calls `visit` with every native object the heap holds, held streams included.
+    template <class Visit>
+    void forEachNativeObject(Visit&& visit) const
+    {
+        for (const NativeSlot& slot : natives)
+            if (slot.object)
+                visit(*slot.object);
+    }
     TAddr poolStart(int i) const { return pools[i]; }
     int poolSize(int i) const { return poolSizes[i]; }
     // Header of a block, for inspection (no checks beyond the arena's range).

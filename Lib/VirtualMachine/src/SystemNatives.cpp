@@ -3,7 +3,23 @@
 #include "NativeGroups.h"
 
 #include "ListenerRoots.h"
+#include "StreamHolder.h"
 #include "VirtualMachine.h"
+
+#include <string>
+
+namespace {
+
+// The process ends without unwinding: what open writers still buffer is
+// written now, and a loss is logged instead of vanishing with the process.
+void flushBeforeExit(VirtualMachine& vm, FrameworkServices& services)
+{
+    if (const int lost = flushOpenWriters(vm))
+        services.log(OString::fromLatin1(
+            ("IOException: " + std::to_string(lost) + " open file(s) could not be written before exit").c_str()));
+}
+
+} // namespace
 
 void systemNative(VirtualMachine& vm, int function)
 {
@@ -12,6 +28,7 @@ void systemNative(VirtualMachine& vm, int function)
         Lumbra::throwError(Lumbra::EVM, std::string_view("no host services"));
     switch (function) {
     case 1:
+        flushBeforeExit(vm, *services);
         services->exit();
         break;
     case 2:

@@ -11,9 +11,12 @@ void encoderNative(VirtualMachine& vm, int native)
     case 1: { // receiver, String -> byte vector
         call.take(2);
         const OString& text = call.str(1);
-        // The conversion OString::toUtf8 uses, without a temporary managed array.
-        const std::string bytes = Lumbra::u16ToUtf8(std::u16string_view(text.constData(), size_t(text.length())));
-        call.leave(newByteVectorBox(vm, bytes.data(), int(bytes.size())));
+        // Encoded straight into the new vector: no host copy as large as the text.
+        const std::u16string_view units(text.constData(), size_t(text.length()));
+        const int length = Lumbra::utf8Length(units);
+        const TAddr vector = newEmptyVector(vm, int(sizeof(ByteElement)));
+        Lumbra::writeUtf8(units, reinterpret_cast<char*>(vm.heap().objectAs<ByteVector>(vector)->appendCleared(length)));
+        call.leave(vm.newBox(TWord(vector)));
         return;
     }
     case 2: { // receiver, byte vector -> String

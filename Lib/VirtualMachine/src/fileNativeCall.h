@@ -40,7 +40,8 @@ inline TWord machineBool(bool value)
 
 // Natives 1 (close) and 2 (is open) of the stream groups on (holder);
 // `attached` answers the holder's stream of the group's kind. A null holder or
-// one without a stream is left alone and reports closed. False when `native`
+// one without a stream is left alone and reports closed. A failed close
+// raises IOException without detail; the stream is closed all the same. False when `native`
 // is neither of them.
 template <class AttachedStream>
 bool runStreamStateNative(StringCall& call, int native, AttachedStream attached)
@@ -51,8 +52,9 @@ bool runStreamStateNative(StringCall& call, int native, AttachedStream attached)
     const StreamHolder holder(call.vm, call.arg(0));
     auto* stream = holder.isNull() ? nullptr : (holder.*attached)();
     if (native == 1) {
-        if (stream)
-            stream->close();
+        // A close that fails means written bytes never reached the file.
+        if (stream && stream->close() != 0)
+            ioFailure();
         call.leaveNothing();
     } else {
         call.leave(machineBool(stream && stream->isOpen()));

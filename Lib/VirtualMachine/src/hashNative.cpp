@@ -14,11 +14,12 @@ namespace {
 
 using ByteVector = OVector<ByteElement>;
 
-// The bytes of the vector in a reference box (null box or vector: NullPointerException).
-QByteArray bytesOf(StringCall& call, int i)
+// The bytes of the vector in a reference box (null box or vector:
+// NullPointerException), read in place: nothing is copied out of the arena.
+QByteArrayView bytesOf(StringCall& call, int i)
 {
     const ByteVector& v = *call.vm.heap().objectAs<ByteVector>(TAddr(call.vm.wordAt(TAddr(call.arg(i)))));
-    return QByteArray(reinterpret_cast<const char*>(v.constData()), v.size());
+    return QByteArrayView(reinterpret_cast<const char*>(v.constData()), v.size());
 }
 
 void leaveBytes(StringCall& call, const QByteArray& bytes)
@@ -56,8 +57,8 @@ void hashNative(VirtualMachine& vm, int native)
     case 3: {
         call.take(2);
         Hash& hash = hashOf(call, 0);
-        const QByteArray bytes = bytesOf(call, 1);
-        hash.append(bytes.constData(), int(bytes.size()));
+        const QByteArrayView bytes = bytesOf(call, 1);
+        hash.append(bytes.data(), bytes.size());
         call.leaveNothing();
         return;
     }

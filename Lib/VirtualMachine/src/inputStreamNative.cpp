@@ -3,21 +3,22 @@
 #include "fileNativeCall.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace {
 
-// Reads exactly `count` bytes. Never asks for more than the file still holds,
-// so a huge count cannot allocate beyond the file; a short read still
-// consumes what was there and raises IOException.
+// Reads exactly `count` bytes, straight into the new vector: the arena's
+// limit holds, with no host copy of the file on the way. Never asks for more
+// than the file still holds, so a huge count cannot allocate beyond the file;
+// a short read still consumes what was there and raises IOException.
 TWord readBytes(VirtualMachine& vm, LUMBRA::InputStream& stream, int count)
 {
     const TInt64 left = TInt64(stream.size()) - stream.position();
     const int available = int(std::max<TInt64>(0, std::min<TInt64>(left, count)));
-    std::vector<char> bytes(static_cast<size_t>(available));
-    if (!stream.read(bytes.data(), available) || available < count)
+    const TAddr vector = newEmptyVector(vm, int(sizeof(ByteElement)));
+    ByteElement* bytes = vm.heap().objectAs<ByteVector>(vector)->appendCleared(available);
+    if (!stream.read(reinterpret_cast<char*>(bytes), available) || available < count)
         ioFailure();
-    return newByteVectorBox(vm, bytes.data(), count);
+    return vm.newBox(TWord(vector));
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "OString.h"
 #include "VUvarFileReader.h"
 
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -82,9 +83,10 @@ public:
     };
 
     struct HandlerRecord {
-        TInt32 typeId;
+        TInt32 typeId; // negative: catches everything
         TInt32 savedSp;
         TInt32 handlerAddress;
+        int frameDepth; // calls active at the try: a catch ends the ones above
     };
 
     explicit VirtualMachine(TUint32 arenaReserve = Lumbra::Arena::DEFAULT_RESERVE);
@@ -188,7 +190,7 @@ public:
     int entries[ENTRY_COUNT];
     Vec<MethodHandle> handles;
     int runningHandle = -1;
-    Vec<StoredMethodCall*> pendingCalls;
+    std::deque<StoredMethodCall> pendingCalls; // first in, first out
     Vec<int> frameDescriptorStack;
     Vec<int> frameBaseStack;
     void* randomState = nullptr;

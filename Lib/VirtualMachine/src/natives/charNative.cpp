@@ -7,7 +7,7 @@
 
 void charNative(VirtualMachine& vm, int native)
 {
-    StringCall call(vm);
+    NativeCallFrame call(vm);
     switch (native) {
     case 1: case 2: case 3: case 4: {
         // 1 and 2 also drop the receiver below the character.
@@ -19,7 +19,7 @@ void charNative(VirtualMachine& vm, int native)
     case 5: case 6: case 7: {
         call.take(1);
         const QChar c(call.ch(0));
-        call.leaveBool(native == 5 ? c.isLetter() : native == 6 ? c.isDigit() : c.isSpace());
+        call.leaveOneOrZero(native == 5 ? c.isLetter() : native == 6 ? c.isDigit() : c.isSpace());
         return;
     }
     case 8:

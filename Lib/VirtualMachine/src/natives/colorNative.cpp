@@ -14,7 +14,7 @@ constexpr int CONSTANT_COUNT = int(sizeof LumbraColor::CONSTANTS / sizeof Lumbra
 void colorNative(VirtualMachine& vm, int native)
 {
     using namespace LumbraColor;
-    StringCall call(vm);
+    NativeCallFrame call(vm);
     const Lumbra::Arena& arena = vm.arena();
     if (native >= FIRST_CONSTANT && native < FIRST_CONSTANT + CONSTANT_COUNT) {
         vm.push(TWord(CONSTANTS[native - FIRST_CONSTANT]));
@@ -55,7 +55,7 @@ void colorNative(VirtualMachine& vm, int native)
     case 12:
     case 13:
         call.take(2);
-        call.leaveBool((call.arg(0) == call.arg(1)) == (native == 12));
+        call.leaveOneOrZero((call.arg(0) == call.arg(1)) == (native == 12));
         return;
     default:
         vm.undefinedNative(nativeGroupPrefix(13));

@@ -1,7 +1,7 @@
 // The DateTime native group (29). Objects travel as reference boxes; a null
 // box or an empty one raises NullPointerException "NULL pointer", except in
 // the identity tests, which compare the boxes themselves.
-// Before any Qt header: Qt defines `slots` as a macro, which StringCall uses as a name.
+// Before any Qt header: Qt defines `slots` as a macro, which NativeCallFrame uses as a name.
 #include "stringNativeCall.h"
 
 #include "DateTime.h"
@@ -11,13 +11,13 @@ using Lumbra::DateTime;
 
 namespace {
 
-DateTime& dateOf(StringCall& call, int i)
+DateTime& dateOf(NativeCallFrame& call, int i)
 {
     return *call.vm.heap().objectAs<DateTime>(TAddr(call.vm.wordAt(TAddr(call.arg(i)))));
 }
 
 // Argument 0 is the box of a DateTime being constructed: it receives `dt`.
-void construct(StringCall& call, const DateTime& dt)
+void construct(NativeCallFrame& call, const DateTime& dt)
 {
     const TAddr box = TAddr(call.arg(0));
     call.vm.wordAt(box); // checks the box before anything is made
@@ -53,7 +53,7 @@ TAddr newDateTime(VirtualMachine& vm, TInt32 timezone)
 
 void dateTimeNative(VirtualMachine& vm, int native)
 {
-    StringCall call(vm);
+    NativeCallFrame call(vm);
     switch (native) {
     case 1:
         call.take(1);
@@ -104,11 +104,11 @@ void dateTimeNative(VirtualMachine& vm, int native)
     case 22:
     case 23:
         call.take(2);
-        call.leaveBool((call.arg(0) == call.arg(1)) == (native == 22));
+        call.leaveOneOrZero((call.arg(0) == call.arg(1)) == (native == 22));
         return;
     case 24: case 25: case 26: case 27: case 28: case 29:
         call.take(2);
-        call.leaveBool(holds(native, dateOf(call, 0).compareTo(dateOf(call, 1))));
+        call.leaveOneOrZero(holds(native, dateOf(call, 0).compareTo(dateOf(call, 1))));
         return;
     default:
         vm.undefinedNative(nativeGroupPrefix(29));

@@ -6,7 +6,7 @@
 
 void encoderNative(VirtualMachine& vm, int native)
 {
-    StringCall call(vm);
+    NativeCallFrame call(vm);
     switch (native) {
     case 1: { // receiver, String -> byte vector
         call.take(2);

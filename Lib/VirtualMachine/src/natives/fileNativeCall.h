@@ -32,18 +32,12 @@ TWord newByteVectorBox(VirtualMachine& vm, const void* bytes, int count);
 // IOException "Could not open file: " followed by the path.
 [[noreturn]] void couldNotOpen(const OString& path);
 
-// Booleans of these groups: -1 true, 0 false.
-inline TWord machineBool(bool value)
-{
-    return value ? -1 : 0;
-}
-
 // Natives 1 (close) and 2 (is open) of the stream groups on (holder);
 // `attached` answers the holder's stream of the group's kind. A null holder or
 // one without a stream is left alone and reports closed. False when `native`
 // is neither of them.
 template <class AttachedStream>
-bool runStreamStateNative(StringCall& call, int native, AttachedStream attached)
+bool runStreamStateNative(NativeCallFrame& call, int native, AttachedStream attached)
 {
     if (native != 1 && native != 2)
         return false;
@@ -55,7 +49,7 @@ bool runStreamStateNative(StringCall& call, int native, AttachedStream attached)
             stream->close();
         call.leaveNothing();
     } else {
-        call.leave(machineBool(stream && stream->isOpen()));
+        call.leaveMachineTruth(stream && stream->isOpen());
     }
     return true;
 }
@@ -63,7 +57,7 @@ bool runStreamStateNative(StringCall& call, int native, AttachedStream attached)
 // Natives 2 (seek), 3 (position) and 4 (size) on (holder[, pos]); `open`
 // answers the holder's open stream. False when `native` is none of them.
 template <class OpenStream>
-bool runPositionNative(StringCall& call, int native, OpenStream open)
+bool runPositionNative(NativeCallFrame& call, int native, OpenStream open)
 {
     switch (native) {
     case 2: {

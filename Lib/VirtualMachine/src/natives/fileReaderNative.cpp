@@ -4,7 +4,7 @@
 
 void fileReaderNative(VirtualMachine& vm, int native)
 {
-    StringCall call(vm);
+    NativeCallFrame call(vm);
     if (native == 1) { // var, path
         call.take(2);
         const OString& path = call.str(1);

@@ -11,7 +11,7 @@
 namespace {
 
 // The path argument; an empty one raises InvalidArgumentException `emptyMessage`.
-const OString& requiredPath(StringCall& call, int i, const char* emptyMessage)
+const OString& requiredPath(NativeCallFrame& call, int i, const char* emptyMessage)
 {
     const OString& path = call.str(i);
     if (path.isEmpty())
@@ -48,7 +48,7 @@ TWord listing(VirtualMachine& vm, const OString& path, bool directories)
 
 void fileSystemNative(VirtualMachine& vm, int native)
 {
-    StringCall call(vm); // argument 0 is the receiver
+    NativeCallFrame call(vm); // argument 0 is the receiver
     switch (native) {
     case 1:
     case 2: { // path -> bool; the empty path is false without asking the host
@@ -56,7 +56,7 @@ void fileSystemNative(VirtualMachine& vm, int native)
         const OString& path = call.str(1);
         FrameworkServices* services = path.isEmpty() ? nullptr : &fileServices(vm);
         const bool exists = services && (native == 1 ? services->fileExists(path) : services->directoryExists(path));
-        call.leave(machineBool(exists));
+        call.leaveMachineTruth(exists);
         return;
     }
     case 3:

@@ -4,7 +4,7 @@
 
 void fileWriterNative(VirtualMachine& vm, int native)
 {
-    StringCall call(vm);
+    NativeCallFrame call(vm);
     if (native == 1) { // var, path, append
         call.take(3);
         const OString& path = call.str(1);

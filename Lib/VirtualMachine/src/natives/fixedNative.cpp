@@ -39,7 +39,7 @@ bool compare(int op, OFixed a, OFixed b)
     }
 }
 
-void leaveText(StringCall& call, OFixed f, int digits)
+void leaveText(NativeCallFrame& call, OFixed f, int digits)
 {
     call.leaveString(OString::fromLatin1(f.toText(digits).c_str()));
 }
@@ -48,7 +48,7 @@ void leaveText(StringCall& call, OFixed f, int digits)
 
 void fixedNative(VirtualMachine& vm, int native)
 {
-    StringCall call(vm);
+    NativeCallFrame call(vm);
     const Lumbra::Arena& arena = vm.arena();
     switch (native) {
     case 1:
@@ -104,7 +104,7 @@ void fixedNative(VirtualMachine& vm, int native)
     }
     case 18: case 19: case 20: case 21: case 22: case 23:
         call.take(4);
-        call.leaveBool(compare(native, fixedArg(call, 0), fixedArg(call, 2)));
+        call.leaveOneOrZero(compare(native, fixedArg(call, 0), fixedArg(call, 2)));
         return;
     case 24:
         call.take(2);

@@ -1,7 +1,7 @@
 // The Hash native group (34): digests of byte vectors, in one step or over
 // the bytes appended to a Hash object. Results are new byte vectors in new
 // reference boxes.
-// Before any Qt header: Qt defines `slots` as a macro, which StringCall uses as a name.
+// Before any Qt header: Qt defines `slots` as a macro, which NativeCallFrame uses as a name.
 #include "stringNativeCall.h"
 
 #include "Hash.h"
@@ -15,13 +15,13 @@ namespace {
 using ByteVector = OVector<ByteElement>;
 
 // The bytes of the vector in a reference box (null box or vector: NullPointerException).
-QByteArray bytesOf(StringCall& call, int i)
+QByteArray bytesOf(NativeCallFrame& call, int i)
 {
     const ByteVector& v = *call.vm.heap().objectAs<ByteVector>(TAddr(call.vm.wordAt(TAddr(call.arg(i)))));
     return QByteArray(reinterpret_cast<const char*>(v.constData()), v.size());
 }
 
-void leaveBytes(StringCall& call, const QByteArray& bytes)
+void leaveBytes(NativeCallFrame& call, const QByteArray& bytes)
 {
     const TAddr vector = newEmptyVector(call.vm, 1);
     ByteVector& v = *call.vm.heap().objectAs<ByteVector>(vector);
@@ -30,7 +30,7 @@ void leaveBytes(StringCall& call, const QByteArray& bytes)
     call.leave(call.vm.newBox(TWord(vector)));
 }
 
-Hash& hashOf(StringCall& call, int i)
+Hash& hashOf(NativeCallFrame& call, int i)
 {
     return *call.vm.heap().objectAs<Hash>(TAddr(call.vm.wordAt(TAddr(call.arg(i)))));
 }
@@ -39,7 +39,7 @@ Hash& hashOf(StringCall& call, int i)
 
 void hashNative(VirtualMachine& vm, int native)
 {
-    StringCall call(vm);
+    NativeCallFrame call(vm);
     switch (native) {
     case 1: {
         call.take(2);

@@ -24,7 +24,7 @@ TWord readBytes(VirtualMachine& vm, LUMBRA::InputStream& stream, int count)
 
 void inputStreamNative(VirtualMachine& vm, int native)
 {
-    StringCall call(vm);
+    NativeCallFrame call(vm);
     if (runStreamStateNative(call, native, &StreamHolder::attachedReader))
         return;
     switch (native) {

@@ -121,7 +121,7 @@ bool isShift(int op) { return op == 27 || op == 28 || op == 32 || op == 33; }
 
 void longNative(VirtualMachine& vm, int native)
 {
-    StringCall call(vm);
+    NativeCallFrame call(vm);
     if (const int op = assignedOperation(native)) {
         call.take(2);
         const TInt64 b = isShift(native) ? TInt64(call.arg(1)) : longAt(vm, call.arg(1));
@@ -161,7 +161,7 @@ void longNative(VirtualMachine& vm, int native)
         // The result lies just above the new top, in the slot that held b.
         call.take(2);
         const bool result = compare(native, longAt(vm, call.arg(0)), longAt(vm, call.arg(1)));
-        vm.slot(call.base + 1) = result ? 1 : 0;
+        vm.slot(call.base + 1) = oneOrZero(result);
         vm.sp = call.base;
         return;
     }

@@ -109,7 +109,7 @@ TInt32 signedByte(TWord w) { return TInt32(static_cast<signed char>(w)); }
 
 void mathNative(VirtualMachine& vm, int native)
 {
-    StringCall call(vm);
+    NativeCallFrame call(vm);
     switch (native) {
     case 1: case 2: case 3: case 4: case 5: case 6: case 7: case 8: case 9: case 11: {
         call.take(2);

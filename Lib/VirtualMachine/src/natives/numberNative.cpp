@@ -6,7 +6,7 @@
 
 void numberNative(VirtualMachine& vm, int native)
 {
-    StringCall call(vm);
+    NativeCallFrame call(vm);
     switch (native) {
     case 1: {
         call.take(1);

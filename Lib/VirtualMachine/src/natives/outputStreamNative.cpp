@@ -14,7 +14,7 @@ void writeBytes(LUMBRA::OutputStream& stream, const ByteVector& bytes, int first
 
 void outputStreamNative(VirtualMachine& vm, int native)
 {
-    StringCall call(vm);
+    NativeCallFrame call(vm);
     if (runStreamStateNative(call, native, &StreamHolder::attachedWriter))
         return;
     switch (native) {

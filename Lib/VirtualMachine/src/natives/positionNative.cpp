@@ -8,7 +8,7 @@ constexpr int WORDS = 2;
 
 void positionNative(VirtualMachine& vm, int native)
 {
-    StringCall call(vm);
+    NativeCallFrame call(vm);
     const Lumbra::Arena& arena = vm.arena();
     if (runClearOrCopyValueNative(call, native, WORDS))
         return;

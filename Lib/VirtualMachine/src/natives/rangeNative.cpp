@@ -15,7 +15,7 @@ void setRange(const ValueRef& r, TWord first, TWord count)
 
 void rangeNative(VirtualMachine& vm, int native)
 {
-    StringCall call(vm);
+    NativeCallFrame call(vm);
     const Lumbra::Arena& arena = vm.arena();
     if (runClearOrCopyValueNative(call, native, WORDS))
         return;

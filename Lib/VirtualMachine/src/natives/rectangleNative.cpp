@@ -8,7 +8,7 @@ enum { X, Y, WIDTH, HEIGHT, WORDS };
 
 void rectangleNative(VirtualMachine& vm, int native)
 {
-    StringCall call(vm);
+    NativeCallFrame call(vm);
     const Lumbra::Arena& arena = vm.arena();
     if (runClearOrCopyValueNative(call, native, WORDS))
         return;

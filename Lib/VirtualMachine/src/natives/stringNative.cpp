@@ -23,7 +23,7 @@ OString substringOf(const OString& s, TWord start, TWord count)
 }
 
 // Natives 50-53: the pieces become fresh string references in a new object vector.
-void leaveSplit(StringCall& call, const OString& separator, bool caseSensitive)
+void leaveSplit(NativeCallFrame& call, const OString& separator, bool caseSensitive)
 {
     const OStringPieces pieces = call.str(0).split(separator, caseSensitive);
     std::vector<TWord> boxes;
@@ -39,7 +39,7 @@ bool isWholeString(TWord start, TWord count)
     return start == 0 && count < 0;
 }
 
-void runComparison(StringCall& call, int native)
+void runComparison(NativeCallFrame& call, int native)
 {
     switch (native) {
     case 138:
@@ -60,7 +60,7 @@ void runComparison(StringCall& call, int native)
     case 146:
     case 147: {
         call.take(native == 146 ? 2 : 3);
-        call.leaveBool(call.str(0).equals(call.str(1), native == 147 && call.flag(2)));
+        call.leaveOneOrZero(call.str(0).equals(call.str(1), native == 147 && call.flag(2)));
         return;
     }
     case 148:
@@ -69,11 +69,11 @@ void runComparison(StringCall& call, int native)
         const OString& s = call.str(0);
         const bool caseSensitive = native == 149 && call.flag(4);
         if (isWholeString(call.arg(2), call.arg(3))) {
-            call.leaveBool(s.equals(call.str(1), caseSensitive));
+            call.leaveOneOrZero(s.equals(call.str(1), caseSensitive));
             return;
         }
         const CharRange r = charRange(call.arg(2), call.arg(3), s.length());
-        call.leaveBool(s.regionEquals(call.str(1), r.start, r.end, caseSensitive));
+        call.leaveOneOrZero(s.regionEquals(call.str(1), r.start, r.end, caseSensitive));
         return;
     }
     default: { // 140-145: exact ordering
@@ -83,14 +83,14 @@ void runComparison(StringCall& call, int native)
             [](int v) { return v == 0; }, [](int v) { return v != 0; }, [](int v) { return v < 0; },
             [](int v) { return v <= 0; }, [](int v) { return v > 0; }, [](int v) { return v >= 0; },
         };
-        call.leaveBool(TESTS[native - 140](c));
+        call.leaveOneOrZero(TESTS[native - 140](c));
         return;
     }
     }
 }
 
 // Natives 32-35: the most frequent character, optionally of a range and exact.
-void runMostFrequent(StringCall& call, int native)
+void runMostFrequent(NativeCallFrame& call, int native)
 {
     const bool ranged = native == 33 || native == 35, flagged = native >= 34;
     call.take(1 + (ranged ? 2 : 0) + (flagged ? 1 : 0));
@@ -100,7 +100,7 @@ void runMostFrequent(StringCall& call, int native)
 }
 
 // Natives 129-133: single characters through Qt's character classes.
-void runCharacter(StringCall& call, int native)
+void runCharacter(NativeCallFrame& call, int native)
 {
     call.take(1);
     const QChar c(call.ch(0));
@@ -112,19 +112,19 @@ void runCharacter(StringCall& call, int native)
         call.leave(c.toUpper().unicode());
         return;
     case 131:
-        call.leaveBool(c.isLetter());
+        call.leaveOneOrZero(c.isLetter());
         return;
     case 132:
-        call.leaveBool(c.isDigit());
+        call.leaveOneOrZero(c.isDigit());
         return;
     default:
-        call.leaveBool(c.isSpace());
+        call.leaveOneOrZero(c.isSpace());
         return;
     }
 }
 
 // Natives 152 and 154: a zero count inserts, any other count replaces.
-void runReplaceOrInsert(StringCall& call, int native)
+void runReplaceOrInsert(NativeCallFrame& call, int native)
 {
     if (native == 152) { // s, start, count, other
         call.take(4);
@@ -151,7 +151,7 @@ void runReplaceOrInsert(StringCall& call, int native)
 }
 
 // Natives 155-160: s, start, count, then a pattern (and replacement), [cs].
-void runInRange(StringCall& call, int native)
+void runInRange(NativeCallFrame& call, int native)
 {
     const bool replacing = native >= 159, flagged = native % 2 == 0;
     const int fixed = replacing ? 5 : 4;
@@ -171,7 +171,7 @@ void runInRange(StringCall& call, int native)
 }
 
 // Natives 1-9: a new string into the result box.
-bool runConstruction(StringCall& call, int native)
+bool runConstruction(NativeCallFrame& call, int native)
 {
     switch (native) {
     case 1:
@@ -210,7 +210,7 @@ bool runConstruction(StringCall& call, int native)
 }
 
 // Natives 10-15 and 44-53: queries and results made from a string.
-bool runQuery(StringCall& call, int native)
+bool runQuery(NativeCallFrame& call, int native)
 {
     switch (native) {
     case 10:
@@ -219,7 +219,7 @@ bool runQuery(StringCall& call, int native)
         return true;
     case 11:
         call.take(1);
-        call.leaveBool(call.str(0).isEmpty());
+        call.leaveOneOrZero(call.str(0).isEmpty());
         return true;
     case 12:
         call.take(2);
@@ -236,12 +236,12 @@ bool runQuery(StringCall& call, int native)
     case 44:
     case 45:
         call.take(native == 44 ? 2 : 3);
-        call.leaveBool(call.str(0).startsWith(call.str(1), native == 45 && call.flag(2)));
+        call.leaveOneOrZero(call.str(0).startsWith(call.str(1), native == 45 && call.flag(2)));
         return true;
     case 46:
     case 47:
         call.take(native == 46 ? 2 : 3);
-        call.leaveBool(call.str(0).endsWith(call.str(1), native == 47 && call.flag(2)));
+        call.leaveOneOrZero(call.str(0).endsWith(call.str(1), native == 47 && call.flag(2)));
         return true;
     case 48: {
         call.take(2);
@@ -270,7 +270,7 @@ bool runQuery(StringCall& call, int native)
 }
 
 // Natives 57-68: inserting, appending and replacing by position.
-bool runEdit(StringCall& call, int native)
+bool runEdit(NativeCallFrame& call, int native)
 {
     switch (native) {
     case 57:
@@ -323,7 +323,7 @@ bool runEdit(StringCall& call, int native)
 }
 
 // Natives 93-94 and 119-128: removal by position, whitespace and case.
-bool runTrimming(StringCall& call, int native)
+bool runTrimming(NativeCallFrame& call, int native)
 {
     switch (native) {
     case 93:
@@ -379,7 +379,7 @@ bool runTrimming(StringCall& call, int native)
 }
 
 // Natives 134-137: decimal and radix text.
-bool runNumber(StringCall& call, int native)
+bool runNumber(NativeCallFrame& call, int native)
 {
     switch (native) {
     case 134:
@@ -403,7 +403,7 @@ bool runNumber(StringCall& call, int native)
     }
 }
 
-bool runNative(StringCall& call, int native)
+bool runNative(NativeCallFrame& call, int native)
 {
     if (native >= 129 && native <= 133) {
         runCharacter(call, native);
@@ -448,7 +448,7 @@ bool runNative(StringCall& call, int native)
 void stringNative(VirtualMachine& vm, int native)
 {
     constexpr int STRING_GROUP = 8;
-    StringCall call(vm);
+    NativeCallFrame call(vm);
     if (!runNative(call, native & 0xFF)) // 128-160 arrive as negative bytes
         vm.undefinedNative(nativeGroupPrefix(STRING_GROUP));
 }

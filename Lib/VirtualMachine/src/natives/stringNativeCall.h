@@ -1,52 +1,8 @@
-// The stack side of a String native call: arguments are the top words of the
-// stack (the last on top); a result replaces the first argument's slot.
+// Helpers of the String group's natives.
 #pragma once
 
-#include "OString.h"
-#include "VirtualMachine.h"
+#include "NativeCallFrame.h"
 
-class StringCall {
-public:
-    explicit StringCall(VirtualMachine& vm) : vm(vm) {}
-
-    // The top `slots` words become the arguments.
-    void take(int slots)
-    {
-        base = vm.sp - slots + 1;
-        if (base < 0)
-            Lumbra::raiseError(Lumbra::EInvalidArgument);
-    }
-    TWord arg(int i) { return vm.slot(base + i); }
-    // The string in the reference box of argument i (shared, not copied).
-    OString& str(int i) { return vm.stringFromBox(arg(i)); }
-    char16_t ch(int i) { return char16_t(arg(i) & 0xFFFF); }
-    // A character argument as a one-character string.
-    OString chString(int i) { return OString::filled(ch(i), 1); }
-    bool flag(int i) { return arg(i) != 0; }
-
-    void leave(TWord word)
-    {
-        vm.slot(base) = word;
-        vm.sp = base;
-    }
-    void leaveBool(bool value) { leave(value ? 1 : 0); }
-    void leaveSign(int value) { leave(value > 0 ? 1 : (value < 0 ? -1 : 0)); }
-    // A fresh string reference (string block and box made as a pair).
-    void leaveString(const OString& text) { leave(vm.newStringBox(text)); }
-    void leaveNothing() { vm.sp = base - 1; }
-    // Argument 0 is a result box: it receives a new string block holding `text`.
-    void setResult(const OString& text)
-    {
-        const TAddr box = TAddr(arg(0));
-        vm.wordAt(box); // checks the box before anything is made
-        const TAddr string = vm.heap().create<OString>(OString::BLOCK_SIZE, GC_CODE_STRING, text);
-        vm.arena().storeWord(box, TWord(string));
-        leaveNothing();
-    }
-
-    VirtualMachine& vm;
-    int base = 0;
-};
 
 // The inclusive character range of a (start, count) argument pair: start < 0
 // raises code 5 at once, count < 0 runs to the last character.
@@ -58,4 +14,4 @@ CharRange charRange(TWord start, TWord count, int length);
 
 // Natives 16-43 and 69-118: the searches, counts, removals and replacements
 // given in the eight argument shapes. False when `native` is none of them.
-bool runShapedStringNative(StringCall& call, int native);
+bool runShapedStringNative(NativeCallFrame& call, int native);

@@ -35,7 +35,7 @@ struct Search {
 };
 
 // Search shapes: s, pattern or ch, [start, count], [cs].
-Search searchArguments(StringCall& call, int shape)
+Search searchArguments(NativeCallFrame& call, int shape)
 {
     const int bits = shape - 1;
     const bool ranged = bits & 1, flagged = bits & 2, character = bits & 4;
@@ -49,7 +49,7 @@ Search searchArguments(StringCall& call, int shape)
     return search;
 }
 
-void runSearch(StringCall& call, SearchOp op, int shape)
+void runSearch(NativeCallFrame& call, SearchOp op, int shape)
 {
     const Search a = searchArguments(call, shape);
     OString& s = call.str(0);
@@ -78,7 +78,7 @@ void runSearch(StringCall& call, SearchOp op, int shape)
 }
 
 // Replace shapes: s, old, [start, count], new or newCh, [cs].
-void runReplace(StringCall& call, ReplaceOp op, int shape)
+void runReplace(NativeCallFrame& call, ReplaceOp op, int shape)
 {
     const int bits = shape - 1;
     const bool flagged = bits & 1, character = bits & 2, ranged = bits & 4;
@@ -105,7 +105,7 @@ void runReplace(StringCall& call, ReplaceOp op, int shape)
 
 // Native 16: s, pattern; leaves the position and the pattern's length of the
 // first case-insensitive occurrence in the two slots, (0, 0) when absent.
-void runFindWithLength(StringCall& call)
+void runFindWithLength(NativeCallFrame& call)
 {
     call.take(2);
     const OString& s = call.str(0);
@@ -128,7 +128,7 @@ CharRange charRange(TWord start, TWord count, int length)
     return CharRange{start, int(std::min<TInt64>(TInt64(start) + count - 1, INT_MAX))};
 }
 
-bool runShapedStringNative(StringCall& call, int native)
+bool runShapedStringNative(NativeCallFrame& call, int native)
 {
     if (native == 16) {
         runFindWithLength(call);

@@ -7,7 +7,7 @@
 
 // Natives 1 (variable): zeroes every word, and 2 (to, from): copies the
 // variable at `from` into the one at `to`. False when `native` is neither.
-inline bool runClearOrCopyValueNative(StringCall& call, int native, int words)
+inline bool runClearOrCopyValueNative(NativeCallFrame& call, int native, int words)
 {
     const Lumbra::Arena& arena = call.vm.arena();
     if (native == 1) {
@@ -25,11 +25,11 @@ inline bool runClearOrCopyValueNative(StringCall& call, int native, int words)
 
 // Two values passed word by word: answers whether they are equal, or with
 // `equal` false whether they differ.
-inline void compareValuesNative(StringCall& call, int words, bool equal)
+inline void compareValuesNative(NativeCallFrame& call, int words, bool equal)
 {
     call.take(2 * words);
     bool same = true;
     for (int i = 0; i < words; ++i)
         same = same && call.arg(i) == call.arg(words + i);
-    call.leaveBool(same == equal);
+    call.leaveOneOrZero(same == equal);
 }

@@ -4,6 +4,7 @@
 // first change, so a failed native leaves its vectors as they were.
 #include "vectorNative.h"
 
+#include "NativeCallFrame.h"
 #include "VirtualMachine.h"
 
 #include <algorithm>
@@ -269,7 +270,7 @@ void VectorCall<E>::run(int function)
         return;
     case 12:
         take(1);
-        leave(vectorArg(0).isEmpty() ? 1 : 0);
+        leave(oneOrZero(vectorArg(0).isEmpty()));
         return;
     case 13: { // v, other, index
         take(3);

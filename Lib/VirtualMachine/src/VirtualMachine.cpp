@@ -95,11 +95,6 @@ OString& VirtualMachine::stringFromBox(TWord box)
     return *heap_->objectAs<OString>(TAddr(wordAt(TAddr(box))));
 }
 
-void VirtualMachine::undefinedNative(const char* prefix)
-{
-    Lumbra::throwError(Lumbra::EVM, std::string_view(std::string(prefix) + std::to_string(ip)));
-}
-
 TWord VirtualMachine::newIntVector(int size)
 {
     if (size < 0)

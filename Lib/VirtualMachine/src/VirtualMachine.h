@@ -160,8 +160,6 @@ public:
     TWord newBoxWithCode(TWord word, GcCode code);
     // Word `index` of the block at `addr` (guarded).
     TWord wordAt(TAddr addr, int index = 0) { return arena_->loadWord(addr + TAddr(index) * 4); }
-    // VMException "<prefix><ip>" for an undefined native function.
-    [[noreturn]] void undefinedNative(const char* prefix);
 
     // The implementation of method row `row` for dispatch key `key`, or null.
     const ExportedMethod::MethodEntry* findImplementation(int row, int key) const;

@@ -21,6 +21,6 @@ void debugNative(VirtualMachine& vm, int function)
     case 3:
         break;
     default:
-        vm.undefinedNative(nativeGroupPrefix(30));
+        undefinedNativeFunction(vm);
     }
 }

@@ -1,7 +1,8 @@
-// The native-call instruction: one table of groups 1 to 35 with their
-// undefined-function prefixes, derived from the group list in NativeGroups.h.
+// The native-call instruction: one table of groups 1 to 35, derived from the
+// group list in NativeGroups.h; names and functions come from NativeTable.h.
 #include "NativeGroups.h"
 
+#include "NativeTable.h"
 #include "VirtualMachine.h"
 
 #include <array>
@@ -9,16 +10,10 @@
 
 namespace {
 
-constexpr int LAST_GROUP = 35;
 constexpr int RESERVED_GROUP = 2;
 constexpr int REFERENCE_VECTOR_GROUP = 7;
 
 using GroupFunction = void (*)(VirtualMachine&, int group, int function);
-
-struct NativeGroupEntry {
-    const char* prefix = "";
-    GroupFunction run = nullptr;
-};
 
 void vectorGroup(VirtualMachine& vm, int group, int function)
 {
@@ -37,32 +32,37 @@ void plainGroup(VirtualMachine& vm, int, int function)
     Group(vm, function);
 }
 
-constexpr std::array<NativeGroupEntry, LAST_GROUP + 1> makeGroups()
+constexpr std::array<GroupFunction, NATIVE_GROUP_COUNT + 1> makeGroups()
 {
-    std::array<NativeGroupEntry, LAST_GROUP + 1> groups{};
-    groups[1] = {VECTOR_PREFIX, vectorGroup};
-    groups[RESERVED_GROUP] = {"", reservedGroup};
+    std::array<GroupFunction, NATIVE_GROUP_COUNT + 1> groups{};
+    groups[1] = vectorGroup;
+    groups[RESERVED_GROUP] = reservedGroup;
     for (int g = 3; g <= REFERENCE_VECTOR_GROUP; ++g)
-        groups[g] = {VECTOR_PREFIX, vectorGroup};
-#define LUMBRA_GROUP_ENTRY(group, function, prefix) groups[group] = {prefix, plainGroup<function>};
+        groups[g] = vectorGroup;
+#define LUMBRA_GROUP_ENTRY(group, function) groups[group] = plainGroup<function>;
     LUMBRA_NATIVE_GROUPS(LUMBRA_GROUP_ENTRY)
 #undef LUMBRA_GROUP_ENTRY
     return groups;
 }
 
-constexpr std::array<NativeGroupEntry, LAST_GROUP + 1> GROUPS = makeGroups();
+constexpr std::array<GroupFunction, NATIVE_GROUP_COUNT + 1> GROUPS = makeGroups();
 
 } // namespace
 
-const char* nativeGroupPrefix(int group)
+void undefinedNativeFunction(VirtualMachine& vm)
 {
-    return group >= 1 && group <= LAST_GROUP ? GROUPS[size_t(group)].prefix : "";
+    const int group = vm.ip >= 1 && vm.ip < vm.codeLength ? int(vm.code[vm.ip - 1]) : 0;
+    const NativeGroupTable* table = nativeGroupTable(group);
+    Lumbra::throwError(Lumbra::EVM, std::string_view((table ? table->prefix : "") + std::to_string(vm.ip)));
 }
 
 void callNative(VirtualMachine& vm, int group, int function)
 {
-    if (group < 1 || group > LAST_GROUP)
+    if (group < 1 || group > NATIVE_GROUP_COUNT)
         vm.fatalError(OString::fromLatin1(("Internal error: invalid group in native call: " + std::to_string(group)).c_str()),
                       vm.ip);
-    GROUPS[size_t(group)].run(vm, group, function);
+    // Function numbers are bytes: the String group's 128 to 160 arrive negative.
+    if (group != RESERVED_GROUP && !nativeFunction(group, function & 0xFF))
+        undefinedNativeFunction(vm);
+    GROUPS[size_t(group)](vm, group, function);
 }

@@ -1,55 +1,55 @@
 // The native groups reached by the native-call instruction. Every group is
 // one function that switches on the function number and works on the
-// machine's stack; an undefined function raises VMException "<prefix><ip>".
+// machine's stack; a function its table does not declare never reaches it.
 #pragma once
 
 #include "LumbraTypes.h"
 
 class VirtualMachine;
 
-// NATIVE_GROUP(group, function, prefix) for every group but the vector groups
-// and group 2.
+// NATIVE_GROUP(group, function) for every group but the vector groups and
+// group 2. Names, prefixes and functions of every group: NativeTable.h.
 #define LUMBRA_NATIVE_GROUPS(NATIVE_GROUP)                  \
-    NATIVE_GROUP(8, stringNative, "String:")                \
-    NATIVE_GROUP(9, byteNative, "Byte:")                    \
-    NATIVE_GROUP(10, charNative, "Char:")                   \
-    NATIVE_GROUP(11, fixedNative, "Fixed:")                 \
-    NATIVE_GROUP(12, longNative, "Long:")                   \
-    NATIVE_GROUP(13, colorNative, "Color:")                 \
-    NATIVE_GROUP(14, rangeNative, "Range:")                 \
-    NATIVE_GROUP(15, sizeNative, "Size:")                   \
-    NATIVE_GROUP(16, positionNative, "Position:")           \
-    NATIVE_GROUP(17, rectangleNative, "Rectangle:")         \
-    NATIVE_GROUP(18, graphicsNative, "Graphics:")           \
-    NATIVE_GROUP(19, bitmapNative, "Bitmap:")               \
-    NATIVE_GROUP(20, fontNative, "Font:")                   \
-    NATIVE_GROUP(21, outputStreamNative, "OutputStream:")   \
-    NATIVE_GROUP(22, fileWriterNative, "FileWriter:")       \
-    NATIVE_GROUP(23, inputStreamNative, "InputStream:")     \
-    NATIVE_GROUP(24, fileReaderNative, "FileReader:")       \
-    NATIVE_GROUP(25, fileSystemNative, "FileSystem:")       \
-    NATIVE_GROUP(26, mathNative, "Math:")                   \
-    NATIVE_GROUP(27, numberNative, "Number:")               \
-    NATIVE_GROUP(28, encoderNative, "Encoder:")             \
-    NATIVE_GROUP(29, dateTimeNative, "DateTime:")           \
-    NATIVE_GROUP(30, debugNative, "Debug:")                 \
-    NATIVE_GROUP(31, screenNative, "Screen:")               \
-    NATIVE_GROUP(32, systemNative, "System:")               \
-    NATIVE_GROUP(33, timerNative, "Timer:")                 \
-    NATIVE_GROUP(34, hashNative, "Hash:")                   \
-    NATIVE_GROUP(35, keyEventNative, "KeyEvent: invalid opcode ")
+    NATIVE_GROUP(8, stringNative)                \
+    NATIVE_GROUP(9, byteNative)                    \
+    NATIVE_GROUP(10, charNative)                   \
+    NATIVE_GROUP(11, fixedNative)                 \
+    NATIVE_GROUP(12, longNative)                   \
+    NATIVE_GROUP(13, colorNative)                 \
+    NATIVE_GROUP(14, rangeNative)                 \
+    NATIVE_GROUP(15, sizeNative)                   \
+    NATIVE_GROUP(16, positionNative)           \
+    NATIVE_GROUP(17, rectangleNative)         \
+    NATIVE_GROUP(18, graphicsNative)           \
+    NATIVE_GROUP(19, bitmapNative)               \
+    NATIVE_GROUP(20, fontNative)                   \
+    NATIVE_GROUP(21, outputStreamNative)   \
+    NATIVE_GROUP(22, fileWriterNative)       \
+    NATIVE_GROUP(23, inputStreamNative)     \
+    NATIVE_GROUP(24, fileReaderNative)       \
+    NATIVE_GROUP(25, fileSystemNative)       \
+    NATIVE_GROUP(26, mathNative)                   \
+    NATIVE_GROUP(27, numberNative)               \
+    NATIVE_GROUP(28, encoderNative)             \
+    NATIVE_GROUP(29, dateTimeNative)           \
+    NATIVE_GROUP(30, debugNative)                 \
+    NATIVE_GROUP(31, screenNative)               \
+    NATIVE_GROUP(32, systemNative)               \
+    NATIVE_GROUP(33, timerNative)                 \
+    NATIVE_GROUP(34, hashNative)                   \
+    NATIVE_GROUP(35, keyEventNative)
 
 // Vector groups 1 and 3 to 7: `group` tells the element layout (1 bytes,
 // 3..6 one to four ints per element, 7 references); bPrimitive is false for 7.
-inline constexpr const char* VECTOR_PREFIX = "Vector:";
 void vectorNative(VirtualMachine& vm, int group, int function, bool bPrimitive);
 
-#define LUMBRA_DECLARE_NATIVE_GROUP(group, function, prefix) void function(VirtualMachine& vm, int native);
+#define LUMBRA_DECLARE_NATIVE_GROUP(group, function) void function(VirtualMachine& vm, int native);
 LUMBRA_NATIVE_GROUPS(LUMBRA_DECLARE_NATIVE_GROUP)
 #undef LUMBRA_DECLARE_NATIVE_GROUP
 
-// The prefix of a group's undefined-function message ("" for groups without one).
-const char* nativeGroupPrefix(int group);
+// VMException "<prefix><ip>" for the function of the native call at ip that
+// its group does not define; the group is read from the call's group byte.
+[[noreturn]] void undefinedNativeFunction(VirtualMachine& vm);
 
 // Runs native call (group, function) with the machine's ip at the function byte.
 void callNative(VirtualMachine& vm, int group, int function);

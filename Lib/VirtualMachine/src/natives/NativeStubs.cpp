@@ -7,7 +7,7 @@
 #include "VirtualMachine.h"
 
 #define LUMBRA_UNDEFINED_GROUP(group, function) \
-    void function(VirtualMachine& vm, int) { vm.undefinedNative(nativeGroupPrefix(group)); }
+    void function(VirtualMachine& vm, int) { undefinedNativeFunction(vm); }
 
 LUMBRA_UNDEFINED_GROUP(15, sizeNative)
 LUMBRA_UNDEFINED_GROUP(19, bitmapNative)

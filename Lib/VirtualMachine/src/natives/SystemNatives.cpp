@@ -56,6 +56,6 @@ void systemNative(VirtualMachine& vm, int function)
         vm.top() = 0;
         break;
     default: // 10 to 12 come with the font group
-        vm.undefinedNative(nativeGroupPrefix(32));
+        undefinedNativeFunction(vm);
     }
 }

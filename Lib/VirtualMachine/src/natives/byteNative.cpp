@@ -6,5 +6,5 @@
 
 void byteNative(VirtualMachine& vm, int)
 {
-    vm.undefinedNative(nativeGroupPrefix(9));
+    undefinedNativeFunction(vm);
 }

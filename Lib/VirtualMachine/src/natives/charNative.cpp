@@ -31,6 +31,6 @@ void charNative(VirtualMachine& vm, int native)
         call.leave(call.arg(0) & 0xFFFF);
         return;
     default:
-        vm.undefinedNative(nativeGroupPrefix(10));
+        undefinedNativeFunction(vm);
     }
 }

@@ -58,6 +58,6 @@ void colorNative(VirtualMachine& vm, int native)
         call.leaveOneOrZero((call.arg(0) == call.arg(1)) == (native == 12));
         return;
     default:
-        vm.undefinedNative(nativeGroupPrefix(13));
+        undefinedNativeFunction(vm);
     }
 }

@@ -111,6 +111,6 @@ void dateTimeNative(VirtualMachine& vm, int native)
         call.leaveOneOrZero(holds(native, dateOf(call, 0).compareTo(dateOf(call, 1))));
         return;
     default:
-        vm.undefinedNative(nativeGroupPrefix(29));
+        undefinedNativeFunction(vm);
     }
 }

@@ -25,6 +25,6 @@ void encoderNative(VirtualMachine& vm, int native)
         return;
     }
     default:
-        vm.undefinedNative(nativeGroupPrefix(28));
+        undefinedNativeFunction(vm);
     }
 }

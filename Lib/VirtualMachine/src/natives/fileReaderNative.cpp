@@ -19,5 +19,5 @@ void fileReaderNative(VirtualMachine& vm, int native)
         return;
     }
     if (!runPositionNative(call, native, &StreamHolder::openReader))
-        vm.undefinedNative(nativeGroupPrefix(24));
+        undefinedNativeFunction(vm);
 }

@@ -105,6 +105,6 @@ void fileSystemNative(VirtualMachine& vm, int native)
         return;
     }
     default:
-        vm.undefinedNative(nativeGroupPrefix(25));
+        undefinedNativeFunction(vm);
     }
 }

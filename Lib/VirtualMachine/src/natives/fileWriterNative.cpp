@@ -21,5 +21,5 @@ void fileWriterNative(VirtualMachine& vm, int native)
         return;
     }
     if (!runPositionNative(call, native, &StreamHolder::openWriter))
-        vm.undefinedNative(nativeGroupPrefix(22));
+        undefinedNativeFunction(vm);
 }

@@ -127,6 +127,6 @@ void fixedNative(VirtualMachine& vm, int native)
         replaceByFixed(call, 0, OFixed(native == 29 ? ORaw::LEAST : ORaw::GREATEST));
         return;
     default:
-        vm.undefinedNative(nativeGroupPrefix(11));
+        undefinedNativeFunction(vm);
     }
 }

@@ -53,6 +53,6 @@ void graphicsNative(VirtualMachine& vm, int function)
         fillAll(vm);
         break;
     default:
-        vm.undefinedNative(nativeGroupPrefix(18));
+        undefinedNativeFunction(vm);
     }
 }

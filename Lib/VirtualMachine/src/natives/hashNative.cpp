@@ -66,6 +66,6 @@ void hashNative(VirtualMachine& vm, int native)
         leaveBytes(call, hashOf(call, 0).digest());
         return;
     default:
-        vm.undefinedNative(nativeGroupPrefix(34));
+        undefinedNativeFunction(vm);
     }
 }

@@ -38,6 +38,6 @@ void inputStreamNative(VirtualMachine& vm, int native)
         return;
     }
     default:
-        vm.undefinedNative(nativeGroupPrefix(23));
+        undefinedNativeFunction(vm);
     }
 }

@@ -181,6 +181,6 @@ void longNative(VirtualMachine& vm, int native)
         call.leave(newLong(vm, TInt64(call.arg(0))));
         return;
     default: // 4 included: it names no operation
-        vm.undefinedNative(nativeGroupPrefix(12));
+        undefinedNativeFunction(vm);
     }
 }

@@ -171,6 +171,6 @@ void mathNative(VirtualMachine& vm, int native)
         replaceByFixed(call, 0, OFixed(native == 20 ? ORaw::E : native == 21 ? ORaw::PI : ORaw::EPSILON));
         return;
     default:
-        vm.undefinedNative(nativeGroupPrefix(26));
+        undefinedNativeFunction(vm);
     }
 }

@@ -25,6 +25,6 @@ void numberNative(VirtualMachine& vm, int native)
         call.leaveString(OString::fromUnsigned(TUint32(call.arg(0)), call.arg(1)));
         return;
     default:
-        vm.undefinedNative(nativeGroupPrefix(27));
+        undefinedNativeFunction(vm);
     }
 }

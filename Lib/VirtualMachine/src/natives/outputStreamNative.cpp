@@ -43,6 +43,6 @@ void outputStreamNative(VirtualMachine& vm, int native)
         return;
     }
     default:
-        vm.undefinedNative(nativeGroupPrefix(21));
+        undefinedNativeFunction(vm);
     }
 }

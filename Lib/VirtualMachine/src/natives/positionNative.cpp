@@ -37,6 +37,6 @@ void positionNative(VirtualMachine& vm, int native)
         compareValuesNative(call, WORDS, native == 8);
         return;
     default:
-        vm.undefinedNative(nativeGroupPrefix(16));
+        undefinedNativeFunction(vm);
     }
 }

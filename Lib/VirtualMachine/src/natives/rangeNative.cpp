@@ -66,6 +66,6 @@ void rangeNative(VirtualMachine& vm, int native)
         return;
     }
     default:
-        vm.undefinedNative(nativeGroupPrefix(14));
+        undefinedNativeFunction(vm);
     }
 }

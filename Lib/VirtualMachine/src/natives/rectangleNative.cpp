@@ -72,6 +72,6 @@ void rectangleNative(VirtualMachine& vm, int native)
         compareValuesNative(call, WORDS, native == 20);
         return;
     default:
-        vm.undefinedNative(nativeGroupPrefix(17));
+        undefinedNativeFunction(vm);
     }
 }

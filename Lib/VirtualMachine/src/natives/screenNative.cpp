@@ -6,7 +6,7 @@
 void screenNative(VirtualMachine& vm, int function)
 {
     if (function < 1 || function > 8)
-        vm.undefinedNative(nativeGroupPrefix(31));
+        undefinedNativeFunction(vm);
     if (!vm.services())
         Lumbra::throwError(Lumbra::EVM, std::string_view("no host services"));
     FrameworkServices& host = *vm.services();

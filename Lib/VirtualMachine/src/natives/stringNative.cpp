@@ -447,8 +447,7 @@ bool runNative(NativeCallFrame& call, int native)
 
 void stringNative(VirtualMachine& vm, int native)
 {
-    constexpr int STRING_GROUP = 8;
     NativeCallFrame call(vm);
     if (!runNative(call, native & 0xFF)) // 128-160 arrive as negative bytes
-        vm.undefinedNative(nativeGroupPrefix(STRING_GROUP));
+        undefinedNativeFunction(vm);
 }

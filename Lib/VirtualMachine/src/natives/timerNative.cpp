@@ -57,6 +57,6 @@ void timerNative(VirtualMachine& vm, int function)
         break;
     }
     default:
-        vm.undefinedNative(nativeGroupPrefix(33));
+        undefinedNativeFunction(vm);
     }
 }

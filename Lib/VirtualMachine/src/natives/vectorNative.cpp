@@ -430,7 +430,7 @@ void VectorCall<E>::run(int function)
         return;
     }
     default:
-        vm.undefinedNative(VECTOR_PREFIX);
+        undefinedNativeFunction(vm);
     }
 }
 

@@ -88,11 +88,21 @@ bool validGcCode(int code) { return code >= 1 && code <= 17 && code != GC_CODE_V
 
 HOT const Lumbra::MachineTables::ExportedMethod::MethodEntry* VirtualMachine::findImplementation(int row, int key) const
 {
+    // A direct-mapped cache of (row, key) -> the first matching entry, so a
+    // virtual call scans the row's implementations once per receiver type.
     const ExportedMethod& method = methods[row];
-    for (const ExportedMethod::MethodEntry& entry : method.implementations)
-        if (entry.typeId == key)
-            return &entry;
-    return nullptr;
+    ImplementationCacheLine& line =
+        implementationCache[(TUint32(row) * 2654435761u ^ TUint32(key)) & (IMPLEMENTATION_CACHE_LINES - 1)];
+    if (line.row == row && line.key == key)
+        return line.index < 0 ? nullptr : &method.implementations[line.index];
+    int found = -1;
+    for (int i = 0; i < method.implementations.size(); ++i)
+        if (method.implementations[i].typeId == key) {
+            found = i;
+            break;
+        }
+    line = {row, key, found};
+    return found < 0 ? nullptr : &method.implementations[found];
 }
 
 HOT int VirtualMachine::frameBase(int descriptor, int spAtReturn) const

@@ -13,6 +13,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <vector>
 
 // What natives, extensions and the host may call on a machine.
 class MVMCallbackInterface {
@@ -207,6 +208,16 @@ private:
     // Drops the roots that kept a stored call's objects alive while it waited.
     void releaseStoredCallRoots(const StoredMethodCall& call);
     void convertStringConstants();
+
+    struct ImplementationCacheLine {
+        int row = -1;
+        int key = 0;
+        int index = -1; // into the row's implementations; -1: none matches
+    };
+    static constexpr int IMPLEMENTATION_CACHE_LINES = 1024;
+    // Filled by findImplementation; emptied whenever an image is loaded.
+    mutable std::vector<ImplementationCacheLine> implementationCache =
+        std::vector<ImplementationCacheLine>(IMPLEMENTATION_CACHE_LINES);
 
     std::unique_ptr<Lumbra::Arena> arena_;
     std::unique_ptr<VMHeap> heap_;

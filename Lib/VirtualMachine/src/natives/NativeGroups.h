@@ -9,34 +9,34 @@ class VirtualMachine;
 
 // NATIVE_GROUP(group, function) for every group but the vector groups and
 // group 2. Names, prefixes and functions of every group: NativeTable.h.
-#define LUMBRA_NATIVE_GROUPS(NATIVE_GROUP)                  \
-    NATIVE_GROUP(8, stringNative)                \
-    NATIVE_GROUP(9, byteNative)                    \
-    NATIVE_GROUP(10, charNative)                   \
-    NATIVE_GROUP(11, fixedNative)                 \
-    NATIVE_GROUP(12, longNative)                   \
-    NATIVE_GROUP(13, colorNative)                 \
-    NATIVE_GROUP(14, rangeNative)                 \
-    NATIVE_GROUP(15, sizeNative)                   \
-    NATIVE_GROUP(16, positionNative)           \
-    NATIVE_GROUP(17, rectangleNative)         \
-    NATIVE_GROUP(18, graphicsNative)           \
-    NATIVE_GROUP(19, bitmapNative)               \
-    NATIVE_GROUP(20, fontNative)                   \
-    NATIVE_GROUP(21, outputStreamNative)   \
-    NATIVE_GROUP(22, fileWriterNative)       \
+#define LUMBRA_NATIVE_GROUPS(NATIVE_GROUP)  \
+    NATIVE_GROUP(8, stringNative)           \
+    NATIVE_GROUP(9, byteNative)             \
+    NATIVE_GROUP(10, charNative)            \
+    NATIVE_GROUP(11, fixedNative)           \
+    NATIVE_GROUP(12, longNative)            \
+    NATIVE_GROUP(13, colorNative)           \
+    NATIVE_GROUP(14, rangeNative)           \
+    NATIVE_GROUP(15, sizeNative)            \
+    NATIVE_GROUP(16, positionNative)        \
+    NATIVE_GROUP(17, rectangleNative)       \
+    NATIVE_GROUP(18, graphicsNative)        \
+    NATIVE_GROUP(19, bitmapNative)          \
+    NATIVE_GROUP(20, fontNative)            \
+    NATIVE_GROUP(21, outputStreamNative)    \
+    NATIVE_GROUP(22, fileWriterNative)      \
     NATIVE_GROUP(23, inputStreamNative)     \
-    NATIVE_GROUP(24, fileReaderNative)       \
-    NATIVE_GROUP(25, fileSystemNative)       \
-    NATIVE_GROUP(26, mathNative)                   \
-    NATIVE_GROUP(27, numberNative)               \
-    NATIVE_GROUP(28, encoderNative)             \
-    NATIVE_GROUP(29, dateTimeNative)           \
-    NATIVE_GROUP(30, debugNative)                 \
-    NATIVE_GROUP(31, screenNative)               \
-    NATIVE_GROUP(32, systemNative)               \
-    NATIVE_GROUP(33, timerNative)                 \
-    NATIVE_GROUP(34, hashNative)                   \
+    NATIVE_GROUP(24, fileReaderNative)      \
+    NATIVE_GROUP(25, fileSystemNative)      \
+    NATIVE_GROUP(26, mathNative)            \
+    NATIVE_GROUP(27, numberNative)          \
+    NATIVE_GROUP(28, encoderNative)         \
+    NATIVE_GROUP(29, dateTimeNative)        \
+    NATIVE_GROUP(30, debugNative)           \
+    NATIVE_GROUP(31, screenNative)          \
+    NATIVE_GROUP(32, systemNative)          \
+    NATIVE_GROUP(33, timerNative)           \
+    NATIVE_GROUP(34, hashNative)            \
     NATIVE_GROUP(35, keyEventNative)
 
 // Vector groups 1 and 3 to 7: `group` tells the element layout (1 bytes,

@@ -5,6 +5,7 @@
 
 #include "MainViewBase.h"
 #include "Scheduler.h"
+#include "ScreenCanvases.h"
 
 #include <QPixmap>
 
@@ -59,6 +60,8 @@ private:
 
     Scheduler scheduler;
     QPixmap buffer;
+    // Screen canvases still painting on `buffer`; ended before it is painted again or replaced.
+    ScreenCanvases canvases;
     bool windowActive = false;
     bool displayOn = true;
     // Declared last so it goes first: managed graphics objects paint on `buffer`.

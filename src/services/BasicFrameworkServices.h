@@ -5,6 +5,7 @@
 #pragma once
 
 #include "FrameworkServices.h"
+#include "QtGraphicsBackend.h"
 #include "VUvarString.h"
 
 #include <memory>
@@ -68,6 +69,9 @@ public:
     TWord removeTimer(int id) override;
     bool updateTimerDelay(int id, int delay) override;
 
+    // ---- bitmaps and their drawing (Qt pixmaps; needs a Qt GUI application)
+    MGraphicsBackend* graphics() override { return &qtGraphics; }
+
     // Screen size in the two orientations.
     static constexpr int SCREEN_SHORT_SIDE = 480;
     static constexpr int SCREEN_LONG_SIDE = 800;
@@ -81,4 +85,5 @@ private:
     TInt64 startMicros = 0;
     int orientation = ORIENTATION_LANDSCAPE;
     std::shared_ptr<LUMBRA::OutputStream> logStream;
+    QtGraphicsBackend qtGraphics;
 };

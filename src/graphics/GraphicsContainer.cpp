@@ -57,7 +57,9 @@ GraphicsContainer::GraphicsContainer(QPaintDevice* paintDevice, ScreenCanvases* 
     : device(paintDevice), canvases(screenCanvases)
 {
     begin();
-    if (canvases)
+    if (!device)
+        canvases = nullptr;
+    else if (canvases)
         canvases->add(this);
 }
 
@@ -79,7 +81,11 @@ GraphicsContainer::~GraphicsContainer()
 
 void GraphicsContainer::begin()
 {
-    painter_.begin(device);
+    if (!painter_.begin(device)) {
+        device = nullptr; // nothing to paint on: every operation is ignored
+        pixmapRef.reset();
+        return;
+    }
     QFont font = painter_.font();
     font.setPixelSize(DEFAULT_FONT_PIXEL_SIZE);
     painter_.setFont(font);

@@ -37,20 +37,28 @@ QRect rectangle(TInt32 x, TInt32 y, TInt32 width, TInt32 height)
 
 } // namespace
 
+// The painter's opacity for one bitmap draw, put back afterwards. With the
+// transformation (put back by the transformed draw) it is all that a draw
+// changes, so the whole painter state need not be saved.
 class GraphicsContainer::AlphaScope {
 public:
-    AlphaScope(QPainter& painter, TInt32 alpha) : painter(painter)
+    AlphaScope(QPainter& painter, TInt32 alpha) : painter(painter), opacity(painter.opacity()), changed(alpha != OPAQUE)
     {
-        painter.save();
-        if (alpha != OPAQUE)
+        if (changed)
             painter.setOpacity(alpha / 255.0);
     }
-    ~AlphaScope() { painter.restore(); }
+    ~AlphaScope()
+    {
+        if (changed)
+            painter.setOpacity(opacity);
+    }
     AlphaScope(const AlphaScope&) = delete;
     AlphaScope& operator=(const AlphaScope&) = delete;
 
 private:
     QPainter& painter;
+    const qreal opacity;
+    const bool changed;
 };
 
 GraphicsContainer::GraphicsContainer(QPaintDevice* paintDevice, ScreenCanvases* screenCanvases)
@@ -168,11 +176,13 @@ void GraphicsContainer::drawTransformed(VMBitmap* bitmap, TInt32 x, TInt32 y, do
     if (!device || !sourcePixmap(bitmap, pixmap))
         return;
     AlphaScope scope(painter_, alpha);
+    const QTransform transform = painter_.worldTransform();
     painter_.translate(x, y);
     painter_.rotate(-(angle * 180.0 / HALF_TURN));
     painter_.scale(scaleX, scaleY);
     painter_.translate(-pixmap.width() * 0.5, -pixmap.height() * 0.5);
     painter_.drawPixmap(0, 0, pixmap);
+    painter_.setWorldTransform(transform);
 }
 
 void GraphicsContainer::endPainting()

@@ -55,7 +55,7 @@ private:
     // The pixmap to draw for `bitmap`: null (with a warning) when there is
     // nothing to draw; a copy when it is the pixmap being painted on.
     bool sourcePixmap(VMBitmap* bitmap, QPixmap& pixmap);
-    // Saves the painter and applies the alpha rule; the destructor restores.
+    // Applies the alpha rule for one draw; the destructor restores the painter.
     class AlphaScope;
 
     QPaintDevice* device; // not owned; null once painting has ended

@@ -3,11 +3,7 @@
 // 256 x 256 bitmap, and 100,000 set-pixel plus get-pixel calls. A program
 // with the same loop and an empty body gives the machine's own share, to be
 // taken off before the native times are compared with Qt's as a ratio.
-#include "Assembler.h"
-#include "BasicFrameworkServices.h"
-#include "MemoryInputStream.h"
-#include "VirtualMachine.h"
-
+#include "BenchMachine.h"
 #include "GuiApplication.h"
 
 #include <QImage>
@@ -17,7 +13,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <stdexcept>
 #include <string>
 
 namespace {
@@ -67,27 +62,11 @@ const std::string DRAW_BITMAP = "    pick -3\n    pick -3\n    push 10\n    push
 const std::string SET_GET_PIXEL = "    pick -3\n    push 5\n    push 5\n    push 0x80123456\n    native 19, 9\n"
                                   "    pick -3\n    push 5\n    push 5\n    native 19, 7\n    adjust -1\n";
 
-class QuietServices : public BasicFrameworkServices {
-public:
-    using BasicFrameworkServices::BasicFrameworkServices;
-    void log(const OString&) override {}
-};
-
 void runProgram(benchmark::State& state, const std::string& source)
 {
     TestSupport::ensureGuiApplication();
     QTemporaryDir dir;
-    const LumbraAsm::AssemblyResult image = LumbraAsm::assemble(source, "graphics.s");
-    if (!image.ok)
-        throw std::runtime_error(image.error);
-    QuietServices services(Str16::fromQString(dir.path()));
-    for (auto _ : state) {
-        VirtualMachine machine;
-        VirtualMachine::setCurrent(&machine);
-        VUvarFileReader reader(new LumbraAsm::MemoryInputStream(image.image));
-        machine.load(reader, VUvarString("index.mcb"), &services);
-        VirtualMachine::setCurrent(nullptr);
-    }
+    BenchMachine::runEachIteration(state, source, dir.path());
 }
 
 void BM_NativeEmptyLoop(benchmark::State& state)

@@ -121,3 +121,27 @@ TEST(BitmapDrawing, CallsWithoutSomethingToDrawDrawNothing)
     const ScriptResult result = run(p);
     EXPECT_EQ(result.logs, (MachineTest::Logs{std::to_string(TInt32(WHITE)), std::to_string(TInt32(BLUE)), "0", "0"}));
 }
+
+TEST(BitmapDrawing, ExtremeArgumentsStayOnTheCanvas)
+{
+    constexpr TWord MIN = INT32_MIN, MAX = INT32_MAX;
+    Script p;
+    const int canvas = p.bitmap(8, 8, WHITE);
+    const int sprite = p.bitmap(3, 2, RED);
+    p.call(18, 4, {at(canvas), n(MIN), n(MIN), n(MAX), n(MAX), n(TWord(BLUE))}, 0);
+    p.call(18, 5, {at(canvas), n(MIN), n(MIN), n(MAX), n(MAX), n(TWord(GREEN))}, 0);
+    p.call(18, 6, {at(canvas), at(sprite), n(MIN), n(MIN), n(MAX), n(MAX), n(MIN), n(MIN), n(255)}, 0);
+    p.call(18, 7, {at(canvas), at(sprite), n(MAX), n(MAX), n(MIN), n(MIN), n(MAX), n(MAX), n(255)}, 0);
+    p.call(18, 1, {at(canvas), at(sprite), n(MIN), n(MAX), n(-5)}, 0);
+    p.call(18, 1, {at(canvas), at(sprite), n(0), n(0), n(300)}, 0);
+    for (const TWord fixedHigh : {MAX, MIN, 0}) {
+        p.call(18, 10, {at(canvas), at(sprite), n(4), n(4), n(-1), n(fixedHigh), n(-1), n(fixedHigh), n(0), n(fixedHigh),
+                        n(255)}, 0);
+    }
+    p.logPixel(canvas, 0, 0);
+    p.logSize(canvas);
+    const MachineTest::Logs logs = run(p).logs;
+    ASSERT_EQ(logs.size(), 3u) << testing::PrintToString(logs);
+    EXPECT_EQ(logs[0], std::to_string(TInt32(RED))); // the last opaque draw at the origin
+    EXPECT_EQ(logs[1], "8");
+}

@@ -125,94 +125,80 @@ TEST(BitmapNatives, EncodeDecodeRoundTripsPerFormat)
 
 TEST(BitmapNatives, ErrorMessages)
 {
-    struct Case {
-        std::function<void(Script&)> build;
-        Logs expected;
-    };
-    const auto bitmapThen = [](std::function<void(Script&, int)> use) {
-        return [use](Script& p) { use(p, p.bitmap(3, 2, WHITE)); };
-    };
+    // Each case gets a 3 x 2 bitmap b, an empty bitmap e, a null holder z and
+    // a byte vector v holding one byte.
+    using Build = void (*)(Script&, int b, int e, int z, int v);
     const auto invalid = [](const std::string& message) { return error(6, "InvalidArgumentException: " + message); };
-    const Case cases[] = {
-        {[](Script& p) { p.bitmap(-1, 5, 0); }, invalid("Width should be non-negative")},
-        {[](Script& p) { p.bitmap(5, -1, 0); }, invalid("Height should be non-negative")},
-        {[](Script& p) { p.bitmap(40000, 1, 0); }, invalid("Bitmap is too large")},
-        {bitmapThen([](Script& p, int b) { p.logPixel(b, 3, 0); }),
+    const std::pair<Build, Logs> cases[] = {
+        {[](Script& p, int, int, int, int) { p.bitmap(-1, 5, 0); }, invalid("Width should be non-negative")},
+        {[](Script& p, int, int, int, int) { p.bitmap(5, -1, 0); }, invalid("Height should be non-negative")},
+        {[](Script& p, int, int, int, int) { p.bitmap(40000, 1, 0); }, invalid("Bitmap is too large")},
+        {[](Script& p, int b, int, int, int) { p.logPixel(b, 3, 0); },
          invalid("Position (3, 0) is outside the bounds of the bitmap: (3, 2)")},
-        {bitmapThen([](Script& p, int b) { p.call(19, 9, {at(b), n(0), n(-1), n(0)}, 0); }),
+        {[](Script& p, int b, int, int, int) { p.call(19, 9, {at(b), n(0), n(-1), n(0)}, 0); },
          invalid("Position (0, -1) is outside the bounds of the bitmap: (3, 2)")},
-        {[](Script& p) { p.logPixel(p.bitmap(0, 0, 0), 0, 0); },
+        {[](Script& p, int, int e, int, int) { p.logPixel(e, 0, 0); },
          invalid("Position (0, 0) is outside the bounds of the bitmap, the bitmap is empty")},
-        {[](Script& p) { p.call(19, 9, {at(p.bitmap(0, 0, 0)), n(0), n(0), n(0)}, 0); },
+        {[](Script& p, int, int e, int, int) { p.call(19, 9, {at(e), n(0), n(0), n(0)}, 0); },
          invalid("Position is outside the bounds of the bitmap: the bitmap is empty")},
-        {bitmapThen([](Script& p, int b) { p.call(19, 2, {at(p.resultBox()), at(b), n(1), n(1), n(3), n(1)}, 0); }),
+        {[](Script& p, int b, int, int z, int) { p.call(19, 2, {at(z), at(b), n(1), n(1), n(3), n(1)}, 0); },
          invalid("Source rectangle (1, 1, 3, 1) should be inside the bounds of the source bitmap: (3, 2)")},
-        {[](Script& p) { p.call(19, 2, {at(p.resultBox()), at(p.bitmap(0, 0, 0)), n(0), n(0), n(1), n(0)}, 0); },
+        {[](Script& p, int, int e, int z, int) { p.call(19, 2, {at(z), at(e), n(0), n(0), n(1), n(0)}, 0); },
          invalid("Source rectangle (0, 0, 1, 0) should be inside the bounds of the source bitmap, the bitmap is empty")},
-        {[](Script& p) { p.call(19, 4, {at(p.resultBox()), at(p.vector(1))}, 0); }, invalid("byte[] is empty")},
-        {[](Script& p) {
-             const int bytes = p.vector(1);
-             p.call(1, 19, {at(bytes), n(7)}, 0);
-             p.call(19, 4, {at(p.resultBox()), at(bytes)}, 0);
-         },
-         invalid("Could not load image")},
-        {[](Script& p) {
-             const int bytes = p.vector(1);
-             p.call(1, 19, {at(bytes), n(7)}, 0);
-             p.call(19, 5, {at(p.resultBox()), at(bytes), n(1), n(0)}, 0);
-         },
-         invalid("size is zero")},
-        {[](Script& p) { p.call(19, 5, {at(p.resultBox()), at(p.vector(1)), n(0), n(2)}, 0); },
-         error(5, "RangeException: Invalid Range, range out of bounds: 2 > 0")},
-        {[](Script& p) { p.call(19, 6, {at(p.resultBox()), at(p.resultBox())}, 0); }, error(1, "NullPointerException")},
-        {bitmapThen([](Script& p, int b) { p.call(19, 10, {at(b), n(-2), n(1)}, 0); }),
+        {[](Script& p, int, int, int z, int) { p.call(19, 4, {at(z), at(p.vector(1))}, 0); }, invalid("byte[] is empty")},
+        {[](Script& p, int, int, int z, int v) { p.call(19, 4, {at(z), at(v)}, 0); }, invalid("Could not load image")},
+        {[](Script& p, int, int, int z, int v) { p.call(19, 5, {at(z), at(v), n(1), n(0)}, 0); }, invalid("size is zero")},
+        {[](Script& p, int, int, int z, int v) { p.call(19, 5, {at(z), at(v), n(0), n(2)}, 0); },
+         error(5, "RangeException: Invalid Range, range out of bounds: 2 > 1")},
+        {[](Script& p, int, int, int z, int) { p.call(19, 6, {at(z), at(z)}, 0); }, error(1, "NullPointerException")},
+        {[](Script& p, int b, int, int, int) { p.call(19, 10, {at(b), n(-2), n(1)}, 0); },
          invalid("Width should be non-negative")},
-        // A screen holder where a bitmap holder belongs (a forged block of the right shape).
-        {[](Script& p) {
+        // A screen holder (a forged block of that shape) where a bitmap holder belongs.
+        {[](Script& p, int, int, int, int) {
              p.line("push 1\n    push 0\n    push 0\n    array 3\n    box", 1);
              p.call(19, 7, {at(p.depth() - 1), n(0), n(0)}, 1);
          },
          error(10, "VMException: Invalid bitmap handle")},
-        {[](Script& p) {
+        {[](Script& p, int b, int, int, int) {
              p.line("push 1\n    push 0\n    push 0\n    array 3\n    box", 1);
-             const int screen = p.depth() - 1;
-             p.call(18, 7, {at(p.bitmap(1, 1, 0)), at(screen), n(0), n(0), n(0), n(0), n(1), n(1), n(255)}, 0);
+             p.call(18, 7, {at(b), at(p.depth() - 1), n(0), n(0), n(0), n(0), n(1), n(1), n(255)}, 0);
          },
          error(10, "VMException: Invalid typeid on bitmap")},
-        {[](Script& p) { p.vec(19, 14, 0, 0); }, error(10, "VMException: Bitmap:" + std::to_string(2))},
     };
-    for (const Case& c : cases) {
+    for (const auto& [build, expected] : cases) {
         Script p;
-        c.build(p);
-        EXPECT_EQ(run(p).logs, c.expected) << p.source();
+        const int b = p.bitmap(3, 2, WHITE), e = p.bitmap(0, 0, 0), z = p.resultBox(), v = p.vector(1);
+        p.call(1, 19, {at(v), n(7)}, 0);
+        build(p, b, e, z, v);
+        EXPECT_EQ(run(p).logs, expected) << p.source();
     }
+    Script undefined;
+    undefined.vec(19, 14, 0, 0);
+    EXPECT_EQ(run(undefined).logs, error(10, "VMException: Bitmap:2"));
 }
 
 TEST(SizeNatives, SetReadAndRefuseNegativeDimensions)
 {
-    const auto sizeAfter = [](int native, std::initializer_list<TWord> args) {
+    // Runs `native` on a size variable (7, 9) and logs width and height.
+    const auto sizeAfter = [](int native, std::vector<TWord> args) {
         Script p;
         p.integer(7);
         p.integer(9);
+        const int ref = p.depth();
         p.line("slotaddr -2", 1);
-        const int ref = p.depth() - 1;
-        std::vector<Operand> operands{at(ref)};
+        p.copy(ref);
         for (TWord a : args)
-            operands.push_back(n(a));
-        for (const Operand& o : operands)
-            o.position ? p.copy(o.value) : p.integer(o.value);
-        p.vec(15, native, int(operands.size()), 0);
-        p.call(15, 4, {at(ref)}, 1);
-        p.logInt();
-        p.call(15, 5, {at(ref)}, 1);
-        p.logInt();
+            p.integer(a);
+        p.vec(15, native, int(args.size()) + 1, 0);
+        for (int native : {4, 5}) {
+            p.call(15, native, {at(ref)}, 1);
+            p.logInt();
+        }
         return run(p).logs;
     };
     EXPECT_EQ(sizeAfter(3, {4, 5}), (Logs{"4", "5"}));
     EXPECT_EQ(sizeAfter(6, {0}), (Logs{"0", "9"}));
     EXPECT_EQ(sizeAfter(7, {6}), (Logs{"7", "6"}));
-    const Logs refused = error(6, "InvalidArgumentException");
-    EXPECT_EQ(sizeAfter(3, {4, -5}), refused);
-    EXPECT_EQ(sizeAfter(6, {-1}), refused);
-    EXPECT_EQ(sizeAfter(7, {-1}), refused);
+    for (const auto& [native, args] : {std::pair{3, std::vector<TWord>{4, -5}}, {6, {-1}}, {7, {-1}}})
+        EXPECT_EQ(sizeAfter(native, args), error(6, "InvalidArgumentException"));
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "MainViewBase.h"
+#include "ScreenCanvases.h"
 
 #include <QPixmap>
 
@@ -54,6 +55,8 @@ private:
     void drawApplication(const QRegion& region);
 
     QPixmap buffer;
+    // Screen canvases still painting on `buffer`; ended before it is painted again or replaced.
+    ScreenCanvases canvases;
     bool windowActive = false;
     bool displayOn = true;
     // Declared last so it goes first: managed graphics objects paint on `buffer`.

@@ -14,7 +14,7 @@
 void MainView::drawApplication(const QRegion& region)
 {
     Lumbra::runGuarded([&](VirtualMachine& vm) {
-        auto* container = new GraphicsContainer(&buffer);
+        auto* container = new GraphicsContainer(&buffer, &canvases);
         if (container->isPainting())
             container->painter().setClipRegion(region);
         // The heap owns the container from here; it ends painting when collected.
@@ -27,6 +27,8 @@ void MainView::paintEvent(QPaintEvent* event)
 {
     if (!machine)
         return;
+    // A canvas the application kept from an earlier paint still holds the buffer's painter.
+    canvases.endAll();
     if (buffer.isNull())
         buffer = QPixmap(size()); // a paint before the first resize
     drawApplication(event->region());
@@ -46,5 +48,6 @@ void MainView::resizeEvent(QResizeEvent* event)
     const QSize size = event->size();
     if (getOrientation() == ORIENTATION_PORTRAIT && size.width() >= size.height())
         return;
+    canvases.endAll();
     buffer = QPixmap(size);
 }

@@ -2,17 +2,13 @@
 // once through a program calling the FileWriter, OutputStream, FileReader
 // and InputStream natives, once with plain stdio calls. Both work in the
 // same temporary directory; compare their times as a ratio.
-#include "Assembler.h"
-#include "BasicFrameworkServices.h"
-#include "MemoryInputStream.h"
-#include "VirtualMachine.h"
+#include "BenchMachine.h"
 
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -77,26 +73,10 @@ readDone:
     ret 3, 4
 )";
 
-class QuietServices : public BasicFrameworkServices {
-public:
-    using BasicFrameworkServices::BasicFrameworkServices;
-    void log(const OString&) override {}
-};
-
 void BM_NativeFileTransfer(benchmark::State& state)
 {
     QTemporaryDir dir;
-    const LumbraAsm::AssemblyResult image = LumbraAsm::assemble(TRANSFER, "transfer.s");
-    if (!image.ok)
-        throw std::runtime_error(image.error);
-    QuietServices services(Str16::fromQString(dir.path()));
-    for (auto _ : state) {
-        VirtualMachine machine;
-        VirtualMachine::setCurrent(&machine);
-        VUvarFileReader reader(new LumbraAsm::MemoryInputStream(image.image));
-        machine.load(reader, VUvarString("index.mcb"), &services);
-        VirtualMachine::setCurrent(nullptr);
-    }
+    BenchMachine::runEachIteration(state, TRANSFER, dir.path());
     state.SetBytesProcessed(state.iterations() * 2 * TInt64(CHUNK) * CHUNKS);
 }
 

@@ -1,6 +1,8 @@
 ; The bundled sample application. It logs its start, every key with its text,
-; every pointer event and each timer tick, and paints the whole screen in one
-; colour that changes with the last key pressed.
+; every pointer event and each timer tick. It paints the screen in a colour
+; that changes with the last key pressed, crosses it with lines, and draws a
+; sprite bitmap opaque and translucent, as tiles along the bottom, and large
+; in the middle, turning a little further with every timer tick.
 .method "main" code=main frame=Main
 .method "<*application>.draw to<*canvas>" code=draw frame=Main
 .method "<*application>.key pressed<*keyevent>" code=keyPressed frame=Main
@@ -9,7 +11,7 @@
 .method "<*application>.foreground event" code=foreground frame=Main
 .method "<*application>.background event" code=background frame=Main
 .method "<*systemtimerlistener>.systemtimerevent" code=tick frame=Main
-.type Hello
+.type Hello refs=[3]
 .frame Main
 .string started "hello: started, timer "
 .string pressed "hello: key pressed "
@@ -23,9 +25,9 @@
 .string backgroundText "hello: background"
 
 ; The application object: word 0 its type, word 1 the screen colour,
-; word 2 the number of timer ticks.
+; word 2 the number of timer ticks, word 3 the sprite (a bitmap).
 main:
-    new 1, 3
+    new 1, 4
     dup
     settype Hello
     dup
@@ -34,6 +36,8 @@ main:
     store
     dup
     native 32, 5            ; the application object
+    dup
+    call makeSprite, Main
     push 0                  ; [app, slot, listener, delay]: a tick every second
     pick -2
     push 1000
@@ -45,12 +49,108 @@ main:
     native 30, 1
     ret 2, 3                ; drop the object and the id
 
+; The sprite: 32 x 32, transparent round a gold square with a translucent
+; red centre, crossed by a white diagonal. The word holding it serves as
+; the bitmap's reference for the natives.
+makeSprite:                 ; [.., app, ret]
+    pick -2
+    fieldaddr 3
+    push 32
+    push 32
+    push 0x00000000
+    native 19, 1
+    pick -2
+    fieldaddr 3
+    push 4
+    push 4
+    push 24
+    push 24
+    push 0xFFFFC000
+    native 18, 4
+    pick -2
+    fieldaddr 3
+    push 10
+    push 10
+    push 12
+    push 12
+    push 0xC0E02040
+    native 18, 4
+    pick -2
+    fieldaddr 3
+    push 4
+    push 4
+    push 27
+    push 27
+    push 0xFFFFFFFF
+    native 18, 5
+    ret 0, 2
+
 draw:                       ; [app, canvas*, ret]
     pick -2
     pick -4
     fieldaddr 1
     load
     native 18, 8            ; fill the screen with the colour
+    pick -2
+    push 0
+    push 0
+    push 799
+    push 479
+    push 0xFFFFFFFF
+    native 18, 5
+    pick -2
+    push 0
+    push 479
+    push 799
+    push 0
+    push 0xFFFFFFFF
+    native 18, 5            ; two diagonals
+    pick -2
+    pick -4
+    fieldaddr 3
+    push 0
+    push 440
+    push 800
+    push 40
+    push 0
+    push 4
+    push 255
+    native 18, 6            ; tiles along the bottom
+    pick -2
+    pick -4
+    fieldaddr 3
+    push 20
+    push 20
+    push 255
+    native 18, 1
+    pick -2
+    pick -4
+    fieldaddr 3
+    push 60
+    push 20
+    push 96
+    native 18, 1            ; the sprite, opaque and translucent
+    pick -2                 ; turned by a quarter radian per tick, four times as large
+    pick -4
+    fieldaddr 3
+    push 400
+    push 240
+    pick -7
+    fieldaddr 2
+    load
+    push 30
+    shl                     ; angle: low word
+    pick -8
+    fieldaddr 2
+    load
+    push 2
+    shr                     ; angle: high word
+    push 0
+    push 4
+    push 0
+    push 4
+    push 255
+    native 18, 10
     ret 0, 3
 
 keyPressed:                 ; [app, event*, ret]
@@ -126,4 +226,5 @@ tick:                       ; [listener, ret]
     itos
     native 8, 48
     native 30, 1
+    native 31, 1            ; repaint: the sprite turns
     ret 0, 2

@@ -6,6 +6,7 @@
 
 #include "FrameworkServices.h"
 #include "Scheduler.h"
+#include "QtGraphicsBackend.h"
 #include "VUvarString.h"
 
 #include <memory>
@@ -82,6 +83,9 @@ public:
     TWord removeTimer(int id) override;
     bool updateTimerDelay(int id, int delay) override;
 
+    // ---- bitmaps and their drawing (Qt pixmaps; needs a Qt GUI application)
+    MGraphicsBackend* graphics() override { return &qtGraphics; }
+
     // Screen size in the two orientations.
     static constexpr int SCREEN_SHORT_SIDE = 480;
     static constexpr int SCREEN_LONG_SIDE = 800;
@@ -100,4 +104,5 @@ private:
     int orientation = ORIENTATION_LANDSCAPE;
     std::shared_ptr<LUMBRA::OutputStream> logStream;
     Scheduler scheduler;
+    QtGraphicsBackend qtGraphics;
 };

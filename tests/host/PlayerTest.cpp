@@ -17,6 +17,12 @@ namespace {
 
 const QString PROBE = QStringLiteral(HOST_APPS_DIR "/probe");
 const QString PORTRAIT = QStringLiteral(HOST_APPS_DIR "/portrait");
+const QString SCENE = QStringLiteral(HOST_APPS_DIR "/scene");
+const QString SCENE_PORTRAIT = QStringLiteral(HOST_APPS_DIR "/scene-portrait");
+// The part of the back buffer the scene draws on.
+constexpr int SCENE_WIDTH = 200, SCENE_HEIGHT = 120;
+// Colour difference allowed per channel against the reference images.
+constexpr int SCENE_TOLERANCE = 3;
 
 class PlayerTest : public ::testing::Test {
 protected:
@@ -50,8 +56,8 @@ protected:
     }
 
     // Polls the window until `check` holds for its screenshot; saves the last
-    // screenshot next to the test when it never does.
-    bool screenShows(const char* name, const std::function<bool(const QImage&)>& check)
+    // screenshot (to `savePath`, by default next to the test) when it never does.
+    bool screenShows(const char* name, const std::function<bool(const QImage&)>& check, QString savePath = {})
     {
         QImage shot;
         QElapsedTimer clock;
@@ -62,8 +68,42 @@ protected:
                 return true;
             QThread::msleep(100);
         }
-        shot.save(QStringLiteral(HOST_TEST_OUTPUT_DIR "/%1-actual.png").arg(QLatin1String(name)));
+        if (savePath.isEmpty())
+            savePath = QStringLiteral(HOST_TEST_OUTPUT_DIR "/%1-actual.png").arg(QLatin1String(name));
+        shot.save(savePath);
         return false;
+    }
+
+    // Whether the `area` of the window matches the reference image `name`
+    // within `tolerance` per channel; on a mismatch the area as shown is
+    // written beside the reference as "<name>.actual.png".
+    bool screenMatchesReference(const char* name, const std::function<QRect(const QImage&)>& area, int tolerance)
+    {
+        const QString reference = QStringLiteral(HOST_REFERENCE_DIR "/%1.png").arg(QLatin1String(name));
+        const QImage expected = QImage(reference).convertToFormat(QImage::Format_RGB32);
+        QImage actual;
+        const bool matched = screenShows(name, [&](const QImage& shot) {
+            actual = shot.copy(area(shot)).convertToFormat(QImage::Format_RGB32);
+            return sameWithin(actual, expected, tolerance);
+        }, QStringLiteral("/dev/null"));
+        if (!matched)
+            actual.save(QStringLiteral(HOST_REFERENCE_DIR "/%1.actual.png").arg(QLatin1String(name)));
+        return matched;
+    }
+
+    static bool sameWithin(const QImage& a, const QImage& b, int tolerance)
+    {
+        if (a.size() != b.size())
+            return false;
+        for (int y = 0; y < a.height(); ++y) {
+            for (int x = 0; x < a.width(); ++x) {
+                const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+                if (std::abs(qRed(p) - qRed(q)) > tolerance || std::abs(qGreen(p) - qGreen(q)) > tolerance
+                    || std::abs(qBlue(p) - qBlue(q)) > tolerance)
+                    return false;
+            }
+        }
+        return true;
     }
 
     X11TestClient x11;
@@ -203,4 +243,26 @@ TEST_F(PlayerTest, PortraitTurnsTheBackBufferAndAsksTheWindowManager)
             && pixelIs(shot, 50, h - 10, BACKGROUND) && pixelIs(shot, 10, h - 101, BACKGROUND)
             && pixelIs(shot, 0, 0, BACKGROUND);
     }));
+}
+
+TEST_F(PlayerTest, DrawnSceneMatchesItsReferenceInLandscape)
+{
+    auto player = start(SCENE);
+    for (int frame = 0; frame < 3; ++frame)
+        EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: draw")));
+    EXPECT_TRUE(screenMatchesReference("scene-landscape", [](const QImage&) {
+        return QRect(0, 0, SCENE_WIDTH, SCENE_HEIGHT);
+    }, SCENE_TOLERANCE));
+}
+
+TEST_F(PlayerTest, DrawnSceneMatchesItsReferenceInPortrait)
+{
+    x11.setProperty(0, "_HILDON_PORTRAIT_MODE_REQUEST", XCB_ATOM_CARDINAL, 0);
+    auto player = start(SCENE_PORTRAIT);
+    for (int frame = 0; frame < 3; ++frame)
+        EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: draw")));
+    // The buffer turned a quarter: its top left corner shows at the bottom left.
+    EXPECT_TRUE(screenMatchesReference("scene-portrait", [](const QImage& shot) {
+        return QRect(0, shot.height() - SCENE_WIDTH, SCENE_HEIGHT, SCENE_WIDTH);
+    }, SCENE_TOLERANCE));
 }

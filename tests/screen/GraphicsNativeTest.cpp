@@ -4,25 +4,15 @@
 #include "ScreenTestSupport.h"
 
 #include "GraphicsContainer.h"
+#include "GuiApplication.h"
+#include "ScreenCanvases.h"
 
-#include <QGuiApplication>
 #include <QImage>
 
 namespace ScreenTest {
 namespace {
 
-// Fonts need the application object; the offscreen platform needs no display.
-void ensureGuiApplication()
-{
-    static int argc = 1;
-    static char name[] = "screen_tests";
-    static char* argv[] = {name, nullptr};
-    if (QGuiApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QGuiApplication(argc, argv);
-}
+using TestSupport::ensureGuiApplication;
 
 constexpr TUint32 BLUE = 0xFF0000FF, RED = 0xFFFF0000, WHITE = 0xFFFFFFFF;
 
@@ -56,7 +46,7 @@ protected:
         if (outcome.stopped)
             return outcome;
         outcome.stopped = stopsRun([&] {
-            const TAddr holder = newScreenHolder(*m.vm, new GraphicsContainer(&buffer));
+            const TAddr holder = newScreenHolder(*m.vm, new GraphicsContainer(&buffer, &canvases));
             m.vm->deliverDraw(TWord(holder));
         });
         outcome.logs = m.services.logs;
@@ -68,6 +58,7 @@ protected:
 
     // The buffer outlives the machine, whose heap may still paint on it.
     QImage buffer{64, 64, QImage::Format_RGB32};
+    ScreenCanvases canvases;
     ScreenMachine m;
 };
 
@@ -273,10 +264,37 @@ TEST_F(ScreenCanvas, KeptHolderKeepsPaintingUntilReleased)
     vm.heap().validate();
 }
 
+TEST_F(ScreenCanvas, KeptCanvasIsEndedBeforeTheNextPaintAndThenIgnored)
+{
+    const std::string keepCanvas = "    pick -3\n    pick -3\n    load\n    store\n";
+    ASSERT_FALSE(paint(keepCanvas).stopped);
+    VirtualMachine& vm = *m.vm;
+    const TAddr kept = TAddr(vm.wordAt(TAddr(vm.application)));
+    EXPECT_EQ(canvases.openCount(), 1);
+
+    // What the view does before it paints again or replaces the buffer.
+    canvases.endAll();
+    EXPECT_EQ(canvases.openCount(), 0);
+    EXPECT_FALSE(buffer.paintingActive());
+    containerOfHolder(vm, TWord(kept))->fillRect(0, 0, 4, 4, RED);
+    EXPECT_EQ(pixel(0, 0), WHITE);
+
+    // The next paint gets the device; the ended holder is collected without harm.
+    ASSERT_FALSE(stopsRun([&] { vm.deliverDraw(TWord(newScreenHolder(vm, new GraphicsContainer(&buffer, &canvases)))); }));
+    const TAddr next = TAddr(vm.wordAt(TAddr(vm.application)));
+    containerOfHolder(vm, TWord(next))->fillRect(0, 0, 4, 4, BLUE);
+    EXPECT_EQ(pixel(0, 0), BLUE);
+    EXPECT_EQ(vm.heap().nativeObjectCount(), 1);
+    vm.arena().storeWord(TAddr(vm.application), 0);
+    vm.heap().collect();
+    EXPECT_EQ(vm.heap().nativeObjectCount(), 0);
+    EXPECT_EQ(canvases.openCount(), 0);
+}
+
 TEST_F(ScreenCanvas, UndefinedFunctionNamesTheGroupAndPosition)
 {
     ScreenMachine undefined;
-    EXPECT_EQ(undefined.run("main:\n    native 18, 1\n    ret 0, 1\n").logs,
+    EXPECT_EQ(undefined.run("main:\n    native 18, 11\n    ret 0, 1\n").logs,
               (Logs{"VMException: Graphics:2", "10"}));
 }
 

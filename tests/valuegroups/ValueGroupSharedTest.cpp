@@ -1,5 +1,5 @@
-// Clearing, copying and comparing, which Position, Range and Rectangle share:
-// every word of the variable takes part, in each of the three groups.
+// Clearing, copying and comparing, which Position, Range, Rectangle and Size share:
+// every word of the variable takes part, in each of the four groups.
 #include "NativeTestSupport.h"
 
 using namespace NativeTest;
@@ -11,7 +11,7 @@ struct ValueGroup {
     int words;
     int equalNative; // the next native answers "not equal"
 };
-const ValueGroup GROUPS[] = {{16, 2, 8}, {14, 2, 9}, {17, 4, 20}};
+const ValueGroup GROUPS[] = {{16, 2, 8}, {14, 2, 9}, {17, 4, 20}, {15, 2, 8}};
 
 std::vector<std::string> logged(const std::vector<TWord>& values)
 {

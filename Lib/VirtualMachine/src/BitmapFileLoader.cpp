@@ -1,5 +1,6 @@
 #include "BitmapFileLoader.h"
 
+#include "GraphicsInterfaces.h"
 #include "fileNativeCall.h"
 
 #include <memory>
@@ -31,8 +32,16 @@ TAddr LoadBitmapFromFile(const OString& path, TBool asFont)
     return decodeBitmapBytes(vm, *vm.heap().objectAs<ByteVector>(bytes), asFont);
 }
 
-// No image decoder is linked in yet: every image reads as undecodable.
-TAddr decodeBitmapBytes(VirtualMachine&, const OVector<ByteElement>&, TBool)
+TAddr decodeBitmapBytes(VirtualMachine& vm, const OVector<ByteElement>& bytes, TBool asFont)
 {
-    return 0;
+    return decodeBitmapRange(vm, bytes.constData(), bytes.size(), asFont);
+}
+
+// Bitmap fonts are not decoded yet: a font image reads as undecodable.
+TAddr decodeBitmapRange(VirtualMachine& vm, const ByteElement* bytes, int count, TBool asFont)
+{
+    if (asFont || count <= 0)
+        return 0;
+    VMBitmap* bitmap = graphicsBackend(vm).decodeBitmap(bytes, count);
+    return bitmap ? newBitmapHolder(vm, bitmap) : 0;
 }

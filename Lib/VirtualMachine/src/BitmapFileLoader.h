@@ -18,5 +18,8 @@ TAddr LoadBitmapFromFile(const OString& path, TBool asFont);
 TAddr readFileIntoByteVector(VirtualMachine& vm, const OString& path);
 
 // Decodes image bytes (format detected from the data): a bitmap holder, or a
-// bitmap font with `asFont`; 0 when undecodable. Supplied by the graphics natives.
+// bitmap font with `asFont`; 0 when undecodable. The bitmap is made by the
+// host's graphics backend.
 TAddr decodeBitmapBytes(VirtualMachine& vm, const OVector<ByteElement>& bytes, TBool asFont);
+// The same for the `count` bytes at `bytes`.
+TAddr decodeBitmapRange(VirtualMachine& vm, const ByteElement* bytes, int count, TBool asFont);

@@ -10,6 +10,8 @@
 #include "Stream.h"
 #include "Vec.h"
 
+class MGraphicsBackend;
+
 class FileSystemServices {
 public:
     virtual ~FileSystemServices() = default;
@@ -57,4 +59,6 @@ public:
     virtual bool updateTimerDelay(int id, int delay) = 0;
     virtual int reserved38(int value) = 0;
     virtual OString applicationDirectory() = 0;
+    // The drawing backend for bitmaps; null for a host that cannot draw.
+    virtual MGraphicsBackend* graphics() { return nullptr; }
 };

@@ -9,6 +9,4 @@
 #define LUMBRA_UNDEFINED_GROUP(group, function) \
     void function(VirtualMachine& vm, int) { undefinedNativeFunction(vm); }
 
-LUMBRA_UNDEFINED_GROUP(15, sizeNative)
-LUMBRA_UNDEFINED_GROUP(19, bitmapNative)
 LUMBRA_UNDEFINED_GROUP(20, fontNative)

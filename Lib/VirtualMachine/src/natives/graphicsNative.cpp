@@ -1,56 +1,156 @@
-// The Graphics native group (18): drawing on a canvas (a graphics holder).
-// Filling is available on screen canvases; the other drawing functions are
-// not implemented yet and raise the group's undefined-function error.
-#include "GraphicsInterfaces.h"
+// The Graphics native group (18): drawing on a canvas (a screen or bitmap
+// holder). A null canvas, or a null bitmap where one is drawn, draws nothing.
+// Text (functions 2 and 3) comes with the fonts.
 #include "NativeGroups.h"
-#include "VirtualMachine.h"
+#include "NumericCall.h"
+#include "graphicsHolderCall.h"
 
 namespace {
 
-// The holder in the reference box at stack slot `index` (null box: error 1).
-TWord canvasAt(VirtualMachine& vm, int index)
+// Function 1: [canvas*, bitmap*, x, y, alpha].
+void drawBitmap(NativeCallFrame& call)
 {
-    return vm.wordAt(TAddr(vm.slot(index)));
-}
-
-void fillRect(VirtualMachine& vm) // [canvas*, x, y, width, height, colour]
-{
-    const int base = vm.sp - 5;
-    const TWord canvas = canvasAt(vm, base);
-    if (canvas != 0) {
-        if (MGraphicsContainer* container = containerOfHolder(vm, canvas))
-            container->fillRect(vm.slot(base + 1), vm.slot(base + 2), vm.slot(base + 3), vm.slot(base + 4),
-                                TUint32(vm.slot(base + 5)));
+    call.take(5);
+    VirtualMachine& vm = call.vm;
+    const TWord canvas = holderArg(call, 0);
+    const TWord source = holderArg(call, 1);
+    if (canvas != 0 && source != 0) {
+        endPaintingOfHolder(vm, source);
+        VMBitmap* bitmap = canvas == source ? nullptr : bitmapOfHolder(vm, source);
+        if (bitmap) {
+            if (MGraphicsContainer* container = containerOfHolder(vm, canvas))
+                container->drawBitmap(bitmap, call.arg(2), call.arg(3), call.arg(4));
+        }
     }
-    vm.sp = base - 1;
+    call.leaveNothing();
 }
 
-void fillAll(VirtualMachine& vm) // [canvas*, colour]
+// Functions 4 and 5: [canvas*, four numbers, colour].
+void fillRectOrDrawLine(NativeCallFrame& call, bool line)
 {
-    const TWord canvas = canvasAt(vm, vm.sp - 1);
-    const TUint32 colour = TUint32(vm.top());
+    call.take(6);
+    const TWord canvas = holderArg(call, 0);
+    if (canvas != 0) {
+        if (MGraphicsContainer* container = containerOfHolder(call.vm, canvas)) {
+            const TUint32 colour = TUint32(call.arg(5));
+            if (line)
+                container->drawLine(call.arg(1), call.arg(2), call.arg(3), call.arg(4), colour);
+            else
+                container->fillRect(call.arg(1), call.arg(2), call.arg(3), call.arg(4), colour);
+        }
+    }
+    call.leaveNothing();
+}
+
+// Function 6: [canvas*, bitmap*, x, y, width, height, offset x, offset y, alpha].
+void drawTiled(NativeCallFrame& call)
+{
+    call.take(9);
+    VirtualMachine& vm = call.vm;
+    const TWord canvas = holderArg(call, 0);
+    const TWord source = holderArg(call, 1);
+    if (canvas != 0 && source != 0) {
+        endPaintingOfHolder(vm, source);
+        VMBitmap* bitmap = bitmapOfHolder(vm, source);
+        if (MGraphicsContainer* container = containerOfHolder(vm, canvas))
+            container->drawTiled(call.arg(2), call.arg(3), call.arg(4), call.arg(5), bitmap, call.arg(6),
+                                 call.arg(7), call.arg(8));
+    }
+    call.leaveNothing();
+}
+
+// The canvas's container and the source's bitmap for functions 7 and 10;
+// false (draw nothing) for a null canvas or source, or an empty canvas.
+bool canvasAndSource(NativeCallFrame& call, MGraphicsContainer*& container, VMBitmap*& bitmap)
+{
+    const TWord canvas = holderArg(call, 0);
+    const TWord source = holderArg(call, 1);
+    if (canvas == 0 || source == 0)
+        return false;
+    bitmap = bitmapOfHolder(call.vm, source);
+    container = containerOfHolder(call.vm, canvas);
+    return container != nullptr;
+}
+
+// Function 7: [canvas*, bitmap*, x, y, source x, source y, source width, source height, alpha].
+void drawBitmapRegion(NativeCallFrame& call)
+{
+    call.take(9);
+    MGraphicsContainer* container = nullptr;
+    VMBitmap* bitmap = nullptr;
+    if (canvasAndSource(call, container, bitmap))
+        container->drawBitmapRegion(bitmap, call.arg(2), call.arg(3), call.arg(4), call.arg(5), call.arg(6),
+                                    call.arg(7), call.arg(8));
+    call.leaveNothing();
+}
+
+// Function 8: [canvas*, colour]. A bitmap is filled through its pixels, the screen by painting.
+void fill(NativeCallFrame& call)
+{
+    call.take(2);
+    VirtualMachine& vm = call.vm;
+    const TWord canvas = holderArg(call, 0);
+    const TUint32 colour = TUint32(call.arg(1));
     if (canvas != 0 && holderTypeId(vm, canvas) == BITMAP_TYPE_ID) {
         endPaintingOfHolder(vm, canvas);
-        // An empty bitmap has nothing to fill; bitmap contents are not available yet.
-        if (vm.wordAt(TAddr(canvas), GraphicsHolder::BITMAP_WORD) != 0)
-            Lumbra::throwError(Lumbra::EUnsupportedFeature, std::string_view("bitmap fill"));
+        if (VMBitmap* bitmap = bitmapOfHolder(vm, canvas))
+            bitmap->fill(colour);
     } else if (canvas != 0) {
         if (MGraphicsContainer* container = containerOfHolder(vm, canvas))
             container->fillAll(colour);
     }
-    vm.sp -= 2;
+    call.leaveNothing();
+}
+
+// Function 9: [four boxes, int]; only the boxes are checked.
+void checkBoxes(NativeCallFrame& call)
+{
+    call.take(5);
+    for (int i = 0; i < 4; ++i)
+        holderArg(call, i);
+    call.leaveNothing();
+}
+
+// Function 10: [canvas*, bitmap*, x, y, angle, scale x, scale y, alpha]; the
+// three numbers are Fixed values of two slots each.
+void drawTransformed(NativeCallFrame& call)
+{
+    call.take(11);
+    MGraphicsContainer* container = nullptr;
+    VMBitmap* bitmap = nullptr;
+    if (canvasAndSource(call, container, bitmap))
+        container->drawTransformed(bitmap, call.arg(2), call.arg(3), fixedArg(call, 4).toReal(),
+                                   fixedArg(call, 6).toReal(), fixedArg(call, 8).toReal(), call.arg(10));
+    call.leaveNothing();
 }
 
 } // namespace
 
 void graphicsNative(VirtualMachine& vm, int function)
 {
+    NativeCallFrame call(vm);
     switch (function) {
+    case 1:
+        drawBitmap(call);
+        break;
     case 4:
-        fillRect(vm);
+    case 5:
+        fillRectOrDrawLine(call, function == 5);
+        break;
+    case 6:
+        drawTiled(call);
+        break;
+    case 7:
+        drawBitmapRegion(call);
         break;
     case 8:
-        fillAll(vm);
+        fill(call);
+        break;
+    case 9:
+        checkBoxes(call);
+        break;
+    case 10:
+        drawTransformed(call);
         break;
     default:
         undefinedNativeFunction(vm);

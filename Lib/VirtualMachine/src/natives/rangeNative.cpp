@@ -17,7 +17,7 @@ void rangeNative(VirtualMachine& vm, int native)
 {
     NativeCallFrame call(vm);
     const Lumbra::Arena& arena = vm.arena();
-    if (runClearOrCopyValueNative(call, native, WORDS))
+    if (runClearOrCopyValueNative(call, native, WORDS) || runWordPairNative(call, native, 4, true))
         return;
     switch (native) {
     case 3: {
@@ -27,28 +27,6 @@ void rangeNative(VirtualMachine& vm, int native)
         // last - first + 1 fits: both are non-negative and last >= first
         requireValue(first >= 0 && last >= first && TInt64(last) - first + 1 <= INT32_MAX);
         setRange(r, first, last - first + 1);
-        call.leaveNothing();
-        return;
-    }
-    case 4: {
-        call.take(3);
-        const ValueRef r(arena, call.arg(0), WORDS);
-        requireValue(call.arg(1) >= 0 && call.arg(2) >= 0);
-        setRange(r, call.arg(1), call.arg(2));
-        call.leaveNothing();
-        return;
-    }
-    case 5:
-    case 6:
-        call.take(1);
-        call.leave(ValueRef(arena, call.arg(0), WORDS).get(native - 5));
-        return;
-    case 7:
-    case 8: {
-        call.take(2);
-        const ValueRef r(arena, call.arg(0), WORDS);
-        requireValue(call.arg(1) >= 0);
-        r.set(native - 7, call.arg(1));
         call.leaveNothing();
         return;
     }

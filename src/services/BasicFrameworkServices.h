@@ -1,9 +1,11 @@
 // The host services that need no window: files under the application
 // directory, time, the log and its file, exit. The display, orientation,
-// timer and extension slots answer simple defaults here; a window host
-// derives from this class and replaces them.
+// and timer slots answer simple defaults here; a window host derives from
+// this class and replaces them. The device extensions are reached through the
+// registry owned here, the same for every host.
 #pragma once
 
+#include "ExtensionRegistry.h"
 #include "FrameworkServices.h"
 #include "VUvarString.h"
 
@@ -19,6 +21,7 @@ public:
     // The host path a valid name resolves to, exactly as the file slots use it.
     Str16 resolvedPath(const OString& name) const;
     const Str16& applicationDirectoryPath() const { return appDirectory; }
+    ExtensionRegistry& extensionRegistry() { return extensions; }
 
     // Wall-clock microseconds since the epoch.
     static TInt64 wallClockMicros();
@@ -54,7 +57,7 @@ public:
     OString applicationDirectory() override;
     int reserved38(int value) override;
 
-    // ---- display, orientation, timers, extensions: defaults (BasicDisplayServices.cpp)
+    // ---- display, orientation, timers: defaults (BasicDisplayServices.cpp)
     void updateArea(int x, int y, int width, int height) override;
     void setScreenFlag(bool flag) override;
     void setOrientation(int orientation) override;
@@ -81,4 +84,5 @@ private:
     TInt64 startMicros = 0;
     int orientation = ORIENTATION_LANDSCAPE;
     std::shared_ptr<LUMBRA::OutputStream> logStream;
+    ExtensionRegistry extensions;
 };

@@ -85,7 +85,11 @@ MonitorRecorder::MonitorRecorder(const QByteArray& serverAddress)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("PULSE_SERVER", QString::fromLocal8Bit(serverAddress));
     parec.setProcessEnvironment(env);
-    QObject::connect(&parec, &QProcess::readyReadStandardOutput, [this] { data += parec.readAllStandardOutput(); });
+    QObject::connect(&parec, &QProcess::readyReadStandardOutput, [this] {
+        data += parec.readAllStandardOutput();
+        if (dataHandler)
+            dataHandler();
+    });
 }
 
 MonitorRecorder::~MonitorRecorder()

@@ -45,10 +45,13 @@ public:
     std::vector<std::int16_t> stop();
     // The samples so far that are not 0 (silence before, between and after).
     std::vector<std::int16_t> sound();
+    // Runs each time data arrives, after it has been added.
+    void onData(std::function<void()> handler) { dataHandler = std::move(handler); }
 
 private:
     QProcess parec;
     QByteArray data;
+    std::function<void()> dataHandler;
 };
 
 // Samples without a 0 among them, so that silence can be told apart.

@@ -1,181 +1,150 @@
-// Sounds played through a real sound server: a private server with a null
-// sink, whose monitor is recorded and compared with the samples played.
+// Sounds played on a private sound server with a null sink, whose monitor is
+// recorded and compared with the samples played.
 #include "AudioContext.h"
 #include "ExtensionTestSupport.h"
-#include "SoundServer.h"
 
-#include <QCoreApplication>
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <regex>
-#include <sstream>
 
 using namespace ExtensionTest;
 
 namespace {
 
 constexpr int RATE = 44100;
-constexpr int WAIT_MS = 20000; // only a bound on a hung server; no test depends on it
+constexpr int LIMIT_MS = 20000; // a bound on a hung server only
 
-struct TraceLine {
+struct Write {
     int requested, offset, left;
 };
 
-// The writeSamples trace lines of a run's standard error.
-std::vector<TraceLine> writeTrace(const std::string& err)
+std::vector<Write> writeTrace(const std::string& err)
 {
-    std::vector<TraceLine> lines;
+    std::vector<Write> writes;
     static const std::regex line("writeSamples: req: (-?\\d+), offset: (\\d+), left: (\\d+)");
     for (std::sregex_iterator it(err.begin(), err.end(), line), end; it != end; ++it)
-        lines.push_back({std::stoi((*it)[1]), std::stoi((*it)[2]), std::stoi((*it)[3])});
-    return lines;
+        writes.push_back({std::stoi((*it)[1]), std::stoi((*it)[2]), std::stoi((*it)[3])});
+    return writes;
 }
 
 class AudioOnServer : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "audio-tests";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
-    }
-
     void SetUp() override
     {
         if (!SoundServer::available())
             GTEST_SKIP() << "no sound server installed";
+        ensureApplication();
         setenv("PULSE_SERVER", server.address().constData(), 1);
     }
-
     AudioContext& audio() { return *static_cast<AudioContext*>(m.registry->created(28)); }
-    // Loads `samples` into a new player wrapper.
-    TAddr load(const std::vector<std::int16_t>& samples)
+    TWord load(const Sound& samples)
     {
-        const TAddr player = m.box();
-        EXPECT_EQ(m.call(28, 2, {TWord(player), TWord(m.byteArray(MachineWithExtensions::bytesOf(samples))), 0}).errorCode, 0);
+        const TWord player = TWord(m.box());
+        EXPECT_EQ(m.call(28, 2, {player, TWord(m.byteArray(samples)), 0}).errorCode, 0);
         return player;
     }
-    void play(TAddr player) { EXPECT_EQ(m.call(28, 3, {TWord(player)}).errorCode, 0); }
-    void stop(TAddr player) { EXPECT_EQ(m.call(28, 4, {TWord(player)}).errorCode, 0); }
-    bool finished() { return runEventsUntil([&] { return !audio().hasPendingWork(); }, WAIT_MS); }
+    void run(unsigned op, TWord player) { EXPECT_EQ(m.call(28, op, {player}).errorCode, 0); }
+    bool played() { return runEventsUntil([&] { return !audio().hasPendingWork(); }, LIMIT_MS); }
+    bool ready() { return runEventsUntil([&] { return audio().isReady() && !audio().pendingCount(); }, LIMIT_MS); }
 
     SoundServer server;
     MachineWithExtensions m;
 };
 
-// Load and play are queued before the connection is ready and run in that
-// order once it is; a sound longer than the first write request arrives
-// complete and in order across several writes.
-TEST_F(AudioOnServer, SoundQueuedBeforeTheServerIsReadyPlaysCompleteAndInOrder)
+// Load and play queued before the connection is ready run in that order once
+// it is; a sound longer than the first request arrives whole over several
+// writes; a shorter one is written at once and starts without filling the
+// pre-buffer; a second play starts from the beginning; a released player is
+// collected once nothing is pending.
+TEST_F(AudioOnServer, SoundsArriveCompleteAndInOrder)
 {
     ASSERT_TRUE(server.start());
     MonitorRecorder recorder(server.address());
     ASSERT_TRUE(recorder.start());
-    const std::vector<std::int16_t> sound = testSound(RATE * 5 / 2);
+    const Sound longSound = testSound(RATE * 5 / 2, 1), shortSound = testSound(RATE / 10, 2);
     testing::internal::CaptureStderr();
-    const TAddr player = load(sound);
-    play(player);
-    EXPECT_FALSE(audio().isReady());
+    const TWord first = load(longSound);
+    run(3, first);
     EXPECT_EQ(audio().pendingCount(), 2);
-    EXPECT_TRUE(finished());
-    runEventsFor(200);
+    EXPECT_TRUE(played());
+    const TWord second = load(shortSound);
+    for (int i = 0; i < 2; ++i) {
+        run(3, second);
+        EXPECT_TRUE(played());
+    }
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(withoutSilence(recorder.stop()), sound);
+    Sound expected = longSound;
+    for (int i = 0; i < 2; ++i)
+        expected.insert(expected.end(), shortSound.begin(), shortSound.end());
+    EXPECT_EQ(recorder.stop(), expected);
 
-    EXPECT_EQ(err.rfind("End of initialize\n", 0), 0u) << err;
-    const std::vector<TraceLine> trace = writeTrace(err);
-    ASSERT_GE(trace.size(), 2u) << err;
-    EXPECT_EQ(trace.front().offset, 0);
-    EXPECT_LT(trace.front().requested, trace.front().left);
-    EXPECT_EQ(trace.back().left, 0);
-}
-
-// A sound shorter than the first request is written in one call and starts
-// at once without filling the pre-buffer; a second play starts it again from
-// its beginning; once nothing is pending a released player is collected.
-TEST_F(AudioOnServer, ShortSoundIsWrittenInOneCallAndPlaysAgainFromTheStart)
-{
-    ASSERT_TRUE(server.start());
-    MonitorRecorder recorder(server.address());
-    ASSERT_TRUE(recorder.start());
-    const std::vector<std::int16_t> sound = testSound(RATE / 10, 2);
-    testing::internal::CaptureStderr();
-    const TAddr player = load(sound);
-    ASSERT_TRUE(runEventsUntil([&] { return audio().isReady(); }, WAIT_MS));
-    play(player);
-    EXPECT_TRUE(finished());
-    const std::vector<TraceLine> trace = writeTrace(testing::internal::GetCapturedStderr());
-    ASSERT_FALSE(trace.empty());
-    EXPECT_EQ(trace.front().offset, 0);
-    EXPECT_GE(trace.front().requested, trace.front().left);
-    for (size_t i = 1; i < trace.size(); ++i)
-        EXPECT_EQ(trace[i].left, 0);
-
-    play(player);
-    EXPECT_TRUE(finished());
-    runEventsFor(200);
-    std::vector<std::int16_t> twice = sound;
-    twice.insert(twice.end(), sound.begin(), sound.end());
-    EXPECT_EQ(withoutSilence(recorder.stop()), twice);
+    EXPECT_EQ(err.rfind("End of initialize\n", 0), 0u);
+    // The long sound goes out over several writes, one after the other; each
+    // short play in one write of the whole.
+    std::vector<Write> longWrites, shortWrites;
+    for (const Write& w : writeTrace(err))
+        if (w.left > 0)
+            (w.offset + w.left == int(longSound.size() * 2) ? longWrites : shortWrites).push_back(w);
+    ASSERT_GE(longWrites.size(), 2u) << err;
+    for (size_t i = 0, expectedOffset = 0; i < longWrites.size(); ++i) {
+        EXPECT_EQ(longWrites[i].offset, int(expectedOffset));
+        expectedOffset += size_t(std::min(longWrites[i].requested, longWrites[i].left));
+    }
+    ASSERT_EQ(shortWrites.size(), 2u) << err;
+    for (const Write& w : shortWrites)
+        EXPECT_TRUE(w.offset == 0 && w.requested >= w.left);
 
     const int objects = m.vm->heap().nativeObjectCount();
-    m.call(28, 1, {TWord(player), 0, 0});
+    m.call(28, 1, {second, 0, 0});
     m.collect();
     EXPECT_EQ(m.vm->heap().nativeObjectCount(), objects - 1);
 }
 
-// Stop flushes what the server holds and writes nothing more of the sound;
-// a stop before any play does nothing.
+// Stop flushes what the server holds and writes nothing more of the sound.
 TEST_F(AudioOnServer, StopFlushesThePlayingSound)
 {
     ASSERT_TRUE(server.start());
     MonitorRecorder recorder(server.address());
     ASSERT_TRUE(recorder.start());
-    const std::vector<std::int16_t> sound = testSound(RATE * 4, 3);
-    const TAddr player = load(sound);
-    stop(player);
-    play(player);
-    ASSERT_TRUE(runEventsUntil([&] { return !recorder.sound().empty(); }, WAIT_MS));
-    stop(player);
+    const Sound sound = testSound(RATE * 4, 3);
+    const TWord player = load(sound);
+    run(4, player); // before any play: nothing to stop
+    run(3, player);
+    ASSERT_TRUE(runEventsUntil([&] { return !withoutSilence(recorder.data).empty(); }, LIMIT_MS));
+    run(4, player);
     EXPECT_FALSE(audio().hasPendingWork());
     runEventsFor(1500);
-    const std::vector<std::int16_t> heard = withoutSilence(recorder.stop());
+    const Sound heard = recorder.stop();
     ASSERT_LT(heard.size(), sound.size() / 2);
     EXPECT_TRUE(std::equal(heard.begin(), heard.end(), sound.begin()));
 }
 
-// A server that starts after the first request, stops while a sound plays and
-// comes back: nothing reaches the machine, at most one play waits while it is
-// away, and the next play is heard once it is back.
+// A server that starts after the first request, and one that stops while a
+// sound plays and comes back: nothing reaches the machine, one play at most
+// waits while it is away, and the next play is heard once it is back.
 TEST_F(AudioOnServer, ServerThatStartsLateAndRestartsIsUsedAgain)
 {
-    const std::vector<std::int16_t> sound = testSound(RATE * 3, 4);
-    const TAddr player = load(sound);
-    play(player);
-    EXPECT_EQ(audio().pendingCount(), 2);
+    const TWord player = load(testSound(RATE * 3, 4));
+    run(3, player);
     ASSERT_TRUE(server.start());
-    ASSERT_TRUE(runEventsUntil([&] { return audio().isReady() && audio().pendingCount() == 0; }, WAIT_MS));
-
+    ASSERT_TRUE(ready());
     server.stop();
-    ASSERT_TRUE(runEventsUntil([&] { return !audio().isReady(); }, WAIT_MS));
+    ASSERT_TRUE(runEventsUntil([&] { return !audio().isReady(); }, LIMIT_MS));
     EXPECT_FALSE(audio().hasPendingWork());
     for (int i = 0; i < 10; ++i)
-        play(player);
+        run(3, player);
     EXPECT_EQ(audio().pendingCount(), 1);
 
     ASSERT_TRUE(server.start());
-    ASSERT_TRUE(runEventsUntil([&] { return audio().isReady() && audio().pendingCount() == 0; }, WAIT_MS));
-    EXPECT_TRUE(finished());
+    ASSERT_TRUE(ready());
+    EXPECT_TRUE(played());
     MonitorRecorder recorder(server.address());
     ASSERT_TRUE(recorder.start());
-    const std::vector<std::int16_t> shortSound = testSound(RATE / 5, 5);
-    const TAddr second = load(shortSound);
-    play(second);
-    EXPECT_TRUE(finished());
-    runEventsFor(200);
-    EXPECT_EQ(withoutSilence(recorder.stop()), shortSound);
+    const Sound sound = testSound(RATE / 5, 5);
+    run(3, load(sound));
+    EXPECT_TRUE(played());
+    EXPECT_EQ(recorder.stop(), sound);
 }
 
 } // namespace

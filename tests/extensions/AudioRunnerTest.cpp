@@ -1,16 +1,11 @@
-// The runners play sounds: an image reads a raw sound from its directory,
-// loads and plays it through extension 28, and the null sink's monitor is
-// compared with the file. Without a server the image's other events go on
-// and nothing of the sound happens.
+// Both runners play sounds: an image reads a raw sound from its directory,
+// plays it through extension 28 and ticks a timer three times; the null
+// sink's monitor is compared with the file. The headless runner ends by
+// itself once nothing can happen any more; the player is ended by the test.
 #include "Assembler.h"
-#include "SoundServer.h"
+#include "ExtensionTestSupport.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -18,12 +13,9 @@ using namespace ExtensionTest;
 
 namespace {
 
-// main loads sound.raw into a player that the application object keeps, and
-// plays it; with `ticks`, a timer of the application logs "tick N" every
-// 300 ms and ends the run on the third.
-std::string soundImage(bool ticks)
-{
-    std::string source = R"(
+// The application object: word 1 counts the ticks, word 2 holds the player
+// wrapper, word 3 the timer, which the third tick removes.
+constexpr const char* SOUND_IMAGE = R"(
 .method "main" code=main frame=Main
 .method "<*systemtimerlistener>.systemtimerevent" code=tick frame=Main
 .type App refs=[2]
@@ -32,7 +24,7 @@ std::string soundImage(bool ticks)
 .string playingText "playing"
 .string tickText "tick "
 main:                       ; [ret]
-    new 1, 3                ; word 1 counts the ticks, word 2 holds the player
+    new 1, 4
     dup
     settype App
     dup
@@ -60,14 +52,14 @@ main:                       ; [ret]
     ext 28, 3               ; play: [ret, app, reader]
     pushstr playingText
     native 30, 1
-)";
-    if (!ticks)
-        return source + "    ret 2, 3\ntick:\n    ret 0, 2\n";
-    return source + R"(
     push 0
     pick -3
-    push 300
+    push 100
     native 33, 1            ; [ret, app, reader, id]
+    pick -3
+    fieldaddr 3
+    pick -2
+    store
     ret 3, 4
 tick:                       ; [listener, ret]
     pick -2
@@ -86,28 +78,17 @@ tick:                       ; [listener, ret]
     push 3
     eq
     jz more
-    native 32, 1
+    push 0
+    pick -3
+    fieldaddr 3
+    load
+    native 33, 2            ; the third tick removes the timer
 more:
     ret 0, 2
 )";
-}
-
-struct RunnerOutcome {
-    int status = -1;
-    QStringList lines;
-};
 
 class AudioInRunners : public ::testing::TestWithParam<const char*> {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "audio-runner-tests";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
-    }
-
     void SetUp() override
     {
         player = QLatin1String(GetParam()) == QLatin1String("player");
@@ -115,55 +96,48 @@ protected:
             GTEST_SKIP() << "no sound server installed";
         if (player && qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS"))
             GTEST_SKIP() << "the player needs a system message bus";
-    }
-
-    // Writes the image and the sound into the application directory.
-    void prepare(bool ticks, const std::vector<std::int16_t>& sound)
-    {
-        const LumbraAsm::AssemblyResult image = LumbraAsm::assemble(soundImage(ticks), "sound.s");
+        ensureApplication();
+        const LumbraAsm::AssemblyResult image = LumbraAsm::assemble(SOUND_IMAGE, "sound.s");
         ASSERT_TRUE(image.ok) << image.error;
-        QFile out(app.filePath("index.mcb"));
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(reinterpret_cast<const char*>(image.image.data()), qint64(image.image.size()));
-        out.close();
-        QFile raw(app.filePath("sound.raw"));
-        ASSERT_TRUE(raw.open(QIODevice::WriteOnly));
-        raw.write(reinterpret_cast<const char*>(sound.data()), qint64(sound.size() * 2));
+        write("index.mcb", QByteArray(reinterpret_cast<const char*>(image.image.data()), qsizetype(image.image.size())));
+        write("sound.raw", QByteArray(reinterpret_cast<const char*>(sound.data()), qsizetype(sound.size() * 2)));
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
     }
 
-    RunnerOutcome runImage(const QProcessEnvironment& environment)
+    void write(const QString& name, const QByteArray& bytes)
+    {
+        QFile file(app.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    // Runs the image until the runner ends, or (the player) until `enough`
+    // holds; answers the exit status of a runner that ended by itself, or -1.
+    int runImage(const std::function<bool()>& enough)
     {
         QProcess process;
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(app.path());
-        if (player)
-            process.start(QStringLiteral(LUMBRA_PLAYER), {});
-        else
-            process.start(QStringLiteral(LUMBRA_MCBRUN), {app.filePath("index.mcb")});
-        RunnerOutcome result;
-        bool done = false;
-        QObject::connect(&process, &QProcess::finished, [&] { done = true; });
-        runEventsUntil([&] { return done; }, 30000);
-        if (!done) {
-            process.kill();
-            process.waitForFinished();
-        }
-        result.status = done && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.lines = QString::fromLocal8Bit(process.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
-        return result;
+        QObject::connect(&process, &QProcess::readyReadStandardError,
+                         [&] { err += QString::fromLocal8Bit(process.readAllStandardError()); });
+        process.start(player ? LUMBRA_PLAYER : LUMBRA_MCBRUN, player ? QStringList() : QStringList{"index.mcb"});
+        runEventsUntil([&] { return process.state() == QProcess::NotRunning || (player && enough()); }, 30000);
+        const bool ended = process.state() == QProcess::NotRunning;
+        process.terminate();
+        process.waitForFinished(5000);
+        err += QString::fromLocal8Bit(process.readAllStandardError());
+        return ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
-
-    static QProcessEnvironment environmentWith(const QByteArray& server)
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        environment.insert("PULSE_SERVER", QString::fromLocal8Bit(server));
-        return environment;
-    }
+    QStringList lines(const char* pattern) const { return err.split('\n').filter(QRegularExpression(pattern)); }
 
     bool player = false;
     QTemporaryDir app;
+    const Sound sound = testSound(44100 * 6 / 5, 7); // outlasts the ticks
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QString err;
 };
+
+const QStringList LOGS{"LOG: playing", "LOG: tick 1", "LOG: tick 2", "LOG: tick 3"};
 
 TEST_P(AudioInRunners, PlaysTheSoundTheImageLoads)
 {
@@ -171,31 +145,23 @@ TEST_P(AudioInRunners, PlaysTheSoundTheImageLoads)
     ASSERT_TRUE(server.start());
     MonitorRecorder recorder(server.address());
     ASSERT_TRUE(recorder.start());
-    const std::vector<std::int16_t> sound = testSound(44100 / 2, 7);
-    // The headless runner ends once the sound has played; the player at the third tick.
-    prepare(player, sound);
-    const RunnerOutcome r = runImage(environmentWith(server.address()));
-    EXPECT_EQ(r.status, 0) << r.lines.join('\n').toStdString();
-    EXPECT_TRUE(r.lines.contains("LOG: playing"));
-    EXPECT_TRUE(r.lines.contains("End of initialize"));
-    runEventsFor(200);
-    EXPECT_EQ(withoutSilence(recorder.stop()), sound);
+    environment.insert("PULSE_SERVER", QString::fromLocal8Bit(server.address()));
+    const int status = runImage([&] { return withoutSilence(recorder.data).size() >= sound.size(); });
+    EXPECT_EQ(status, player ? -1 : 0) << err.toStdString();
+    EXPECT_EQ(lines("^LOG: "), LOGS);
+    EXPECT_EQ(lines("^End of initialize$").size(), 1);
+    EXPECT_EQ(recorder.stop(), sound);
 }
 
 TEST_P(AudioInRunners, WithoutServerTheApplicationGoesOn)
 {
-    QFile config(app.filePath("client.conf"));
-    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-    config.write("autospawn = no\n");
-    config.close();
-    QProcessEnvironment environment = environmentWith("unix:" + app.filePath("no-server/native").toLocal8Bit());
-    environment.insert("PULSE_CLIENTCONFIG", config.fileName());
-    prepare(true, testSound(4410, 8));
-    const RunnerOutcome r = runImage(environment);
-    EXPECT_EQ(r.status, 0);
-    const QStringList expected{"LOG: playing", "LOG: tick 1", "LOG: tick 2", "LOG: tick 3"};
-    EXPECT_EQ(r.lines.filter(QRegularExpression("^LOG: ")), expected) << r.lines.join('\n').toStdString();
-    EXPECT_TRUE(r.lines.filter(QRegularExpression("^(End of|writeSamples)")).isEmpty());
+    write("client.conf", "autospawn = no\n");
+    environment.insert("PULSE_CLIENTCONFIG", app.filePath("client.conf"));
+    environment.insert("PULSE_SERVER", "unix:" + app.filePath("no-server/native"));
+    const int status = runImage([&] { return err.contains("LOG: tick 3"); });
+    EXPECT_EQ(status, player ? -1 : 0) << err.toStdString();
+    EXPECT_EQ(lines("^LOG: "), LOGS);
+    EXPECT_TRUE(lines("^(End of|writeSamples)").isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Runners, AudioInRunners, ::testing::Values("player"));

@@ -6,7 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <regex>
+#include <cstdio>
+#include <sstream>
 
 using namespace ExtensionTest;
 
@@ -22,9 +23,11 @@ struct Write {
 std::vector<Write> writeTrace(const std::string& err)
 {
     std::vector<Write> writes;
-    static const std::regex line("writeSamples: req: (-?\\d+), offset: (\\d+), left: (\\d+)");
-    for (std::sregex_iterator it(err.begin(), err.end(), line), end; it != end; ++it)
-        writes.push_back({std::stoi((*it)[1]), std::stoi((*it)[2]), std::stoi((*it)[3])});
+    std::istringstream lines(err);
+    Write w;
+    for (std::string line; std::getline(lines, line);)
+        if (std::sscanf(line.c_str(), "writeSamples: req: %d, offset: %d, left: %d", &w.requested, &w.offset, &w.left) == 3)
+            writes.push_back(w);
     return writes;
 }
 

@@ -44,6 +44,7 @@ void AudioPlayer::releaseStream()
     playing = false;
     if (!stream)
         return;
+    pa_stream_set_state_callback(stream, nullptr, nullptr);
     pa_stream_set_started_callback(stream, nullptr, nullptr);
     pa_stream_set_write_callback(stream, nullptr, nullptr);
     if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream)))
@@ -64,6 +65,7 @@ void AudioPlayer::initialize()
         const pa_buffer_attr buffer{serverDefault, serverDefault, serverDefault, serverDefault, serverDefault};
         pa_stream_connect_playback(stream, nullptr, &buffer, PA_STREAM_NOFLAGS, nullptr, nullptr);
         pa_stream_set_started_callback(stream, onStarted, this);
+        pa_stream_set_state_callback(stream, onStateChanged, this);
     }
     std::fprintf(stderr, "End of %s\n", "initialize");
 }
@@ -135,6 +137,13 @@ void AudioPlayer::cancelDrain()
 void AudioPlayer::onStarted(pa_stream*, void* player)
 {
     static_cast<AudioPlayer*>(player)->state_ = STARTED;
+}
+
+void AudioPlayer::onStateChanged(pa_stream* stream, void* player)
+{
+    // A stream that failed plays nothing more; the next play makes a new one.
+    if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream)))
+        static_cast<AudioPlayer*>(player)->playing = false;
 }
 
 void AudioPlayer::onWritable(pa_stream*, size_t bytes, void* player)

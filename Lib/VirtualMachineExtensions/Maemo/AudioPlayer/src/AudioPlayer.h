@@ -47,6 +47,7 @@ public:
 
 private:
     static void onStarted(pa_stream* stream, void* player);
+    static void onStateChanged(pa_stream* stream, void* player);
     static void onWritable(pa_stream* stream, size_t bytes, void* player);
     static void onDrained(pa_stream* stream, int success, void* player);
 

@@ -77,10 +77,18 @@ VMExtension* ExtensionRegistry::created(int id) const
 
 bool ExtensionRegistry::hasPendingWork() const
 {
-    for (const auto* slot : {&accelerometer, &audio, &location, &shell, &torch})
+    for (auto* slot : {&accelerometer, &audio, &location, &shell, &torch})
         if (*slot && (*slot)->hasPendingWork())
             return true;
     return false;
+}
+
+void ExtensionRegistry::setWorkEndedHandler(std::function<void()> handler)
+{
+    workEnded = std::move(handler);
+    for (auto* slot : {&accelerometer, &audio, &location, &shell, &torch})
+        if (*slot)
+            (*slot)->setWorkEndedHandler(workEnded);
 }
 
 int ExtensionRegistry::call(int id, unsigned operation, int top, TWord* stack)
@@ -94,6 +102,7 @@ int ExtensionRegistry::call(int id, unsigned operation, int top, TWord* stack)
         if (!vm)
             Lumbra::throwError(Lumbra::EVM, std::string_view("no machine"));
         extension = createExtension(id, *vm);
+        extension->setWorkEndedHandler(workEnded);
     }
     return extension->call(operation, top, stack);
 }

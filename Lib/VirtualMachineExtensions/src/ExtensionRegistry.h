@@ -23,6 +23,8 @@ public:
     VMExtension* created(int id) const;
     // True while any created extension still has work of its own pending.
     bool hasPendingWork() const;
+    // Runs whenever such work may have ended (for extensions made later too).
+    void setWorkEndedHandler(std::function<void()> handler);
     // Releases the extensions in their release order.
     void release();
 
@@ -31,6 +33,7 @@ private:
     // The member that holds extension `id`, or null for an unknown id.
     static Slot slotFor(int id);
 
+    std::function<void()> workEnded;
     // In this order; released in the reverse one.
     std::shared_ptr<VMExtension> accelerometer;
     std::shared_ptr<VMExtension> audio;

@@ -5,6 +5,9 @@
 
 #include "LumbraTypes.h"
 
+#include <functional>
+#include <utility>
+
 class VMExtension {
 public:
     virtual ~VMExtension() = default;
@@ -15,4 +18,17 @@ public:
     // True while something started by bytecode may still call back or be
     // heard (a sound playing, operations waiting for a connected server).
     virtual bool hasPendingWork() const { return false; }
+    // `handler` runs whenever work of the extension's own may have ended, so
+    // that a host waiting for it can look again.
+    void setWorkEndedHandler(std::function<void()> handler) { workEnded = std::move(handler); }
+
+protected:
+    void reportWorkEnded() const
+    {
+        if (workEnded)
+            workEnded();
+    }
+
+private:
+    std::function<void()> workEnded;
 };

@@ -86,6 +86,7 @@ void AudioContext::serverLost()
 {
     for (AudioPlayer* player : players)
         player->releaseStream();
+    reportWorkEnded();
 }
 
 AudioPlayer& AudioContext::playerIn(const ExtensionCall& call, TAddr& block)

@@ -39,6 +39,8 @@ public:
     void adopt(AudioPlayer* player) { players.insert(player); }
     // A destroyed player's pending operations are dropped.
     void forget(AudioPlayer* player);
+    // A player stopped playing: the last sample was played, or a stop or failure.
+    void playerStopped() const { reportWorkEnded(); }
 
 private:
     struct DeferredOperation {

@@ -116,7 +116,7 @@ void AudioPlayer::stop()
 {
     if (state_ == LOADED)
         return;
-    playing = false;
+    finished();
     if (!stream)
         return;
     cancelDrain();
@@ -143,7 +143,7 @@ void AudioPlayer::onStateChanged(pa_stream* stream, void* player)
 {
     // A stream that failed plays nothing more; the next play makes a new one.
     if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream)))
-        static_cast<AudioPlayer*>(player)->playing = false;
+        static_cast<AudioPlayer*>(player)->finished();
 }
 
 void AudioPlayer::onWritable(pa_stream*, size_t bytes, void* player)
@@ -154,9 +154,16 @@ void AudioPlayer::onWritable(pa_stream*, size_t bytes, void* player)
 void AudioPlayer::onDrained(pa_stream*, int, void* player)
 {
     auto* self = static_cast<AudioPlayer*>(player);
-    self->playing = false;
     if (self->drain) {
         pa_operation_unref(self->drain);
         self->drain = nullptr;
     }
+    self->finished();
+}
+
+void AudioPlayer::finished()
+{
+    playing = false;
+    if (owner)
+        owner->playerStopped();
 }

@@ -52,6 +52,8 @@ private:
     static void onDrained(pa_stream* stream, int success, void* player);
 
     void cancelDrain();
+    // Playing has ended; the context is told.
+    void finished();
     // Bytes that can be played: whole samples only.
     size_t playableLength() const { return samples.size() & ~size_t(1); }
 

@@ -27,6 +27,8 @@ AudioPlayer::AudioPlayer(AudioContext* owner, const TUint8* bytes, int length)
 
 AudioPlayer::~AudioPlayer()
 {
+    if (playing)
+        finished(); // collected while playing: the sound ends here
     releaseStream();
     if (owner)
         owner->forget(this);

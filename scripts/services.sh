@@ -3,7 +3,9 @@
 # start_test_services: when DISPLAY is unset and Xvfb is installed, starts a
 # virtual X server on a free display and exports DISPLAY; starts a private
 # message bus (anyone may own any name, as tests stand in for device
-# services on it) and exports it as both the system and the session bus.
+# services on it) and exports it as both the system and the session bus;
+# starts a private sound server with a null sink (scripts/pulse-test-server)
+# and exports its socket as PULSE_SERVER.
 # stop_test_services: stops what start_test_services started, nothing else.
 #
 # Neither ever fails: a server that cannot start is reported on standard
@@ -12,6 +14,7 @@
 _lumbra_services_dir=""
 _lumbra_xvfb_pid=""
 _lumbra_dbus_pid=""
+_lumbra_pulse_pid=""
 
 # Waits up to about 10 s for file $1 to be non-empty.
 _lumbra_wait_for_file() {
@@ -73,6 +76,36 @@ CONF
   fi
 }
 
+_lumbra_start_pulse() {
+  if ! command -v pulseaudio >/dev/null 2>&1; then
+    echo "services: pulseaudio not found; tests needing a sound server are skipped" >&2
+    return 0
+  fi
+  local dir="$_lumbra_services_dir/pulse" tries=0
+  # The server may run as its own user: it must reach its folder.
+  chmod 711 "$_lumbra_services_dir"
+  "$(dirname "${BASH_SOURCE[0]}")/pulse-test-server" "$dir" >"$_lumbra_services_dir/pulse.log" 2>&1 &
+  _lumbra_pulse_pid=$!
+  while [ ! -S "$dir/native" ] && [ "$tries" -lt 100 ]; do
+    sleep 0.1
+    tries=$((tries + 1))
+  done
+  if [ -S "$dir/native" ]; then
+    export PULSE_SERVER="unix:$dir/native"
+  else
+    echo "services: sound server did not start; tests needing it are skipped" >&2
+    _lumbra_stop_pulse
+  fi
+}
+
+_lumbra_stop_pulse() {
+  if [ -n "$_lumbra_pulse_pid" ]; then
+    kill "$_lumbra_pulse_pid" 2>/dev/null || true
+    wait "$_lumbra_pulse_pid" 2>/dev/null || true
+    _lumbra_pulse_pid=""
+  fi
+}
+
 start_test_services() {
   _lumbra_services_dir="$(mktemp -d "${TMPDIR:-/tmp}/lumbra-services.XXXXXX")" || {
     echo "services: no temporary directory; starting no servers" >&2
@@ -80,13 +113,16 @@ start_test_services() {
   }
   _lumbra_start_xvfb || true
   _lumbra_start_dbus || true
+  _lumbra_start_pulse || true
   return 0
 }
 
 stop_test_services() {
+  _lumbra_stop_pulse
   if [ -n "$_lumbra_dbus_pid" ]; then
     kill "$_lumbra_dbus_pid" 2>/dev/null || true
     _lumbra_dbus_pid=""
+_lumbra_pulse_pid=""
   fi
   if [ -n "$_lumbra_xvfb_pid" ]; then
     kill "$_lumbra_xvfb_pid" 2>/dev/null || true

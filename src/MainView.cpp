@@ -27,6 +27,9 @@ MainView::MainView(const Str16& applicationDirectory)
 
 MainView::~MainView()
 {
+    // The extensions go first: the sound server connection ends before the
+    // machine whose players it fed.
+    extensionRegistry().release();
     if (machine && VirtualMachine::current() == machine.get())
         VirtualMachine::setCurrent(nullptr);
 }

@@ -1,5 +1,5 @@
-// Defaults for the slots that need a window or extensions. Without a window
-// nothing is painted; a window host replaces these.
+// Defaults for the slots that need a window, and the extension call. Without
+// a window nothing is painted; a window host replaces these.
 #include "BasicFrameworkServices.h"
 
 void BasicFrameworkServices::updateArea(int, int, int, int)
@@ -20,10 +20,9 @@ int BasicFrameworkServices::getOrientation()
     return orientation;
 }
 
-int BasicFrameworkServices::callExtension(int, int, int top, TWord*)
+int BasicFrameworkServices::callExtension(int extension, int operation, int top, TWord* stackBase)
 {
-    // No extensions without a host that registers them: the stack is left alone.
-    return top;
+    return extensions.call(extension, unsigned(operation), top, stackBase);
 }
 
 void BasicFrameworkServices::getScreenSize(int& width, int& height)

@@ -1,9 +1,11 @@
 // The host services that need no window: files under the application
-// directory, time, the log and its file, timers, exit. The display,
-// orientation and extension slots answer simple defaults here; a window host
-// derives from this class and replaces them.
+// directory, time, the log and its file, timers, exit. The display and
+// orientation slots answer simple defaults here; a window host derives from
+// this class and replaces them. The device extensions are reached through the
+// registry owned here, the same for every host.
 #pragma once
 
+#include "ExtensionRegistry.h"
 #include "FrameworkServices.h"
 #include "Scheduler.h"
 #include "QtGraphicsBackend.h"
@@ -22,11 +24,12 @@ public:
     // it when it stays inside the application directory.
     Str16 resolvedPath(const OString& name) const;
     const Str16& applicationDirectoryPath() const { return appDirectory; }
+    ExtensionRegistry& extensionRegistry() { return extensions; }
     // The machine the timers deliver to.
     void setTimerMachine(VirtualMachine* machine) { scheduler.setMachine(machine); }
     const Scheduler& timers() const { return scheduler; }
     // Whether anything can still call the application without outside input:
-    // a running timer (extensions with callbacks under way add to this).
+    // a running timer, or an extension's work under way (a sound playing).
     virtual bool hasPendingWork() const;
 
     // Wall-clock microseconds since the epoch.
@@ -105,4 +108,5 @@ private:
     std::shared_ptr<LUMBRA::OutputStream> logStream;
     Scheduler scheduler;
     QtGraphicsBackend qtGraphics;
+    ExtensionRegistry extensions; // released first
 };

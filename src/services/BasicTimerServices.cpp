@@ -21,5 +21,5 @@ bool BasicFrameworkServices::updateTimerDelay(int id, int delay)
 
 bool BasicFrameworkServices::hasPendingWork() const
 {
-    return scheduler.count() > 0;
+    return scheduler.count() > 0 || extensions.hasPendingWork();
 }

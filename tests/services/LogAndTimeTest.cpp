@@ -109,8 +109,6 @@ TEST_F(LogAndTimeTest, FixedAnswersOfThePlatform)
     EXPECT_EQ(services->platformName().toVUvar().toLatin1(), "maemo");
     EXPECT_EQ(services->systemValueA(5), 0);
     EXPECT_EQ(services->systemValueB(5), 0);
-    TWord stack[4] = {};
-    EXPECT_EQ(services->callExtension(20, 1, 3, stack), 3);
 }
 
 TEST_F(LogAndTimeTest, ExitIsOverridable)

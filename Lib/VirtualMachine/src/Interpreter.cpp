@@ -577,7 +577,11 @@ void VirtualMachine::run()
         ip = pc + 2;
         sp = top;
         fuel = steps;
-        sp = frameworkServices->callExtension(I8(1), I8(2), top, S);
+        const int result = frameworkServices->callExtension(I8(1), I8(2), top, S);
+        // The host answers the new top; the stack must still contain it.
+        if (result < -1 || result > limit)
+            badStackIndex();
+        sp = result;
         RELOAD();
         ins += 1;
         JUMP_DISPATCH();

@@ -1,0 +1,5 @@
+#include "Accelerometer.h"
+
+Accelerometer::Accelerometer(VirtualMachine& vm) : OperationlessExtension(vm, "SensorDLL: Unknown opcode!")
+{
+}

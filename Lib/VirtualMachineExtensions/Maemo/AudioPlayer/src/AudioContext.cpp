@@ -1,0 +1,148 @@
+#include "AudioContext.h"
+
+#include "AudioPlayer.h"
+#include "OVector.h"
+#include "ObjectWrapper.h"
+#include "VMError.h"
+
+#include <algorithm>
+
+AudioContext::DeferredOperation::DeferredOperation(VMHeap& heap, AudioPlayer* player, TAddr block, Operation operation)
+    : heap(heap), player(player), block(block), operation(operation)
+{
+    heap.addRoot(block);
+}
+
+AudioContext::DeferredOperation::~DeferredOperation()
+{
+    heap.removeRoot(block);
+}
+
+void AudioContext::DeferredOperation::run() const
+{
+    switch (operation) {
+    case INITIALIZE:
+        player->initialize();
+        break;
+    case PLAY:
+        player->play();
+        break;
+    case STOP:
+        player->stop();
+        break;
+    }
+}
+
+AudioContext::AudioContext(VirtualMachine& vm)
+    : vm(vm), connection("nimbo-vm", [this] { runPending(); }, [this] { serverLost(); })
+{
+}
+
+AudioContext::~AudioContext()
+{
+    // Discarded without being run; the players outlive the context in the heap.
+    pending.clear();
+    for (AudioPlayer* player : players)
+        player->detach();
+}
+
+pa_context* AudioContext::readyContext() const
+{
+    return connection.isReady() ? connection.context() : nullptr;
+}
+
+bool AudioContext::hasPendingWork() const
+{
+    if (!connection.isConnecting())
+        return false;
+    return !pending.empty() ||
+           std::any_of(players.begin(), players.end(), [](const AudioPlayer* p) { return p->isPlaying(); });
+}
+
+void AudioContext::forget(AudioPlayer* player)
+{
+    players.erase(player);
+    std::erase_if(pending, [player](const auto& op) { return op->player == player; });
+}
+
+void AudioContext::queue(TAddr block, AudioPlayer* player, Operation operation)
+{
+    if (!connection.isReady() && operation != INITIALIZE)
+        std::erase_if(pending, [player](const auto& op) { return op->player == player && op->operation != INITIALIZE; });
+    pending.push_back(std::make_unique<DeferredOperation>(vm.heap(), player, block, operation));
+    if (connection.isReady())
+        runPending();
+}
+
+void AudioContext::runPending()
+{
+    // Running an operation never queues another, so the list is stable here.
+    for (const auto& op : pending)
+        op->run();
+    pending.clear();
+}
+
+void AudioContext::serverLost()
+{
+    for (AudioPlayer* player : players)
+        player->releaseStream();
+    reportWorkEnded();
+}
+
+AudioPlayer& AudioContext::playerIn(const ExtensionCall& call, TAddr& block)
+{
+    block = TAddr(call.wrapperWord(0));
+    return *vm.heap().objectAs<AudioPlayer>(block);
+}
+
+int AudioContext::load(const ExtensionCall& call)
+{
+    call.wrapperWord(0); // the result wrapper is checked before anything is made
+    const TWord vector = call.wrapperWord(1);
+    if (vector == 0)
+        Lumbra::Arena::nullAddress();
+    const auto& bytes = *vm.heap().objectAs<OVector<ByteElement>>(TAddr(vector));
+    if (bytes.size() <= 0)
+        Lumbra::raiseError(Lumbra::EIndexOutOfBounds);
+    const TAddr block = vm.heap().create<AudioPlayer>(AudioPlayer::BLOCK_SIZE, GC_CODE_NATIVE, this,
+                                                      reinterpret_cast<const TUint8*>(bytes.constData()), bytes.size());
+    queue(block, vm.heap().objectAs<AudioPlayer>(block), INITIALIZE);
+    call.setWrapperWord(0, TWord(block));
+    return call.leaveNothing();
+}
+
+int AudioContext::call(unsigned operation, int top, TWord* stack)
+{
+    switch (operation) {
+    case 1: {
+        const ExtensionCall call(vm, top, stack, 3);
+        call.setWrapperWord(0, 0);
+        return call.leaveNothing();
+    }
+    case 2:
+        return load(ExtensionCall(vm, top, stack, 3));
+    case 3:
+    case 4: {
+        const ExtensionCall call(vm, top, stack, 1);
+        TAddr block = 0;
+        AudioPlayer& player = playerIn(call, block);
+        queue(block, &player, operation == 3 ? PLAY : STOP);
+        return call.leaveNothing();
+    }
+    case 6:
+        return ExtensionCall(vm, top, stack, 1).leaveNothing();
+    case 7:
+    case 8:
+    case 10:
+    case 12:
+    case 13:
+        return ExtensionCall(vm, top, stack, 1).leave({0});
+    case 9:
+    case 11:
+        return ExtensionCall(vm, top, stack, 2).leaveNothing();
+    case 14:
+        return ExtensionCall(vm, top, stack, 3).leaveNothing();
+    default:
+        unknownOperation(vm, "AudioPlayer: Unknown opcode!");
+    }
+}

@@ -1,0 +1,69 @@
+// Extension 28: plays sounds that the application holds in memory. Requests
+// never wait for the sound server: each one that needs it becomes a deferred
+// operation, run in queue order once the server connection is ready. A
+// pending operation keeps its player alive (a root of the managed heap).
+//
+// While no server is connected at most one play or stop per player waits
+// behind its load, the latest, so an application that plays a sound per
+// frame without a server does not pile up operations.
+#pragma once
+
+#include "AudioConnection.h"
+#include "ExtensionCall.h"
+
+#include <memory>
+#include <set>
+#include <vector>
+
+class AudioPlayer;
+class VMHeap;
+
+class AudioContext : public VMExtension {
+public:
+    enum Operation { INITIALIZE, PLAY, STOP };
+
+    explicit AudioContext(VirtualMachine& vm);
+    ~AudioContext() override;
+
+    int call(unsigned operation, int top, TWord* stack) override;
+    // Operations waiting or a sound playing, while a server is connected or
+    // being connected to.
+    bool hasPendingWork() const override;
+
+    // The server context while it is ready, else null.
+    pa_context* readyContext() const;
+    bool isReady() const { return connection.isReady(); }
+    int pendingCount() const { return int(pending.size()); }
+
+    // Players announce themselves so that they can be told when the server goes.
+    void adopt(AudioPlayer* player) { players.insert(player); }
+    // A destroyed player's pending operations are dropped.
+    void forget(AudioPlayer* player);
+    // A player stopped playing: the last sample was played, or a stop or failure.
+    void playerStopped() const { reportWorkEnded(); }
+
+private:
+    struct DeferredOperation {
+        DeferredOperation(VMHeap& heap, AudioPlayer* player, TAddr block, Operation operation);
+        ~DeferredOperation();
+        DeferredOperation(const DeferredOperation&) = delete;
+        DeferredOperation& operator=(const DeferredOperation&) = delete;
+        void run() const;
+
+        VMHeap& heap;
+        AudioPlayer* player;
+        TAddr block;
+        Operation operation;
+    };
+
+    void queue(TAddr block, AudioPlayer* player, Operation operation);
+    void runPending();
+    void serverLost();
+    int load(const ExtensionCall& call);
+    AudioPlayer& playerIn(const ExtensionCall& call, TAddr& block);
+
+    VirtualMachine& vm;
+    std::vector<std::unique_ptr<DeferredOperation>> pending;
+    std::set<AudioPlayer*> players;
+    AudioConnection connection;
+};

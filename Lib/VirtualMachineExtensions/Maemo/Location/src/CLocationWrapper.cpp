@@ -1,0 +1,5 @@
+#include "CLocationWrapper.h"
+
+CLocationWrapper::CLocationWrapper(VirtualMachine& vm) : OperationlessExtension(vm, "Location: Unknown opcode!")
+{
+}

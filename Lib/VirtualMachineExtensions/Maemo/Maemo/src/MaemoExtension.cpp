@@ -1,0 +1,5 @@
+#include "MaemoExtension.h"
+
+MaemoExtension::MaemoExtension(VirtualMachine& vm) : OperationlessExtension(vm, "Maemo: Unknown opcode!")
+{
+}

@@ -1,0 +1,5 @@
+#include "TorchExtension.h"
+
+TorchExtension::TorchExtension(VirtualMachine& vm) : OperationlessExtension(vm, "Torch: Unknown opcode!")
+{
+}

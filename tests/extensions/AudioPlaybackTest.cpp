@@ -1,0 +1,153 @@
+// Sounds played on a private sound server with a null sink, whose monitor is
+// recorded and compared with the samples played.
+#include "AudioContext.h"
+#include "ExtensionTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstdio>
+#include <sstream>
+
+using namespace ExtensionTest;
+
+namespace {
+
+constexpr int RATE = 44100;
+constexpr int LIMIT_MS = 20000; // a bound on a hung server only
+
+struct Write {
+    int requested, offset, left;
+};
+
+std::vector<Write> writeTrace(const std::string& err)
+{
+    std::vector<Write> writes;
+    std::istringstream lines(err);
+    Write w;
+    for (std::string line; std::getline(lines, line);)
+        if (std::sscanf(line.c_str(), "writeSamples: req: %d, offset: %d, left: %d", &w.requested, &w.offset, &w.left) == 3)
+            writes.push_back(w);
+    return writes;
+}
+
+class AudioOnServer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!SoundServer::available())
+            GTEST_SKIP() << "no sound server installed";
+        ensureApplication();
+        setenv("PULSE_SERVER", server.address().constData(), 1);
+    }
+    AudioContext& audio() { return *static_cast<AudioContext*>(m.registry->created(28)); }
+    TWord load(const Sound& samples)
+    {
+        const TWord player = TWord(m.box());
+        EXPECT_EQ(m.call(28, 2, {player, TWord(m.byteArray(samples)), 0}).errorCode, 0);
+        return player;
+    }
+    void run(unsigned op, TWord player) { EXPECT_EQ(m.call(28, op, {player}).errorCode, 0); }
+    bool played() { return runEventsUntil([&] { return !audio().hasPendingWork(); }, LIMIT_MS); }
+    bool ready() { return runEventsUntil([&] { return audio().isReady() && !audio().pendingCount(); }, LIMIT_MS); }
+
+    SoundServer server;
+    MachineWithExtensions m;
+};
+
+// Load and play queued before the connection is ready run in that order once
+// it is; a sound longer than the first request arrives whole over several
+// writes; a shorter one is written at once and starts without filling the
+// pre-buffer; a second play starts from the beginning; a released player is
+// collected once nothing is pending.
+TEST_F(AudioOnServer, SoundsArriveCompleteAndInOrder)
+{
+    ASSERT_TRUE(server.start());
+    MonitorRecorder recorder(server.address());
+    ASSERT_TRUE(recorder.start());
+    const Sound longSound = testSound(RATE * 5 / 2, 1), shortSound = testSound(RATE / 10, 2);
+    testing::internal::CaptureStderr();
+    const TWord first = load(longSound);
+    run(3, first);
+    EXPECT_EQ(audio().pendingCount(), 2);
+    EXPECT_TRUE(played());
+    const TWord second = load(shortSound);
+    for (int i = 0; i < 2; ++i) {
+        run(3, second);
+        EXPECT_TRUE(played());
+    }
+    const std::string err = testing::internal::GetCapturedStderr();
+    Sound expected = longSound;
+    for (int i = 0; i < 2; ++i)
+        expected.insert(expected.end(), shortSound.begin(), shortSound.end());
+    EXPECT_EQ(recorder.stop(), expected);
+
+    EXPECT_EQ(err.rfind("End of initialize\n", 0), 0u);
+    // The long sound goes out over several writes, one after the other; each
+    // short play in one write of the whole.
+    std::vector<Write> longWrites, shortWrites;
+    for (const Write& w : writeTrace(err))
+        if (w.left > 0)
+            (w.offset + w.left == int(longSound.size() * 2) ? longWrites : shortWrites).push_back(w);
+    ASSERT_GE(longWrites.size(), 2u) << err;
+    for (size_t i = 0, expectedOffset = 0; i < longWrites.size(); ++i) {
+        EXPECT_EQ(longWrites[i].offset, int(expectedOffset));
+        expectedOffset += size_t(std::min(longWrites[i].requested, longWrites[i].left));
+    }
+    ASSERT_EQ(shortWrites.size(), 2u) << err;
+    for (const Write& w : shortWrites)
+        EXPECT_TRUE(w.offset == 0 && w.requested >= w.left);
+
+    const int objects = m.vm->heap().nativeObjectCount();
+    m.call(28, 1, {second, 0, 0});
+    m.collect();
+    EXPECT_EQ(m.vm->heap().nativeObjectCount(), objects - 1);
+}
+
+// Stop flushes what the server holds and writes nothing more of the sound.
+TEST_F(AudioOnServer, StopFlushesThePlayingSound)
+{
+    ASSERT_TRUE(server.start());
+    MonitorRecorder recorder(server.address());
+    ASSERT_TRUE(recorder.start());
+    const Sound sound = testSound(RATE * 4, 3);
+    const TWord player = load(sound);
+    run(4, player); // before any play: nothing to stop
+    run(3, player);
+    ASSERT_TRUE(runEventsUntil([&] { return !withoutSilence(recorder.data).empty(); }, LIMIT_MS));
+    run(4, player);
+    EXPECT_FALSE(audio().hasPendingWork());
+    runEventsFor(1500);
+    const Sound heard = recorder.stop();
+    ASSERT_LT(heard.size(), sound.size() / 2);
+    EXPECT_TRUE(std::equal(heard.begin(), heard.end(), sound.begin()));
+}
+
+// A server that starts after the first request, and one that stops while a
+// sound plays and comes back: nothing reaches the machine, one play at most
+// waits while it is away, and the next play is heard once it is back.
+TEST_F(AudioOnServer, ServerThatStartsLateAndRestartsIsUsedAgain)
+{
+    const TWord player = load(testSound(RATE * 3, 4));
+    run(3, player);
+    ASSERT_TRUE(server.start());
+    ASSERT_TRUE(ready());
+    server.stop();
+    ASSERT_TRUE(runEventsUntil([&] { return !audio().isReady(); }, LIMIT_MS));
+    EXPECT_FALSE(audio().hasPendingWork());
+    for (int i = 0; i < 10; ++i)
+        run(3, player);
+    EXPECT_EQ(audio().pendingCount(), 1);
+
+    ASSERT_TRUE(server.start());
+    ASSERT_TRUE(ready());
+    EXPECT_TRUE(played());
+    MonitorRecorder recorder(server.address());
+    ASSERT_TRUE(recorder.start());
+    const Sound sound = testSound(RATE / 5, 5);
+    run(3, load(sound));
+    EXPECT_TRUE(played());
+    EXPECT_EQ(recorder.stop(), sound);
+}
+
+} // namespace

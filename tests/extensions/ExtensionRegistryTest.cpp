@@ -1,0 +1,132 @@
+// The registry's ids and creation rule, the audio operations' slots and
+// wrapper checks, the bounded queue without a server, and the extension
+// instruction reaching the registry through the host services.
+#include "AudioContext.h"
+#include "ExtensionTestSupport.h"
+#include "MachineTestSupport.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+
+using namespace ExtensionTest;
+
+namespace {
+
+// No server: an unused socket, and none started on demand.
+class NoServer : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        const std::string config = ::testing::TempDir() + "no-autospawn.conf";
+        std::ofstream(config) << "autospawn = no\n";
+        setenv("PULSE_CLIENTCONFIG", config.c_str(), 1);
+        setenv("PULSE_SERVER", "unix:/nonexistent-lumbra-test/native", 1);
+        ensureApplication();
+    }
+    MachineWithExtensions m;
+};
+
+TEST_F(NoServer, EachIdMakesOneExtensionOnFirstUseAndUnknownIdsNone)
+{
+    // Ids arrive as signed operand bytes: 128 and above are negative.
+    for (int id : {21, 0, 29, 38, -128, -1}) {
+        const CallResult r = m.call(id, 1, {0});
+        EXPECT_EQ(r.message, "VMException: Dll not supported") << id;
+    }
+    const std::pair<int, const char*> reports[] = {{20, "SensorDLL"}, {27, "Location"}, {28, "AudioPlayer"},
+                                                   {36, "Torch"},     {37, "Maemo"}};
+    for (auto [id, report] : reports) {
+        EXPECT_EQ(m.registry->created(id), nullptr);
+        const CallResult r = m.call(id, 0, {0}); // 0 is no audio operation either
+        EXPECT_EQ(r.errorCode, Lumbra::EFatal);
+        EXPECT_EQ(r.fatalDetail, std::string(report) + ": Unknown opcode! at 1");
+        VMExtension* made = m.registry->created(id);
+        ASSERT_NE(made, nullptr);
+        m.call(id, 6, {0});
+        EXPECT_EQ(m.registry->created(id), made);
+    }
+}
+
+TEST_F(NoServer, AudioOperationsTakeTheirSlotsAndCheckTheirWrappers)
+{
+    // op, slots consumed, slots produced (each result 0)
+    const int shapes[][3] = {{6, 1, 0}, {7, 1, 1},  {8, 1, 1}, {10, 1, 1}, {12, 1, 1},
+                             {13, 1, 1}, {9, 2, 0}, {11, 2, 0}, {14, 3, 0}};
+    for (auto [op, consumes, produces] : shapes) {
+        const CallResult r = m.call(28, unsigned(op), std::vector<TWord>(size_t(consumes), 77), 20);
+        EXPECT_EQ(r.top, 20 + produces - 1) << op;
+        EXPECT_EQ(m.vm->stackBase[20], produces ? 0 : 77) << op;
+    }
+    for (unsigned op : {5u, 15u, unsigned(-1)})
+        EXPECT_EQ(m.call(28, op, {0, 0, 0}).fatalDetail, "AudioPlayer: Unknown opcode! at 1");
+    EXPECT_EQ(m.call(28, 14, {0, 0}, 0).errorCode, Lumbra::EInvalidArgument); // below the stack
+
+    const TWord result = TWord(m.box()), sound = TWord(m.byteArray({1, 2})), empty = TWord(m.box());
+    const std::pair<unsigned, std::vector<TWord>> nulls[] = {
+        {1, {0, 0, 0}}, {2, {0, sound, 0}}, {2, {result, 0, 0}}, {2, {result, empty, 0}}, {3, {0}}, {4, {empty}}};
+    for (const auto& [op, args] : nulls)
+        EXPECT_EQ(m.call(28, op, args).message, "NullPointerException: NULL pointer") << op;
+    EXPECT_EQ(m.call(28, 3, {0x7ff00000}).errorCode, Lumbra::EVM); // outside the arena
+    EXPECT_EQ(m.call(28, 4, {sound}).errorCode, Lumbra::EVM);      // its first word is no player
+
+    const TWord noSamples = TWord(m.byteArray({}));
+    const int objects = m.vm->heap().nativeObjectCount();
+    const CallResult r = m.call(28, 2, {result, noSamples, 0});
+    EXPECT_EQ(r.message, "IndexOutOfBoundsException");
+    EXPECT_EQ(m.vm->heap().nativeObjectCount(), objects);
+    EXPECT_EQ(m.vm->wordAt(TAddr(result)), 0);
+}
+
+// Nothing queued runs, the latest play or stop alone waits behind the load,
+// and a sound held only by its pending operations survives collections.
+TEST_F(NoServer, QueuedOperationsWaitBoundedAndKeepTheirPlayerAlive)
+{
+    const TWord player = TWord(m.box());
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(m.call(28, 2, {player, TWord(m.byteArray({100, -200, 300})), 0}).errorCode, 0);
+    for (int i = 0; i < 500; ++i)
+        m.call(28, i % 2 ? 4 : 3, {player});
+    auto& audio = *static_cast<AudioContext*>(m.registry->created(28));
+    EXPECT_EQ(audio.pendingCount(), 2);
+    runEventsFor(300);
+    EXPECT_FALSE(audio.isReady());
+    EXPECT_FALSE(audio.hasPendingWork()); // nothing can happen until a server comes
+
+    const int objects = m.vm->heap().nativeObjectCount();
+    m.call(28, 1, {player, 0, 0});
+    EXPECT_EQ(m.vm->wordAt(TAddr(player)), 0);
+    m.collect();
+    m.collect();
+    EXPECT_EQ(m.vm->heap().nativeObjectCount(), objects);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+// Host services whose extension slot is a registry, unless `answer` replaces it.
+struct RegistryServices : MachineTest::RecordingServices {
+    ExtensionRegistry registry;
+    std::optional<int> answer;
+    int callExtension(int id, int op, int top, TWord* stack) override
+    {
+        return answer ? *answer : registry.call(id, unsigned(op), top, stack);
+    }
+};
+
+TEST_F(NoServer, ExtensionInstructionReachesTheRegistryAndItsAnswerIsChecked)
+{
+    const std::tuple<const char*, std::optional<int>, MachineTest::Logs> cases[] = {
+        {"push 9\n push 5\n ext 28, 7\n logi\n logi", {}, {"0", "9"}},
+        {"push 5\n ext 21, 1", {}, {"VMException: Dll not supported", "10"}},
+        {"push 5\n ext -128, 1", {}, {"VMException: Dll not supported", "10"}},
+        {"push 0\n ext 28, 3", {}, {"NullPointerException: NULL pointer", "1"}},
+        {"push 5\n ext 28, 7", -2, {"InvalidArgumentException", "6"}},
+        {"push 5\n ext 28, 7", VirtualMachine::STACK_WORDS, {"InvalidArgumentException", "6"}},
+    };
+    for (const auto& [body, answer, logs] : cases) {
+        MachineTest::MachineWith<RegistryServices> machine;
+        machine.services.answer = answer;
+        EXPECT_EQ(machine.run(std::string("main:\n ") + body + "\n stop").logs, logs) << body;
+    }
+}
+
+} // namespace

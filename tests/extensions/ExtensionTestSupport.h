@@ -1,0 +1,205 @@
+// Shared by the extension tests and the latency measurement: a bare machine
+// with a registry, calls by operation, sounds without silence in them, the
+// event loop, a private sound server (scripts/pulse-test-server) and parec
+// recording its null sink's monitor.
+#pragma once
+
+#include "ExtensionRegistry.h"
+#include "NativeGroups.h"
+#include "OVector.h"
+#include "ObjectWrapper.h"
+#include "VMError.h"
+#include "VirtualMachine.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ExtensionTest {
+
+using Sound = std::vector<std::int16_t>;
+
+struct CallResult {
+    int top = -2;
+    int errorCode = 0; // 0: no error
+    std::string message, fatalDetail;
+};
+
+struct MachineWithExtensions {
+    std::unique_ptr<VirtualMachine> vm = std::make_unique<VirtualMachine>(64u << 20);
+    std::unique_ptr<ExtensionRegistry> registry = std::make_unique<ExtensionRegistry>();
+
+    MachineWithExtensions() { VirtualMachine::setCurrent(vm.get()); }
+    ~MachineWithExtensions()
+    {
+        registry.reset();
+        vm.reset();
+        VirtualMachine::setCurrent(nullptr);
+    }
+    // A rooted one-word box holding `word`.
+    TAddr box(TWord word = 0)
+    {
+        const TAddr b = TAddr(vm->newBox(word));
+        vm->heap().addRoot(b);
+        return b;
+    }
+    // A rooted vector variable holding a byte vector of the samples.
+    TAddr byteArray(const Sound& samples)
+    {
+        const TAddr vector = newEmptyVector(*vm, 1);
+        vm->heap().objectAs<OVector<ByteElement>>(vector)->insert(
+            0, reinterpret_cast<const ByteElement*>(samples.data()), int(samples.size() * 2));
+        const TAddr variable = vm->heap().allocate(8, 0, GC_CODE_VECTOR_HANDLE);
+        vm->arena().storeWord(variable, TWord(vector));
+        vm->arena().storeWord(variable + 4, 1);
+        vm->heap().addRoot(variable);
+        return variable;
+    }
+    // Runs operation `op` of extension `id` with `args` as the top slots from `base`.
+    CallResult call(int id, unsigned op, const std::vector<TWord>& args, int base = 10)
+    {
+        std::copy(args.begin(), args.end(), vm->stackBase + base);
+        CallResult r;
+        try {
+            r.top = registry->call(id, op, base + int(args.size()) - 1, vm->stackBase);
+        } catch (const Lumbra::ErrorHandlingException&) {
+            r = {-2, Lumbra::lastErrorCode(), Lumbra::u16ToUtf8(Lumbra::lastErrorMessage()), vm->fatalDetail()};
+        }
+        return r;
+    }
+    // Collects with nothing on the stack as a root.
+    void collect()
+    {
+        vm->sp = -1;
+        vm->collectGarbage();
+    }
+};
+
+inline Sound testSound(int count, std::uint32_t seed)
+{
+    Sound samples;
+    for (int i = 0; i < count; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const int magnitude = 1 + int((seed >> 16) % 20000);
+        samples.push_back(std::int16_t((seed & 0x100) ? magnitude : -magnitude));
+    }
+    return samples;
+}
+
+inline Sound withoutSilence(const QByteArray& recorded)
+{
+    Sound sound;
+    for (qsizetype i = 0; i + 1 < recorded.size(); i += 2) {
+        std::int16_t s;
+        std::memcpy(&s, recorded.constData() + i, 2);
+        if (s != 0)
+            sound.push_back(s);
+    }
+    return sound;
+}
+
+inline void ensureApplication()
+{
+    static int argc = 1;
+    static char name[] = "extension-tests";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        new QCoreApplication(argc, argv);
+}
+
+// Runs the event loop until `done` holds or `limitMs` passed; answers done().
+inline bool runEventsUntil(const std::function<bool()>& done, int limitMs)
+{
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    poll.start(10);
+    QTimer::singleShot(limitMs, &loop, &QEventLoop::quit);
+    if (!done())
+        loop.exec();
+    return done();
+}
+
+inline void runEventsFor(int ms)
+{
+    runEventsUntil([] { return false; }, ms);
+}
+
+class SoundServer {
+public:
+    static bool available() { return !QStandardPaths::findExecutable("pulseaudio").isEmpty(); }
+    ~SoundServer() { stop(); }
+    bool start()
+    {
+        // The server may run as its own user: it must reach the folder.
+        QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther);
+        server.setStandardErrorFile(dir.filePath("server.log"), QIODevice::Append);
+        server.start(QStringLiteral(LUMBRA_SOURCE_DIR "/scripts/pulse-test-server"), {dir.filePath("pulse")});
+        return runEventsUntil([&] { return QFileInfo::exists(dir.filePath("pulse/native")); }, 10000);
+    }
+    void stop()
+    {
+        server.terminate();
+        server.waitForFinished(10000);
+    }
+    QByteArray address() const { return "unix:" + dir.filePath("pulse/native").toLocal8Bit(); }
+
+private:
+    QTemporaryDir dir;
+    QProcess server;
+};
+
+class MonitorRecorder {
+public:
+    QByteArray data;
+    std::function<void()> onData;
+
+    explicit MonitorRecorder(const QByteArray& server)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PULSE_SERVER", QString::fromLocal8Bit(server));
+        parec.setProcessEnvironment(env);
+        QObject::connect(&parec, &QProcess::readyReadStandardOutput, [this] {
+            data += parec.readAllStandardOutput();
+            if (onData)
+                onData();
+        });
+    }
+    ~MonitorRecorder() { stop(); }
+    // Starts recording and waits until the first data arrives.
+    bool start()
+    {
+        parec.start("parec", {"--device=lumbra_null.monitor", "--format=s16le", "--channels=1", "--rate=44100",
+                              "--raw", "--latency-msec=20"});
+        return runEventsUntil([&] { return data.size() >= 2000; }, 10000);
+    }
+    // Stops recording; answers what was heard.
+    Sound stop()
+    {
+        if (parec.state() == QProcess::NotRunning)
+            return withoutSilence(data);
+        runEventsFor(200); // the last samples on their way
+        parec.terminate();
+        parec.waitForFinished(5000);
+        return withoutSilence(data);
+    }
+
+private:
+    QProcess parec;
+};
+
+} // namespace ExtensionTest

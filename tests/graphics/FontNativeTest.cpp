@@ -77,20 +77,13 @@ TEST(FontNatives, BitmapFontMeasuresAndDrawsThroughTheNatives)
     const int font = bitmapFont(p);
     const int nullFont = p.resultBox();
     const int line = p.text("!A! ");
-    p.call(20, 2, {at(font)}, 1);
-    p.logInt();
-    p.call(20, 3, {at(font)}, 1);
-    p.logInt();
-    p.call(20, 4, {at(font), at(line)}, 1);
-    p.logInt();
-    p.call(20, 5, {at(font), at(line), n(1), n(2)}, 1);
-    p.logInt();
-    p.call(20, 6, {at(font), at(line), n(3)}, 1);
-    p.logInt();
-    p.call(20, 7, {at(font), at(line), n(2), n(2), n(0)}, 1);
-    p.logInt();
-    p.call(20, 4, {at(nullFont), at(line)}, 1);
-    p.logInt();
+    p.logCall(20, 2, {at(font)});
+    p.logCall(20, 3, {at(font)});
+    p.logCall(20, 4, {at(font), at(line)});
+    p.logCall(20, 5, {at(font), at(line), n(1), n(2)});
+    p.logCall(20, 6, {at(font), at(line), n(3)});
+    p.logCall(20, 7, {at(font), at(line), n(2), n(2), n(0)});
+    p.logCall(20, 4, {at(nullFont), at(line)});
 
     const int canvas = p.bitmap(20, 6, WHITE);
     const int text = p.text("!A!");
@@ -119,28 +112,18 @@ TEST(FontNatives, NativeFontHasTheInstalledFamilysMetrics)
 {
     Script p;
     const int font = nativeFont(p);
-    const int large = nativeFont(p);
-    p.call(20, 2, {at(font)}, 1);
-    p.logInt();
-    p.call(20, 3, {at(font)}, 1);
-    p.logInt();
+    p.logCall(20, 2, {at(font)});
+    p.logCall(20, 3, {at(font)});
     const int world = p.text("Hello, world");
-    for (const char* word : {"W", "Hello", "i"}) {
-        p.call(20, 4, {at(large), at(p.text(word))}, 1);
-        p.logInt();
-    }
-    p.call(20, 5, {at(font), at(world), n(0), n(5)}, 1);
-    p.logInt();
+    for (const char* word : {"W", "Hello", "i"})
+        p.logCall(20, 4, {at(font), at(p.text(word))});
+    p.logCall(20, 5, {at(font), at(world), n(0), n(5)});
     for (TWord max : {101, 100, 0})
-        p.call(20, 6, {at(font), at(world), n(max)}, 1), p.logInt();
-    p.call(20, 7, {at(font), at(world), n(3), n(0), n(1000)}, 1);
-    p.logInt();
-    // Long enough that the fitting prefix is searched by halving.
-    const int repeated = p.text(std::string(130, 'i'));
-    p.call(20, 6, {at(font), at(repeated), n(778)}, 1);
-    p.logInt();
-    p.call(20, 6, {at(font), at(repeated), n(100000)}, 1);
-    p.logInt();
+        p.logCall(20, 6, {at(font), at(world), n(max)});
+    p.logCall(20, 7, {at(font), at(world), n(3), n(0), n(1000)});
+    const int repeated = p.text(std::string(130, 'i')); // long enough to be searched by halving
+    for (TWord max : {778, 100000})
+        p.logCall(20, 6, {at(font), at(repeated), n(max)});
     EXPECT_EQ(run(p).logs, (MachineTest::Logs{"46", "37", "40", "101", "11", "101", "5", "4", "0", "0", "70", "130"}));
 }
 
@@ -153,14 +136,12 @@ TEST(FontNatives, NativeTextLandsInsideTheRectangleOfItsMetrics)
         int x, y;
     };
     constexpr int WIDTH = 160, HEIGHT = 60;
-    for (const Case& c : {Case{"whole", 2, 0, 12, 20, 5}, Case{"a part", 3, 7, 5, 30, 10},
-                          Case{"from the left edge", 3, 0, 5, -10, 0}}) {
+    for (const Case& c : {Case{"whole", 2, 0, 12, 20, 5}, Case{"a part, from the left edge", 3, 7, 5, -10, 0}}) {
         SCOPED_TRACE(c.name);
         Script p;
         const int font = nativeFont(p);
         const int text = p.text("Hello, world");
-        p.call(20, 5, {at(font), at(text), n(c.start), n(c.count)}, 1);
-        p.logInt();
+        p.logCall(20, 5, {at(font), at(text), n(c.start), n(c.count)});
         const int canvas = p.bitmap(WIDTH, HEIGHT, WHITE);
         if (c.function == 2)
             p.call(18, 2, {at(canvas), at(text), n(c.x), n(c.y), n(TWord(BLACK)), at(font)}, 0);
@@ -217,4 +198,19 @@ TEST(FontNatives, FailuresRaiseTheirErrors)
             EXPECT_EQ(logs, c.logs);
         }
     }
+}
+
+TEST(FontNatives, SizeCodesZeroToTwoGiveTheSameNativeFont)
+{
+    TestSupport::ensureGuiApplication();
+    MachineTest::MachineWith<GraphicsServices> m;
+    m.run("main:\n    stop\n");
+    for (TInt32 code : {0, 1, 2}) {
+        VUvarFont* font = m.vm->heap().objectAs<VUvarFont>(newNativeFont(*m.vm, code));
+        EXPECT_EQ(font->height(), 46) << code;
+        EXPECT_EQ(font->type(), VUvarFont::NATIVE_TYPE);
+    }
+    Lumbra::clearLastError();
+    EXPECT_THROW(newNativeFont(*m.vm, 3), Lumbra::ErrorHandlingException);
+    EXPECT_EQ(Lumbra::u16ToUtf8(Lumbra::lastErrorMessage()), "InvalidArgumentException: Unknown font size");
 }

@@ -39,6 +39,12 @@ public:
             a.position ? copy(a.value) : integer(a.value);
         vec(group, function, int(args.size()), results);
     }
+    // Logs the one word that the call leaves.
+    void logCall(int group, int function, std::initializer_list<Operand> args)
+    {
+        call(group, function, args, 1);
+        logInt();
+    }
     // A Fixed value: two slots, the low word first.
     void fixed(double value)
     {
@@ -53,11 +59,7 @@ public:
         call(19, 1, {at(box), n(width), n(height), n(TWord(colour))}, 0);
         return box;
     }
-    void logPixel(int box, int x, int y)
-    {
-        call(19, 7, {at(box), n(x), n(y)}, 1);
-        logInt();
-    }
+    void logPixel(int box, int x, int y) { logCall(19, 7, {at(box), n(x), n(y)}); }
     void logSize(int box)
     {
         call(19, 8, {at(box)}, 2);

@@ -24,13 +24,8 @@ void textMetric(StringCall& call, bool ranged, bool fitting)
         call.leave(0);
         return;
     }
-    const OString& text = call.str(1);
-    TInt32 start = 0, count = text.length();
-    if (ranged) {
-        start = call.arg(2);
-        count = call.arg(3);
-        Lumbra::checkRange(0, text.length(), start, count);
-    }
+    TInt32 start, count;
+    const OString& text = call.part(1, ranged, start, count);
     call.leave(fitting ? font->fitCount(text, start, count, call.arg(ranged ? 4 : 2)) : font->width(text, start, count));
 }
 

@@ -33,13 +33,8 @@ void drawText(StringCall& call, bool ranged)
     const int point = ranged ? 4 : 2;
     call.take(point + 4);
     VirtualMachine& vm = call.vm;
-    const OString& text = call.str(1);
-    TInt32 start = 0, count = text.length();
-    if (ranged) {
-        start = call.arg(2);
-        count = call.arg(3);
-        Lumbra::checkRange(0, text.length(), start, count);
-    }
+    TInt32 start, count;
+    const OString& text = call.part(1, ranged, start, count);
     VUvarFont* font = fontFromBox(vm, call.arg(point + 3));
     const TWord canvas = holderArg(call, 0);
     if (font && canvas != 0) {

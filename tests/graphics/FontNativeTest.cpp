@@ -42,11 +42,6 @@ int nativeFont(Script& p)
     return p.depth() - 1;
 }
 
-struct Probe {
-    int x, y;
-    TUint32 expected;
-};
-
 } // namespace
 
 TEST(FontNatives, BitmapFontMeasuresAndDrawsThroughTheNatives)
@@ -70,20 +65,15 @@ TEST(FontNatives, BitmapFontMeasuresAndDrawsThroughTheNatives)
     p.call(18, 2, {at(canvas), at(text), n(15), n(1), n(0x80FF0000), at(font)}, 0);
     p.call(18, 2, {at(canvas), at(text), n(0), n(1), n(TWord(BLACK)), at(nullFont)}, 0);
     const Probe probes[] = {
-        {2, 0, RED}, {3, 1, 0xFFFF7F7F}, {4, 3, RED}, {5, 0, RED}, {7, 3, RED}, {8, 0, WHITE}, {2, 4, WHITE},
-        {9, 0, BLUE}, {12, 0, WHITE}, {15, 1, 0xFFFF7F7F}, {16, 2, 0xFFFFBFBF}, {18, 1, 0xFFFF7F7F}, {0, 1, WHITE},
+        {2, 0, RED}, {3, 1, 0xFFFF7F7F, 2}, {4, 3, RED}, {5, 0, RED}, {7, 3, RED}, {8, 0, WHITE}, {2, 4, WHITE},
+        {9, 0, BLUE}, {12, 0, WHITE}, {15, 1, 0xFFFF7F7F, 2}, {16, 2, 0xFFFFBFBF, 2}, {18, 1, 0xFFFF7F7F, 2},
+        {0, 1, WHITE},
     };
-    for (const Probe& probe : probes)
-        p.logPixel(canvas, probe.x, probe.y);
-
+    p.logProbes(canvas, probes);
     const MachineTest::Logs logs = run(p).logs;
     ASSERT_EQ(logs.size(), 7 + std::size(probes)) << testing::PrintToString(logs);
     EXPECT_EQ(MachineTest::Logs(logs.begin(), logs.begin() + 7), (MachineTest::Logs{"4", "3", "9", "3", "2", "0", "0"}));
-    const std::vector<TUint32> pixels = colours(MachineTest::Logs(logs.begin() + 7, logs.end()));
-    for (size_t i = 0; i < pixels.size(); ++i) {
-        EXPECT_TRUE(near(pixels[i], probes[i].expected, 2))
-            << "(" << probes[i].x << ", " << probes[i].y << "): " << std::hex << pixels[i];
-    }
+    expectProbes(logs, probes);
 }
 
 TEST(FontNatives, NativeFontHasTheInstalledFamilysMetrics)

@@ -2,7 +2,9 @@
 ; every pointer event and each timer tick. It paints the screen in a colour
 ; that changes with the last key pressed, crosses it with lines, and draws a
 ; sprite bitmap opaque and translucent, as tiles along the bottom, and large
-; in the middle, turning a little further with every timer tick.
+; in the middle, turning a little further with every timer tick. A line of
+; text beside the sprites is drawn in the bitmap font of "font.png", which
+; the build renders next to the image.
 .method "main" code=main frame=Main
 .method "<*application>.draw to<*canvas>" code=draw frame=Main
 .method "<*application>.key pressed<*keyevent>" code=keyPressed frame=Main
@@ -11,7 +13,7 @@
 .method "<*application>.foreground event" code=foreground frame=Main
 .method "<*application>.background event" code=background frame=Main
 .method "<*systemtimerlistener>.systemtimerevent" code=tick frame=Main
-.type Hello refs=[3]
+.type Hello refs=[3,4]
 .frame Main
 .string started "hello: started, timer "
 .string pressed "hello: key pressed "
@@ -23,16 +25,25 @@
 .string tickText "hello: tick "
 .string foregroundText "hello: foreground"
 .string backgroundText "hello: background"
+.string fontFile "font.png"
+.string greeting "Hello from a bitmap font"
 
 ; The application object: word 0 its type, word 1 the screen colour,
-; word 2 the number of timer ticks, word 3 the sprite (a bitmap).
+; word 2 the number of timer ticks, word 3 the sprite (a bitmap), word 4
+; the bitmap font.
 main:
-    new 1, 4
+    new 1, 5
     dup
     settype Hello
     dup
     fieldaddr 1
     push 0xFF203060
+    store
+    dup
+    fieldaddr 4
+    pushstr fontFile
+    native 32, 11           ; the font's box
+    load
     store
     dup
     native 32, 5            ; the application object
@@ -151,6 +162,14 @@ draw:                       ; [app, canvas*, ret]
     push 4
     push 255
     native 18, 10
+    pick -2
+    pushstr greeting
+    push 110
+    push 30
+    push 0xFFFFFFFF
+    pick -8
+    fieldaddr 4
+    native 18, 2            ; the greeting in the bitmap font
     ret 0, 3
 
 keyPressed:                 ; [app, event*, ret]

@@ -1,6 +1,9 @@
 #include "GraphicsContainer.h"
 
 #include "BitmapContainer.h"
+#include "DefaultFont.h"
+#include "LumbraFont.h"
+#include "OString.h"
 #include "ScreenCanvases.h"
 #include "VMError.h"
 
@@ -8,6 +11,7 @@
 #include <QFont>
 #include <QPixmap>
 #include <QRect>
+#include <QString>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -94,9 +98,7 @@ void GraphicsContainer::begin()
         pixmapRef.reset();
         return;
     }
-    QFont font = painter_.font();
-    font.setPixelSize(DEFAULT_FONT_PIXEL_SIZE);
-    painter_.setFont(font);
+    painter_.setFont(DefaultFont::font());
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter_.setRenderHint(QPainter::Antialiasing, false);
 }
@@ -183,6 +185,36 @@ void GraphicsContainer::drawTransformed(VMBitmap* bitmap, TInt32 x, TInt32 y, do
     painter_.translate(-pixmap.width() * 0.5, -pixmap.height() * 0.5);
     painter_.drawPixmap(0, 0, pixmap);
     painter_.setWorldTransform(transform);
+}
+
+void GraphicsContainer::drawTextNative(const OString& text, TInt32 start, TInt32 count, TInt32 x, TInt32 y,
+                                       TUint32 colour)
+{
+    if (!device)
+        return;
+    const QString characters(reinterpret_cast<const QChar*>(text.constData() + start), count);
+    painter_.setPen(colourOf(colour));
+    painter_.drawText(rectangle(x, y, FILL_ALL_LIMIT + 1, FILL_ALL_LIMIT + 1), Qt::AlignLeft | Qt::AlignTop, characters);
+}
+
+void GraphicsContainer::drawTextBitmap(const OString& text, TInt32 start, TInt32 count, TInt32 x, TInt32 y,
+                                       TUint32 colour, VUvarFont& font)
+{
+    auto* bitmapFont = dynamic_cast<LumbraFont*>(&font);
+    if (!device || !bitmapFont)
+        return;
+    const QPixmap& glyphs = bitmapFont->prepare(colour);
+    AlphaScope scope(painter_, TInt32(colour >> 24));
+    const int height = bitmapFont->height();
+    const int top = clamped(y);
+    TInt64 left = x;
+    for (TInt32 i = start; i < start + count && left <= COORDINATE_LIMIT; ++i) {
+        const LumbraFont::CharData glyph = bitmapFont->glyph(text.charAt(i));
+        if (glyph.width == 0)
+            continue;
+        painter_.drawPixmap(clamped(left), top, glyphs, glyph.x, 0, glyph.width, height);
+        left += glyph.width;
+    }
 }
 
 void GraphicsContainer::endPainting()

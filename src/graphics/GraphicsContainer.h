@@ -1,7 +1,7 @@
 // A drawing surface for the graphics natives: a QPainter open on a paint
 // device (the main view's back buffer, or a bitmap's pixmap) with the
-// system's drawing defaults: 40-pixel font, no antialiasing, no smooth
-// pixmap transformation.
+// system's drawing defaults: the default font at 40 pixels, no
+// antialiasing, no smooth pixmap transformation.
 #pragma once
 
 #include "GraphicsInterfaces.h"
@@ -18,8 +18,6 @@ class ScreenCanvases;
 
 class GraphicsContainer : public MGraphicsContainer {
 public:
-    static constexpr int DEFAULT_FONT_PIXEL_SIZE = 40;
-
     // Opens the painter on `device`, which must outlive the painting. With
     // `canvases`, the container is listed there while it paints, so the
     // owner of the device can end it first.
@@ -41,6 +39,9 @@ public:
                    TInt32 alpha) override;
     void drawTransformed(VMBitmap* bitmap, TInt32 x, TInt32 y, double angle, double scaleX, double scaleY,
                          TInt32 alpha) override;
+    void drawTextNative(const OString& text, TInt32 start, TInt32 count, TInt32 x, TInt32 y, TUint32 colour) override;
+    void drawTextBitmap(const OString& text, TInt32 start, TInt32 count, TInt32 x, TInt32 y, TUint32 colour,
+                        VUvarFont& font) override;
     void endPainting() override;
 
     // The open painter, for settings such as the clip (painting must not have ended).

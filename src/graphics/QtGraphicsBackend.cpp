@@ -2,6 +2,8 @@
 
 #include "BitmapContainer.h"
 #include "GraphicsContainer.h"
+#include "LumbraFont.h"
+#include "NativeFont.h"
 #include "VMError.h"
 
 #include <QGuiApplication>
@@ -47,4 +49,16 @@ MGraphicsContainer* QtGraphicsBackend::newContainer(VMBitmap& bitmap)
 {
     requireGuiApplication();
     return new GraphicsContainer(ownBitmap(bitmap));
+}
+
+VUvarFont* QtGraphicsBackend::newNativeFont()
+{
+    requireGuiApplication();
+    return new NativeFont();
+}
+
+VUvarFont* QtGraphicsBackend::decodeFont(const void* bytes, int count)
+{
+    requireGuiApplication();
+    return LumbraFont::decode(bytes, count);
 }

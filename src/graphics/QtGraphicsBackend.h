@@ -11,4 +11,6 @@ public:
     VMBitmap* decodeBitmap(const void* bytes, int count) override;
     VMBitmap* copyBitmap(VMBitmap& other) override;
     MGraphicsContainer* newContainer(VMBitmap& bitmap) override;
+    VUvarFont* newNativeFont() override;
+    VUvarFont* decodeFont(const void* bytes, int count) override;
 };

@@ -8,12 +8,6 @@ using namespace GraphicsTest;
 
 namespace {
 
-struct Probe {
-    int x, y;
-    TUint32 expected;
-    int tolerance = 0;
-};
-
 // Draws the scene on a 40 x 40 white canvas; answers the canvas box.
 int drawScene(Script& p)
 {
@@ -86,15 +80,10 @@ TEST(BitmapDrawing, EveryOperationOnTheCanvasPixels)
 {
     Script p;
     const int canvas = drawScene(p);
-    for (const Probe& probe : SCENE)
-        p.logPixel(canvas, probe.x, probe.y);
-    const std::vector<TUint32> pixels = colours(run(p).logs);
-    ASSERT_EQ(pixels.size(), std::size(SCENE));
-    for (size_t i = 0; i < pixels.size(); ++i) {
-        const Probe& probe = SCENE[i];
-        EXPECT_TRUE(near(pixels[i], probe.expected, probe.tolerance))
-            << "(" << probe.x << ", " << probe.y << "): " << std::hex << pixels[i] << " expected " << probe.expected;
-    }
+    p.logProbes(canvas, SCENE);
+    const MachineTest::Logs logs = run(p).logs;
+    EXPECT_EQ(logs.size(), std::size(SCENE));
+    expectProbes(logs, SCENE);
 }
 
 TEST(BitmapDrawing, CallsWithoutSomethingToDrawDrawNothing)

@@ -31,6 +31,13 @@ struct Operand {
 inline Operand at(int position) { return {true, position}; }
 inline Operand n(TWord value) { return {false, value}; }
 
+// A canvas pixel and the colour it should have, each channel within `tolerance`.
+struct Probe {
+    int x, y;
+    TUint32 expected;
+    int tolerance = 0;
+};
+
 class Script : public NativeTest::Program {
 public:
     void call(int group, int function, std::initializer_list<Operand> args, int results)
@@ -38,6 +45,12 @@ public:
         for (const Operand& a : args)
             a.position ? copy(a.value) : integer(a.value);
         vec(group, function, int(args.size()), results);
+    }
+    // Logs the one word that the call leaves.
+    void logCall(int group, int function, std::initializer_list<Operand> args)
+    {
+        call(group, function, args, 1);
+        logInt();
     }
     // A Fixed value: two slots, the low word first.
     void fixed(double value)
@@ -53,10 +66,12 @@ public:
         call(19, 1, {at(box), n(width), n(height), n(TWord(colour))}, 0);
         return box;
     }
-    void logPixel(int box, int x, int y)
+    void logPixel(int box, int x, int y) { logCall(19, 7, {at(box), n(x), n(y)}); }
+    template <class Probes>
+    void logProbes(int box, const Probes& probes)
     {
-        call(19, 7, {at(box), n(x), n(y)}, 1);
-        logInt();
+        for (const Probe& probe : probes)
+            logPixel(box, probe.x, probe.y);
     }
     void logSize(int box)
     {
@@ -99,6 +114,20 @@ inline bool near(TUint32 actual, TUint32 expected, int tolerance)
             return false;
     }
     return true;
+}
+
+// The colours of the last log lines, logged by Script::logProbes, against the probes.
+template <class Probes>
+void expectProbes(const MachineTest::Logs& logs, const Probes& probes)
+{
+    const size_t count = std::size(probes);
+    ASSERT_GE(logs.size(), count) << testing::PrintToString(logs);
+    const std::vector<TUint32> pixels = colours(MachineTest::Logs(logs.end() - long(count), logs.end()));
+    for (size_t i = 0; i < count; ++i) {
+        const Probe& probe = probes[i];
+        EXPECT_TRUE(near(pixels[i], probe.expected, probe.tolerance))
+            << "(" << probe.x << ", " << probe.y << "): " << std::hex << pixels[i] << " expected " << probe.expected;
+    }
 }
 
 } // namespace GraphicsTest

@@ -20,7 +20,7 @@ const QString PORTRAIT = QStringLiteral(HOST_APPS_DIR "/portrait");
 const QString SCENE = QStringLiteral(HOST_APPS_DIR "/scene");
 const QString SCENE_PORTRAIT = QStringLiteral(HOST_APPS_DIR "/scene-portrait");
 // The part of the back buffer the scene draws on.
-constexpr int SCENE_WIDTH = 200, SCENE_HEIGHT = 120;
+constexpr int SCENE_WIDTH = 240, SCENE_HEIGHT = 200;
 // Colour difference allowed per channel against the reference images.
 constexpr int SCENE_TOLERANCE = 3;
 

@@ -59,17 +59,22 @@ public:
     // block holds none (forged, stale or overwritten reference).
     virtual GCObject* objectAt(TAddr addr) = 0;
 
-    // Builds a T and hands it to a new block; a throwing constructor leaves nothing behind.
-    template <class T, class... Args>
-    TAddr create(TUint32 blockSize, GcCode code, Args&&... args)
+    // adopt, deleting the object when no block can be made for it.
+    TAddr adoptOrDelete(GCObject* object, TUint32 blockSize, GcCode code)
     {
-        T* object = new T(std::forward<Args>(args)...);
         try {
             return adopt(object, blockSize, code);
         } catch (...) {
             delete object;
             throw;
         }
+    }
+
+    // Builds a T and hands it to a new block; a throwing constructor leaves nothing behind.
+    template <class T, class... Args>
+    TAddr create(TUint32 blockSize, GcCode code, Args&&... args)
+    {
+        return adoptOrDelete(new T(std::forward<Args>(args)...), blockSize, code);
     }
 
     template <class T>

@@ -37,11 +37,12 @@ TAddr decodeBitmapBytes(VirtualMachine& vm, const OVector<ByteElement>& bytes, T
     return decodeBitmapRange(vm, bytes.constData(), bytes.size(), asFont);
 }
 
-// Bitmap fonts are not decoded yet: a font image reads as undecodable.
 TAddr decodeBitmapRange(VirtualMachine& vm, const ByteElement* bytes, int count, TBool asFont)
 {
-    if (asFont || count <= 0)
+    if (count <= 0)
         return 0;
+    if (asFont)
+        return newFontBlock(vm, graphicsBackend(vm).decodeFont(bytes, count));
     VMBitmap* bitmap = graphicsBackend(vm).decodeBitmap(bytes, count);
     return bitmap ? newBitmapHolder(vm, bitmap) : 0;
 }

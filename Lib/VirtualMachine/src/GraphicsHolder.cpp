@@ -20,12 +20,7 @@ void storeHolderWord(VirtualMachine& vm, TWord holder, int index, TWord value)
 // A block owning `object`; the object is deleted when that fails.
 TAddr adoptOrDelete(VirtualMachine& vm, GCObject* object, TUint32 blockSize)
 {
-    try {
-        return vm.heap().adopt(object, blockSize, GC_CODE_NATIVE);
-    } catch (...) {
-        delete object;
-        throw;
-    }
+    return vm.heap().adoptOrDelete(object, blockSize, GC_CODE_NATIVE);
 }
 
 TAddr newHolder(VirtualMachine& vm, TInt32 typeId, TAddr container, TAddr bitmap)

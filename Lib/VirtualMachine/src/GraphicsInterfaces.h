@@ -9,7 +9,23 @@
 
 #include <vector>
 
+class OString;
 class VirtualMachine;
+
+// A font the bytecode measures and draws text with. Characters are the
+// UTF-16 code units of a string; (start, count) lies inside the string.
+class VUvarFont : public GCObject {
+public:
+    enum Type { NATIVE_TYPE = 0, BITMAP_TYPE = 1 };
+
+    virtual TInt32 ascent() = 0;
+    virtual TInt32 height() = 0;
+    // The advance of the `count` characters from `start`; 0 when count <= 0.
+    virtual TInt32 width(const OString& text, TInt32 start, TInt32 count) = 0;
+    // How many of those characters, taken from the first, fit in `maxWidth`.
+    virtual TInt32 fitCount(const OString& text, TInt32 start, TInt32 count, TInt32 maxWidth) = 0;
+    virtual TInt32 type() = 0;
+};
 
 // An off-screen ARGB image. Colours are 0xAARRGGBB, not premultiplied.
 // Callers keep coordinates inside size(); empty bitmaps do not exist (a
@@ -54,6 +70,14 @@ public:
     // The bitmap centred on (x, y), turned by `angle` radians counter-clockwise and scaled.
     virtual void drawTransformed(VMBitmap* bitmap, TInt32 x, TInt32 y, double angle, double scaleX, double scaleY,
                                  TInt32 alpha) = 0;
+    // The `count` characters from `start` (inside the string) with the
+    // canvas's own 40-pixel font, top left at (x, y).
+    virtual void drawTextNative(const OString& text, TInt32 start, TInt32 count, TInt32 x, TInt32 y,
+                                TUint32 colour) = 0;
+    // The same characters with a bitmap font, glyph by glyph, at the
+    // colour's opacity; characters the font lacks draw nothing and take no room.
+    virtual void drawTextBitmap(const OString& text, TInt32 start, TInt32 count, TInt32 x, TInt32 y, TUint32 colour,
+                                VUvarFont& font) = 0;
     // Finishes the drawing; later operations draw nothing. Repeating it is harmless.
     virtual void endPainting() = 0;
 };
@@ -70,6 +94,11 @@ public:
     virtual VMBitmap* copyBitmap(VMBitmap& other) = 0;
     // A container painting on `bitmap` until it ends or is destroyed.
     virtual MGraphicsContainer* newContainer(VMBitmap& bitmap) = 0;
+    // The default font at 40 pixels.
+    virtual VUvarFont* newNativeFont() = 0;
+    // The bitmap font cut from the image in `bytes`, or null when they hold
+    // no image; InvalidArgumentException when its glyph markers do not add up.
+    virtual VUvarFont* decodeFont(const void* bytes, int count) = 0;
 };
 
 // Graphics holder block (GC_CODE_GRAPHICS_HOLDER): TYPEID, the container's
@@ -83,6 +112,20 @@ constexpr int BITMAP_WORD = 2;
 
 // The machine's graphics backend; UnsupportedFeatureException when its host has none.
 MGraphicsBackend& graphicsBackend(VirtualMachine& vm);
+
+// Font blocks (GC_CODE_FONT) of a native and of a bitmap font (their sizes
+// in the machine's 32-bit layout).
+constexpr TUint32 NATIVE_FONT_BLOCK_SIZE = 12;
+constexpr TUint32 BITMAP_FONT_BLOCK_SIZE = 56;
+
+// A new native font block; `sizeCode` must be 0, 1 or 2 (all give the same
+// font), else InvalidArgumentException "Unknown font size" before anything is made.
+TAddr newNativeFont(VirtualMachine& vm, TInt32 sizeCode);
+// A new block owning `font` (null: 0); the heap owns the font from now on.
+TAddr newFontBlock(VirtualMachine& vm, VUvarFont* font);
+// The font held in the reference box `box`: null for a null font; a null box
+// raises NullPointerException, a word that names no font a VM error.
+VUvarFont* fontFromBox(VirtualMachine& vm, TWord box);
 
 // A new screen holder (TYPEID 1) drawing through `container`; the heap owns
 // the container from now on (also when this raises) and destroys it when

@@ -1,22 +1,35 @@
 ; Draws a fixed scene on every paint through the draw entry point, in the
-; buffer's top left 200 x 120 pixels: a tiled band, a sprite drawn opaque,
+; buffer's top left 240 x 200 pixels: a tiled band, a sprite drawn opaque,
 ; at half opacity and as a region, two crossing lines and the sprite turned
-; and stretched. It keeps its first canvas and asks for two more frames
+; and stretched; below them a line in the bitmap font of "font.png", part
+; of it again at half opacity, and a word in the native font. It keeps its first canvas and asks for two more frames
 ; after the first; the opaque sprite reaches its place only in the third, so
 ; the picture shows that later frames paint although a canvas is kept. With
 ; a file named "portrait" it asks for the portrait orientation in main.
 .method "main" code=main frame=Main
 .method "<*application>.draw to<*canvas>" code=draw frame=Main
-.type Scene refs=[1]        ; word 1: the kept canvas, word 2: frames drawn
+.type Scene refs=[1,3,4]    ; words: 1 the kept canvas, 2 frames drawn, 3 the bitmap font, 4 the native font
 .frame Main
 .string mainText "main"
 .string drawText "draw"
 .string portraitFile "portrait"
+.string fontFile "font.png"
+.string bitmapText "Bitmap font: 42 {ok}"
+.string nativeText "A native line"
 
 main:                       ; [ret]
-    new 1, 3
+    new 1, 5
     dup
     settype Scene
+    pick -1
+    fieldaddr 3
+    pushstr fontFile
+    native 32, 11
+    store
+    pick -1
+    fieldaddr 4
+    native 32, 10
+    store
     native 32, 5
     push 0
     pushstr portraitFile
@@ -165,6 +178,37 @@ lastFrame:
     push 1
     push 255
     native 18, 10           ; turned and stretched
+    pick -4
+    pushstr bitmapText
+    push 6
+    push 124
+    push 0xFFFFE080
+    pick -10                ; the application object
+    fieldaddr 3
+    load
+    native 18, 2            ; a line in the bitmap font
+    pick -4
+    pushstr bitmapText
+    push 13
+    push 7
+    push 110
+    push 96
+    push 0x8080FFFF
+    pick -12
+    fieldaddr 3
+    load
+    native 18, 3            ; "42 {ok}" at half opacity, across the turned sprite
+    pick -4
+    pushstr nativeText
+    push 2
+    push -1
+    push 6
+    push 148
+    push 0xFFFFFFFF
+    pick -12
+    fieldaddr 4
+    load
+    native 18, 3            ; "native line" in the native font
     adjust -2
     pushstr drawText
     native 30, 1

@@ -24,6 +24,18 @@ public:
     TWord arg(int i) { return vm.slot(base + i); }
     // The string in the reference box of argument i (shared, not copied).
     OString& str(int i) { return vm.stringFromBox(arg(i)); }
+    // The string of argument i and the part of it to use: with `ranged`, the
+    // (start, count) of the next two arguments, range-checked (a negative
+    // count runs to the end); otherwise the whole string.
+    const OString& part(int i, bool ranged, TInt32& start, TInt32& count)
+    {
+        const OString& text = str(i);
+        start = ranged ? arg(i + 1) : 0;
+        count = ranged ? arg(i + 2) : text.length();
+        if (ranged)
+            Lumbra::checkRange(0, text.length(), start, count);
+        return text;
+    }
     char16_t ch(int i) { return char16_t(arg(i) & 0xFFFF); }
     // A character argument as a one-character string.
     OString chString(int i) { return OString::filled(ch(i), 1); }

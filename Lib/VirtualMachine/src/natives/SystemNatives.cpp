@@ -1,6 +1,9 @@
 // The System native group (32), served by the machine itself.
+#include "BitmapFileLoader.h"
 #include "DateTime.h"
+#include "GraphicsInterfaces.h"
 #include "NativeGroups.h"
+#include "fileNativeCall.h"
 
 #include "ListenerRoots.h"
 #include "StreamHolder.h"
@@ -17,6 +20,15 @@ void flushBeforeExit(VirtualMachine& vm, FrameworkServices& services)
     if (const int lost = flushOpenWriters(vm))
         services.log(OString::fromLatin1(
             ("IOException: " + std::to_string(lost) + " open file(s) could not be written before exit").c_str()));
+}
+
+// The box for a bitmap font just built; InvalidArgumentException without a
+// message when there is none.
+TWord boxedBitmapFont(VirtualMachine& vm, TAddr font)
+{
+    if (font == 0)
+        Lumbra::raiseError(Lumbra::EInvalidArgument);
+    return vm.newBox(TWord(font));
 }
 
 } // namespace
@@ -64,6 +76,19 @@ void systemNative(VirtualMachine& vm, int function)
     case 9:
         vm.top() = vm.newBox(TWord(newDateTime(vm, vm.top())));
         break;
+    case 10:
+        vm.push(vm.newBox(TWord(newNativeFont(vm, 0))));
+        break;
+    case 11:
+        vm.top() = boxedBitmapFont(vm, LoadBitmapFromFile(vm.stringFromBox(vm.top()), true));
+        break;
+    case 12: {
+        const ByteVector& bytes = byteVectorArg(vm, vm.top());
+        if (bytes.size() == 0)
+            invalidArgument("byte[] is empty");
+        vm.top() = boxedBitmapFont(vm, decodeBitmapBytes(vm, bytes, true));
+        break;
+    }
     case 13:
         vm.pop();
         vm.pop();
@@ -72,7 +97,7 @@ void systemNative(VirtualMachine& vm, int function)
     case 15:
         vm.top() = 0;
         break;
-    default: // 10 to 12 come with the font group
+    default:
         undefinedNativeFunction(vm);
     }
 }

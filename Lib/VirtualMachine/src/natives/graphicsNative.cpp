@@ -1,8 +1,9 @@
 // The Graphics native group (18): drawing on a canvas (a screen or bitmap
-// holder). A null canvas, or a null bitmap where one is drawn, draws nothing.
-// Text (functions 2 and 3) comes with the fonts.
+// holder). A null canvas, or a null bitmap or font where one is drawn, draws
+// nothing.
 #include "NativeGroups.h"
 #include "NumericCall.h"
+#include "fileNativeCall.h"
 #include "graphicsHolderCall.h"
 
 namespace {
@@ -20,6 +21,33 @@ void drawBitmap(NativeCallFrame& call)
         if (bitmap) {
             if (MGraphicsContainer* container = containerOfHolder(vm, canvas))
                 container->drawBitmap(bitmap, call.arg(2), call.arg(3), call.arg(4));
+        }
+    }
+    call.leaveNothing();
+}
+
+// Functions 2 ([canvas*, string*, x, y, colour, font*]) and 3 ([canvas*,
+// string*, start, count, x, y, colour, font*]).
+void drawText(NativeCallFrame& call, bool ranged)
+{
+    const int point = ranged ? 4 : 2;
+    call.take(point + 4);
+    VirtualMachine& vm = call.vm;
+    TInt32 start, count;
+    const OString& text = call.part(1, ranged, start, count);
+    VUvarFont* font = fontFromBox(vm, call.arg(point + 3));
+    const TWord canvas = holderArg(call, 0);
+    if (font && canvas != 0) {
+        const TInt32 type = font->type();
+        if (type != VUvarFont::NATIVE_TYPE && type != VUvarFont::BITMAP_TYPE)
+            invalidArgument("Draw string: invalid font type");
+        if (MGraphicsContainer* container = containerOfHolder(vm, canvas)) {
+            const TInt32 x = call.arg(point), y = call.arg(point + 1);
+            const TUint32 colour = TUint32(call.arg(point + 2));
+            if (type == VUvarFont::NATIVE_TYPE)
+                container->drawTextNative(text, start, count, x, y, colour);
+            else
+                container->drawTextBitmap(text, start, count, x, y, colour, *font);
         }
     }
     call.leaveNothing();
@@ -132,6 +160,10 @@ void graphicsNative(VirtualMachine& vm, int function)
     switch (function) {
     case 1:
         drawBitmap(call);
+        break;
+    case 2:
+    case 3:
+        drawText(call, function == 3);
         break;
     case 4:
     case 5:

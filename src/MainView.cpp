@@ -1,4 +1,4 @@
-// Construction, start of the application, orientation, timers and the
+// Construction, start of the application, orientation and the
 // activity the application is told about.
 #include "MainView.h"
 
@@ -39,7 +39,7 @@ void MainView::startApplication()
     start();
     machine = std::make_unique<VirtualMachine>();
     VirtualMachine::setCurrent(machine.get());
-    scheduler.setMachine(machine.get());
+    setTimerMachine(machine.get());
 
     const OString imageName = OString::fromLatin1("index.mcb");
     LUMBRA::InputStream* stream = openFileForReading(imageName);
@@ -69,23 +69,6 @@ void MainView::setOrientation(int value)
     BasicFrameworkServices::setOrientation(value);
     Lumbra::X11::requestPortrait(value != ORIENTATION_LANDSCAPE);
     update();
-}
-
-int MainView::addTimer(TWord listener, int delay)
-{
-    // Callers clamp delays; a negative one still must not reach QTimer.
-    return scheduler.addTimer(listener, TUint32(delay < 0 ? 0 : delay));
-}
-
-TWord MainView::removeTimer(int id)
-{
-    return scheduler.removeTimer(id);
-}
-
-bool MainView::updateTimerDelay(int id, int delay)
-{
-    scheduler.updateTimerDelay(id, delay < 0 ? 0 : delay);
-    return true;
 }
 
 void MainView::setActive(bool active)

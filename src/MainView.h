@@ -4,7 +4,6 @@
 #pragma once
 
 #include "MainViewBase.h"
-#include "Scheduler.h"
 
 #include <QPixmap>
 
@@ -29,9 +28,6 @@ public:
 
     // ---- window services
     void setOrientation(int orientation) override;
-    int addTimer(TWord listener, int delay) override;
-    TWord removeTimer(int id) override;
-    bool updateTimerDelay(int id, int delay) override;
 
     static constexpr int ORIENTATION_PORTRAIT = 1;
 
@@ -57,7 +53,6 @@ private:
     // Lets the application draw on the back buffer through a screen canvas.
     void drawApplication(const QRegion& region);
 
-    Scheduler scheduler;
     QPixmap buffer;
     bool windowActive = false;
     bool displayOn = true;

@@ -3,7 +3,10 @@
 // event loop.
 //   mcbplayer            the working directory holds index.mcb
 //   mcbplayer --auto     /opt/<name of this executable> holds it
+//   mcbplayer --help     what the player does
+// Any other argument is left alone: launchers may pass their own.
 #include "MainView.h"
+#include "PlatformStart.h"
 #include "QtClientApplication.h"
 #include "StartupReports.h"
 #include "VMError.h"
@@ -15,12 +18,30 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <string>
 #include <vector>
 
 namespace {
 
 constexpr int PATH_BUFFER_SIZE = 4097;
+
+const char* const HELP =
+    "usage: mcbplayer [--auto] | --help\n"
+    "Runs the application compiled into index.mcb in a full-screen window.\n"
+    "\n"
+    "The application directory holds index.mcb and every file the application\n"
+    "reads or writes (a log file it asks for included): the working directory,\n"
+    "or with --auto /opt/<name of this program>. Arguments other than a first\n"
+    "--auto or --help are ignored. The player needs a display and the system\n"
+    "message bus; scripts/play starts both when they are missing. Log lines\n"
+    "(\"LOG: ...\") and errors go to standard error; mcbrun runs an image\n"
+    "without a window.\n"
+    "\n"
+    "Exit status: 0 when the application asks to exit or the window closes;\n"
+    "1 when index.mcb does not open (\"Failed to open '<path>'\"), on a fatal\n"
+    "machine error (one \"FATAL: \" line), without a display or without the\n"
+    "message bus.\n";
 
 // POSIX basename of `path` (which it may modify, so it works on a copy).
 std::string baseName(const char* path)
@@ -66,7 +87,13 @@ int runView(QtClientApplication& app, const Str16& directory)
 
 int main(int argc, char** argv)
 {
+    if (argc >= 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(HELP, stdout);
+        return 0;
+    }
+    Lumbra::guardPlatformStart(baseName(argv[0]).c_str(), "scripts/play starts a virtual display");
     QtClientApplication app(argc, argv);
+    Lumbra::platformStarted();
     Str16 directory;
     if (argc >= 2 && std::strcmp(argv[1], "--auto") == 0) {
         if (!installedDirectory(argv[0], directory))
@@ -78,5 +105,7 @@ int main(int argc, char** argv)
         return runView(app, directory);
     } catch (const Lumbra::ErrorHandlingException&) {
         return Lumbra::reportEscapedError();
+    } catch (const std::exception& error) {
+        return Lumbra::reportHostError(error);
     }
 }

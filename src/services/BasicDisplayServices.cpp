@@ -1,6 +1,5 @@
-// Defaults for the slots that need a window or timers, and the extension
-// call. Without a window nothing is painted and no timer ever fires; a window
-// host replaces these.
+// Defaults for the slots that need a window. Without a window nothing is
+// painted; a window host replaces these.
 #include "BasicFrameworkServices.h"
 
 void BasicFrameworkServices::updateArea(int, int, int, int)
@@ -43,19 +42,4 @@ void BasicFrameworkServices::orientationListenerAdded(TWord)
 
 void BasicFrameworkServices::orientationListenerRemoved(TWord)
 {
-}
-
-int BasicFrameworkServices::addTimer(TWord, int)
-{
-    return 0;
-}
-
-TWord BasicFrameworkServices::removeTimer(int)
-{
-    return 0;
-}
-
-bool BasicFrameworkServices::updateTimerDelay(int, int)
-{
-    return false;
 }

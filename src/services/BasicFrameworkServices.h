@@ -1,12 +1,13 @@
 // The host services that need no window: files under the application
-// directory, time, the log and its file, exit. The display, orientation,
-// and timer slots answer simple defaults here; a window host derives from
+// directory, time, the log and its file, timers, exit. The display and
+// orientation slots answer simple defaults here; a window host derives from
 // this class and replaces them. The device extensions are reached through the
 // registry owned here, the same for every host.
 #pragma once
 
 #include "ExtensionRegistry.h"
 #include "FrameworkServices.h"
+#include "Scheduler.h"
 #include "VUvarString.h"
 
 #include <memory>
@@ -22,6 +23,12 @@ public:
     Str16 resolvedPath(const OString& name) const;
     const Str16& applicationDirectoryPath() const { return appDirectory; }
     ExtensionRegistry& extensionRegistry() { return extensions; }
+    // The machine the timers deliver to.
+    void setTimerMachine(VirtualMachine* machine) { scheduler.setMachine(machine); }
+    const Scheduler& timers() const { return scheduler; }
+    // Whether anything can still call the application without outside input:
+    // a running timer (extensions with callbacks under way add to this).
+    virtual bool hasPendingWork() const;
 
     // Wall-clock microseconds since the epoch.
     static TInt64 wallClockMicros();
@@ -57,7 +64,7 @@ public:
     OString applicationDirectory() override;
     int reserved38(int value) override;
 
-    // ---- display, orientation, timers: defaults (BasicDisplayServices.cpp)
+    // ---- display, orientation: defaults (BasicDisplayServices.cpp)
     void updateArea(int x, int y, int width, int height) override;
     void setScreenFlag(bool flag) override;
     void setOrientation(int orientation) override;
@@ -67,6 +74,8 @@ public:
     void encodeNotify(int phase) override;
     void orientationListenerAdded(TWord listener) override;
     void orientationListenerRemoved(TWord listener) override;
+
+    // ---- timers (BasicTimerServices.cpp)
     int addTimer(TWord listener, int delay) override;
     TWord removeTimer(int id) override;
     bool updateTimerDelay(int id, int delay) override;
@@ -84,5 +93,6 @@ private:
     TInt64 startMicros = 0;
     int orientation = ORIENTATION_LANDSCAPE;
     std::shared_ptr<LUMBRA::OutputStream> logStream;
+    Scheduler scheduler;
     ExtensionRegistry extensions;
 };

@@ -29,15 +29,22 @@ int reportOpenFailure(const Str16& resolvedPath)
 
 int reportMachineStop(const MachineStop& stop)
 {
-    if (stop.status == 0)
-        return 0;
-    fatalLine(stop.message);
+    if (stop.status == 1)
+        fatalLine(stop.message);
+    else if (!stop.message.empty())
+        std::fprintf(stderr, "%s\n", stop.message.c_str());
+    std::fflush(stderr);
     return stop.status;
 }
 
 int reportEscapedError()
 {
     return fatalLine(u16ToUtf8(lastErrorMessage()));
+}
+
+int reportHostError(const std::exception& error)
+{
+    return fatalLine(std::string("host error: ") + error.what());
 }
 
 } // namespace Lumbra

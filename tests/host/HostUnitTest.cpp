@@ -1,5 +1,7 @@
 // In-process host pieces: the key table, repaint areas under rotation,
-// orientation and screen size, and the scheduler's ids and removal.
+// orientation and screen size, the scheduler's ids and removal, and the
+// activity the application is told about.
+#include "Assembler.h"
 #include "KeyTranslation.h"
 #include "MainView.h"
 #include "Scheduler.h"
@@ -7,6 +9,8 @@
 #include "VirtualMachine.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -21,7 +25,69 @@ QApplication& application()
     return app;
 }
 
+// A main view that keeps the application's log lines.
+class LoggingView : public MainView {
+public:
+    using MainView::MainView;
+    void log(const OString& message) override { lines << QString::fromStdString(Lumbra::u16ToUtf8(message.toU16())); }
+    QStringList lines;
+};
+
+// An application that logs its foreground and background events; `registration`
+// is the code main runs before it returns.
+QByteArray activityImage(const char* registration)
+{
+    const std::string source = std::string(R"(
+.method "main" code=main frame=Main
+.method "<*application>.foreground event" code=foreground frame=Main
+.method "<*application>.background event" code=background frame=Main
+.type App
+.frame Main
+.string foregroundText "foreground"
+.string backgroundText "background"
+main:
+)") + registration + R"(
+    ret 0, 1
+foreground:
+    pushstr foregroundText
+    native 30, 1
+    ret 0, 2
+background:
+    pushstr backgroundText
+    native 30, 1
+    ret 0, 2
+)";
+    const LumbraAsm::AssemblyResult result = LumbraAsm::assemble(source);
+    EXPECT_TRUE(result.ok) << result.error;
+    return QByteArray(reinterpret_cast<const char*>(result.image.data()), qsizetype(result.image.size()));
+}
+
+// Runs `activity` changes on a view whose application directory holds `image`.
+QStringList logOfActivity(const QByteArray& image, std::initializer_list<bool> activity)
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("index.mcb")));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(image) == image.size());
+    file.close();
+    LoggingView view(Str16::fromQString(dir.path()));
+    view.startApplication();
+    for (bool active : activity)
+        view.setActive(active);
+    return view.lines;
+}
+
 } // namespace
+
+TEST(MainViewActivity, WithoutAnApplicationObjectNothingIsCalledYetTheChangeIsRecorded)
+{
+    application();
+    // main registers no application object: activation and deactivation call nothing.
+    EXPECT_EQ(logOfActivity(activityImage(""), {true, false, true}), QStringList());
+    // The foreground was recorded all the same, so a registered application
+    // hears only the change that follows it.
+    const char* registering = "    new 1, 1\n    dup\n    settype App\n    native 32, 5";
+    EXPECT_EQ(logOfActivity(activityImage(registering), {true, false}), QStringList{QStringLiteral("background")});
+}
 
 TEST(KeyTranslation, PlainRangeSpecialKeysAndEverythingElse)
 {

@@ -268,7 +268,10 @@ TEST(Loader, LoadRoutineReportsOutcomeThroughHooks)
         EXPECT_EQ(loadedIndex, -7);
     }
     EXPECT_EQ(fatalCalls, 2);
-    EXPECT_EQ(fatalMessage, "Error while reading bytecode");
+    // The fixed text, then where the refused image went wrong.
+    EXPECT_EQ(fatalMessage,
+              "Error while reading bytecode: image rejected at byte offset 0, header, identity length: "
+              "identity length must be 20");
     EXPECT_EQ(fatalPosition, -1);
 }
 

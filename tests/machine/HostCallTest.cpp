@@ -15,7 +15,8 @@ TEST(StartUp, MissingMainOrBrokenImageIsFatal)
     Machine broken;
     outcome = broken.loadBytes(LumbraAsm::Bytes{1, 2, 3});
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.message, "UnknownException (CODE:11) Error while reading bytecode");
+    EXPECT_EQ(outcome.message, "UnknownException (CODE:11) Error while reading bytecode: image rejected at byte "
+                               "offset 0, header, identity length: identity length must be 20");
 }
 
 TEST(StartUp, ErrorWithoutInternalThrowEndsWithStatus1)
@@ -23,7 +24,10 @@ TEST(StartUp, ErrorWithoutInternalThrowEndsWithStatus1)
     Machine m;
     const Outcome outcome = m.run("main:\n    push 0\n    load\n", false);
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.message, "InvalidArgumentException");
+    // The fixed text, then the error that found no vminternalthrow and where it was raised.
+    EXPECT_EQ(outcome.message,
+              "InvalidArgumentException (NullPointerException: NULL pointer at 5, no vminternalthrow<int>,<string> "
+              "in the image)");
 }
 
 TEST(SystemGroup, ExitRequestAndExitService)

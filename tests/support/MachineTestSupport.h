@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Assembler.h"
+#include "FileRefusingServices.h"
 #include "MemoryInputStream.h"
 #include "VMError.h"
 #include "VirtualMachine.h"
@@ -17,24 +18,14 @@
 namespace MachineTest {
 
 // Host services that record log lines, system messages and exit calls.
-class RecordingServices : public FrameworkServices {
+class RecordingServices : public FileRefusingServices<FrameworkServices> {
 public:
     std::vector<std::string> logs;
     std::vector<std::string> messages;
     int exitCalls = 0;
     std::function<void(const std::string&)> onLog;
 
-    LUMBRA::OutputStream* openFileForWriting(const OString&, int) override { return nullptr; }
-    LUMBRA::InputStream* openFileForReading(const OString&) override { return nullptr; }
-    bool deleteFile(const OString&) override { return false; }
-    bool fileExists(const OString&) override { return false; }
     int fileSystemReserved(int) override { return 0; }
-    bool renameFile(const OString&, const OString&) override { return false; }
-    bool listDirectory(const OString&, Vec<OString>&, Vec<OString>&) override { return false; }
-    bool makeDirectory(const OString&) override { return false; }
-    bool deleteDirectory(const OString&) override { return false; }
-    bool renameDirectory(const OString&, const OString&) override { return false; }
-    bool directoryExists(const OString&) override { return false; }
     int systemValueB(int) override { return 0; }
     int systemValueA(int) override { return 0; }
     OString pathSeparator() override { return OString::fromLatin1("/"); }

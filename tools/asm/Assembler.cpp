@@ -4,6 +4,7 @@
 #include "OpcodeTable.h"
 
 #include <climits>
+#include <cctype>
 #include <cstring>
 #include <map>
 #include <set>
@@ -329,6 +330,9 @@ private:
             const std::string hex = t->text.substr(2);
             if (hex.size() % 2 != 0)
                 c.fail("identity needs an even number of hex digits");
+            for (char digit : hex)
+                if (!std::isxdigit(static_cast<unsigned char>(digit)))
+                    c.fail("identity holds a character that is no hex digit");
             for (size_t i = 0; i < hex.size(); i += 2)
                 bytes.push_back(char(std::stoi(hex.substr(i, 2), nullptr, 16)));
             c.skipName();

@@ -1,70 +1,165 @@
-// mcbrun [--budget N] IMAGE: loads an image and runs its `main` without a
-// window. The image's directory is the application directory; log lines go
-// to standard error.
+// mcbrun: loads an image, runs its `main` without a window, then runs the
+// event loop for the application's timers until the application asks to
+// exit, stops on a fatal error, or nothing can call it any more.
 #include "BasicFrameworkServices.h"
+#include "PlatformStart.h"
 #include "StartupReports.h"
 #include "VirtualMachine.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QTimer>
 
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <string>
 
 namespace {
 
+const char* const USAGE = "usage: mcbrun [--budget N] [--time-limit MS] IMAGE | --help\n";
+
+const char* const HELP =
+    "Runs a bytecode image without a window.\n"
+    "\n"
+    "Loads IMAGE, runs its main and then its timers (the system timer entry\n"
+    "point) until the application asks to exit or nothing is left that could\n"
+    "call it: no timer and no stored call. Nothing is drawn; Qt runs on the\n"
+    "offscreen platform unless QT_QPA_PLATFORM says otherwise.\n"
+    "\n"
+    "Options:\n"
+    "  --budget N        end the run with a fatal error after N steps (taken\n"
+    "                    branches, calls, returns, error deliveries), counted\n"
+    "                    over main and every later entry-point call\n"
+    "  --time-limit MS   end the run after MS milliseconds, a loop inside main\n"
+    "                    included, with one line saying so\n"
+    "  --help            print this text\n"
+    "\n"
+    "Files: the directory that holds IMAGE is the application directory; the\n"
+    "application reads and writes its files there, and a log file it asks for\n"
+    "is made there. Log lines (\"LOG: ...\") and errors go to standard error.\n"
+    "\n"
+    "Exit status: 0 when the application asks to exit or nothing can happen\n"
+    "any more; 1 when the image does not open (\"Failed to open '<path>'\") or\n"
+    "the machine stops on a fatal error (one \"FATAL: \" line); 124 past the\n"
+    "time limit; 2 for a bad command line.\n";
+
 struct Options {
     std::string image;
     long long budget = -1;
+    long long timeLimit = -1;
+    bool help = false;
 };
 
-bool parseBudget(const char* text, long long& budget)
+// A whole decimal number from `low` to `high`.
+bool parseNumber(const char* text, long long low, long long high, long long& value)
 {
     char* end = nullptr;
-    budget = std::strtoll(text, &end, 10);
-    return end != text && *end == '\0' && budget >= 0;
+    errno = 0;
+    value = std::strtoll(text, &end, 10);
+    return end != text && *end == '\0' && errno == 0 && value >= low && value <= high;
 }
 
 bool parseArguments(int argc, char** argv, Options& options)
 {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--budget") {
-            if (i + 1 >= argc || !parseBudget(argv[++i], options.budget))
+        if (arg == "--help") {
+            options.help = true;
+        } else if (arg == "--budget") {
+            if (i + 1 >= argc || !parseNumber(argv[++i], 0, LLONG_MAX, options.budget))
                 return false;
+        } else if (arg == "--time-limit") {
+            if (i + 1 >= argc || !parseNumber(argv[++i], 0, INT_MAX, options.timeLimit))
+                return false;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return false;
         } else if (options.image.empty()) {
             options.image = arg;
         } else {
             return false;
         }
     }
-    return !options.image.empty();
+    return options.help || !options.image.empty();
 }
+
+// Qt's complaint about a missing XDG_RUNTIME_DIR says nothing about the run
+// (nothing here uses that directory); every other message passes.
+QtMessageHandler qtDefaultHandler = nullptr;
+
+void filterQtMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
+        return;
+    qtDefaultHandler(type, context, message);
+}
+
+// The headless services; a removed timer may leave nothing to wait for.
+class RunnerServices : public BasicFrameworkServices {
+public:
+    RunnerServices(const Str16& directory, VirtualMachine& vm)
+        : BasicFrameworkServices(directory)
+        , machine(vm)
+    {
+        setTimerMachine(&vm);
+    }
+
+    TWord removeTimer(int id) override
+    {
+        const TWord listener = BasicFrameworkServices::removeTimer(id);
+        // Looked at once the running call is over: its stored calls come first.
+        QTimer::singleShot(0, QCoreApplication::instance(), [this] { quitWhenIdle(); });
+        return listener;
+    }
+
+    bool idle() const { return !hasPendingWork() && machine.pendingCalls.isEmpty(); }
+
+    void quitWhenIdle() const
+    {
+        if (idle())
+            QCoreApplication::exit(0);
+    }
+
+private:
+    VirtualMachine& machine;
+};
 
 int run(const Options& options)
 {
     const QFileInfo image(QString::fromLocal8Bit(options.image.c_str()));
     VirtualMachine machine;
     VirtualMachine::setCurrent(&machine);
-    if (options.budget >= 0)
-        machine.setInstructionBudget(options.budget);
-
-    BasicFrameworkServices services(Str16::fromQString(image.absolutePath()));
+    machine.setInstructionBudget(options.budget);
+    RunnerServices services(Str16::fromQString(image.absolutePath()), machine);
     const Str16 imageName = Str16::fromQString(image.fileName());
     const OString name = OString::fromVUvar(imageName);
     LUMBRA::InputStream* stream = services.openFileForReading(name);
     if (!stream)
         return Lumbra::reportOpenFailure(services.resolvedPath(name));
     VUvarFileReader reader(stream);
+
+    if (options.timeLimit >= 0) {
+        machine.setTimeLimit(options.timeLimit);
+        // While the loop waits for the next tick; inside bytecode the machine watches the clock.
+        QTimer::singleShot(int(options.timeLimit), QCoreApplication::instance(),
+                           [&machine] { std::exit(Lumbra::reportMachineStop(machine.timeLimitStop())); });
+    }
     try {
         services.start();
         machine.load(reader, imageName, &services);
-        return 0;
     } catch (const MachineStop& stop) {
         return Lumbra::reportMachineStop(stop);
     } catch (const Lumbra::ErrorHandlingException&) {
         return Lumbra::reportEscapedError();
+    } catch (const std::exception& error) {
+        return Lumbra::reportHostError(error);
     }
+    reader.close();
+    if (services.idle())
+        return 0;
+    return QCoreApplication::exec();
 }
 
 } // namespace
@@ -73,8 +168,22 @@ int main(int argc, char** argv)
 {
     Options options;
     if (!parseArguments(argc, argv, options)) {
-        std::fprintf(stderr, "usage: mcbrun [--budget N] IMAGE\n");
+        std::fputs(USAGE, stderr);
         return 2;
     }
+    if (options.help) {
+        std::fputs(USAGE, stdout);
+        std::fputs(HELP, stdout);
+        return 0;
+    }
+    // No window is ever shown: without a choice of the user's, Qt needs no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt sees no arguments: the image's name is not an option of Qt's.
+    int qtArgc = 1;
+    qtDefaultHandler = qInstallMessageHandler(filterQtMessages);
+    Lumbra::guardPlatformStart("mcbrun", "without QT_QPA_PLATFORM mcbrun needs no display");
+    QGuiApplication app(qtArgc, argv);
+    Lumbra::platformStarted();
     return run(options);
 }

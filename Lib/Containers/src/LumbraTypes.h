@@ -18,7 +18,8 @@ typedef std::int32_t TWord;
 // A bytecode-visible address: an offset into the machine's arena, 0 being null.
 typedef std::uint32_t TAddr;
 
-// Internal invariant check: names the source file and stops the process.
+// Internal invariant check: names the check and its source file and ends
+// the process with status 1.
 #define LUMBRA_ASSERT(cond)                                                    \
     do {                                                                       \
         if (!(cond)) ::lumbraAssertFailed(#cond, __FILE__, __LINE__);          \

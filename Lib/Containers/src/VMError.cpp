@@ -6,9 +6,13 @@
 
 void lumbraAssertFailed(const char* text, const char* file, int line)
 {
-    std::fprintf(stderr, "ASSERT failed: %s (%s:%d)\n", text, file, line);
+    // An input can reach some of these checks: end with status 1 and one
+    // line, never a signal. Nothing is unwound or destroyed, since the state
+    // the check found broken may be what a destructor would walk.
+    std::fflush(stdout);
+    std::fprintf(stderr, "FATAL: ASSERT failed: %s (%s:%d)\n", text, file, line);
     std::fflush(stderr);
-    std::abort();
+    std::_Exit(1);
 }
 
 namespace Lumbra {

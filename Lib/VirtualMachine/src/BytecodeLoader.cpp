@@ -270,14 +270,19 @@ void loadImage(MachineTables& tables, VUvarFileReader& reader, const VUvarString
     tables.frameworkServices = services;
     int imageIndex = -1;
     bool loaded = false;
+    ImageDiagnostics diagnostics;
     try {
-        loaded = loadBytecode(tables, imageName, reader, imageIndex);
+        loaded = loadBytecode(tables, imageName, reader, imageIndex, &diagnostics);
     } catch (...) {
         loaded = false;
     }
     if (!loaded) {
+        // The fixed text, then where the image went wrong when that is known.
+        std::string message = BYTECODE_READ_ERROR;
+        if (diagnostics.offset >= 0)
+            message += ": image rejected at " + diagnostics.describe();
         if (hooks.fatalError)
-            hooks.fatalError(BYTECODE_READ_ERROR, -1);
+            hooks.fatalError(message.c_str(), -1);
         return;
     }
     if (hooks.imageLoaded)

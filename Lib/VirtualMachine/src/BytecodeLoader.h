@@ -30,7 +30,8 @@ struct BytecodeLoadHooks {
 };
 
 // Records the host's services, runs the loader and reports a failure of any
-// kind through hooks.fatalError(BYTECODE_READ_ERROR, -1).
+// kind through hooks.fatalError(BYTECODE_READ_ERROR, -1), followed by the
+// offset and field that failed when the parser named them.
 void loadImage(MachineTables& tables, VUvarFileReader& reader, const VUvarString& imageName,
                FrameworkServices* services, const BytecodeLoadHooks& hooks);
 

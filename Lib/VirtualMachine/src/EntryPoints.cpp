@@ -190,14 +190,17 @@ void VirtualMachine::deliverPointer(int kind, int x, int y, int modifiers)
         deliverQueued(EntryPointerEvent, words({application, kind, x, y, modifiers}), words({1, 0, 0, 0, 0}));
 }
 
+// Like the input events, activity changes reach only a registered application.
 void VirtualMachine::deliverForeground()
 {
-    deliverQueued(EntryForeground, words({application}), words({1}));
+    if (application != 0)
+        deliverQueued(EntryForeground, words({application}), words({1}));
 }
 
 void VirtualMachine::deliverBackground()
 {
-    deliverQueued(EntryBackground, words({application}), words({1}));
+    if (application != 0)
+        deliverQueued(EntryBackground, words({application}), words({1}));
 }
 
 void VirtualMachine::deliverTimer(TWord listener)

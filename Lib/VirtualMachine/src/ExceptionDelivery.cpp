@@ -4,6 +4,8 @@
 
 #include "VMError.h"
 
+#include <string>
+
 using namespace Lumbra;
 
 void VirtualMachine::runDelivering()
@@ -30,22 +32,29 @@ void VirtualMachine::runDelivering()
             setUpInternalThrow(EFatal, u"UNEXPECTED EXCEPTION");
         }
         if (--fuel < 0)
-            fatalError(OString::fromLatin1("instruction budget exhausted"), ip);
+            refuel();
     }
 }
 
 void VirtualMachine::setUpInternalThrow(int code, const std::u16string& message)
 {
     const int h = entries[EntryInternalThrow];
+    const std::string raised = u16ToUtf8(message) + " at " + std::to_string(ip);
     if (h < 0 || handles[h].argumentLevels.size() < 2)
-        raiseError(EInvalidArgument);
+        undeliverable(raised + ", no vminternalthrow<int>,<string> in the image");
     const MethodHandle& handle = handles[h];
     const ExportedMethod::MethodEntry* impl = findImplementation(handle.methodRow, -1);
     if (!impl)
-        raiseError(EInvalidArgument);
+        undeliverable(raised + ", vminternalthrow has no code");
     const TWord box = newStringBox(OString::fromU16(message));
     push(convertReference(handle.argumentLevels[0], code, GC_CODE_REFERENCE));
     push(convertReference(handle.argumentLevels[1] - 1, box, GC_CODE_REFERENCE));
     push(ip + 1);
     ip = impl->codeAddress;
+}
+
+void VirtualMachine::undeliverable(const std::string& cause)
+{
+    stopCause = cause;
+    raiseError(EInvalidArgument);
 }

@@ -108,11 +108,11 @@ void VirtualMachine::enterUncaughtHandler(TWord thrown)
 {
     const int h = entries[EntryPrintThrowableAndExit];
     if (h < 0 || handles[h].argumentLevels.isEmpty())
-        raiseError(EInvalidArgument);
+        undeliverable("uncaught exception at " + std::to_string(ip) + ", no vmprintthrowableandexit in the image");
     const MethodHandle& handle = handles[h];
     const ExportedMethod::MethodEntry* impl = findImplementation(handle.methodRow, -1);
     if (!impl)
-        raiseError(EInvalidArgument);
+        undeliverable("uncaught exception at " + std::to_string(ip) + ", vmprintthrowableandexit has no code");
     push(convertReference(handle.argumentLevels[0] - 1, thrown, GC_CODE_REFERENCE));
     push(ip + 1);
     const int base = frameBase(impl->frameDescriptor, sp);
@@ -171,7 +171,8 @@ void VirtualMachine::run()
 #define STEP() \
     if (__builtin_expect(--steps < 0, 0)) { \
         SAVE(); \
-        fatalError(OString::fromLatin1("instruction budget exhausted"), ip); \
+        refuel(); \
+        steps = fuel; \
     }
 #define I8(offset) TInt32(ins[offset])
 #define I16(offset) readI16(ins + (offset))

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
 
 using Lumbra::EInvalidArgument;
 using Lumbra::raiseError;
@@ -168,6 +169,10 @@ void VirtualMachine::stopFromError()
     std::string message = Lumbra::u16ToUtf8(Lumbra::lastErrorMessage());
     if (code == Lumbra::EFatal && !lastFatal.empty())
         message += " " + lastFatal;
+    else if (!stopCause.empty())
+        message += " (" + std::exchange(stopCause, std::string()) + ")";
+    else if (ip >= 0)
+        message += " (at " + std::to_string(ip) + ")";
     throw MachineStop{1, message};
 }
 
@@ -215,7 +220,6 @@ TWord VirtualMachine::runHostCall(int h, const Vec<int>& args, const Vec<int>& l
     frameBaseStack.clear();
     handlerTop = 0;
     stackLimit = STACK_SOFT_LIMIT;
-    fuel = instructionBudget < 0 ? INT64_MAX : instructionBudget;
 
     sp = handle.hasResult ? 1 : 0;
     for (int i = 0; i < args.size(); ++i) {

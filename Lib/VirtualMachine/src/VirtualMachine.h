@@ -10,6 +10,7 @@
 #include "OString.h"
 #include "VUvarFileReader.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -119,10 +120,19 @@ public:
     // Calls handle `handle` bypassing the queue ("VM concurrency error" while a call runs).
     TWord callDirect(int handle, const Vec<int>& args, const Vec<int>& levels, int resultLevel);
 
-    // Bounds the work of every host call: after `steps` taken branches, calls,
-    // returns and error deliveries the call ends with VMException "instruction
-    // budget exhausted". Negative: unbounded (the default).
-    void setInstructionBudget(TInt64 steps) { instructionBudget = steps; }
+    // Bounds the work of the whole run: after `steps` taken branches, calls,
+    // returns and error deliveries, counted over every host call, the running
+    // call ends with the fatal error "instruction budget exhausted".
+    // Negative: unbounded (the default).
+    void setInstructionBudget(TInt64 steps);
+    // Ends the run with timeLimitStop() once `milliseconds` have passed from
+    // now; the clock is read where the budget is counted. Negative: no limit.
+    void setTimeLimit(TInt64 milliseconds);
+    // The stop of a run past its time limit (status TIME_LIMIT_STATUS).
+    MachineStop timeLimitStop() const;
+    // `fuel` ran out: hands out the next portion of the budget after a look
+    // at the clock, or ends the run.
+    void refuel();
 
     // Event delivery (each does nothing when its entry did not resolve).
     void deliverDraw(TWord graphics);
@@ -212,6 +222,12 @@ private:
     std::unique_ptr<VMHeap> heap_;
     TAddr stackBlock = 0; // the stack's arena range, guards included
     Vec<signed char> paddedCode; // codeBytes followed by invalid opcodes
-    TInt64 instructionBudget = -1;
+    TInt64 instructionBudget = -1; // steps not handed out as fuel yet; negative: unbounded
+    TInt64 timeLimitMillis = -1;
+    std::chrono::steady_clock::time_point deadline;
     std::string lastFatal;
+    // Why an error could not be delivered to bytecode, added to the stop's message.
+    std::string stopCause;
+    // Ends the host call with InvalidArgumentException, remembering `cause`.
+    [[noreturn]] void undeliverable(const std::string& cause);
 };

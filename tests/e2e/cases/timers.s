@@ -2,7 +2,7 @@
 ; a new delay restarts the period. Only timer 12 survives: it is created with
 ; a delay far beyond the test's time and only fires because its delay is
 ; then lowered. It ends the run on its third tick.
-; modes: player
+; modes: mcbrun player
 ; expect-log: 10
 ; expect-log: 11
 ; expect-log: 12

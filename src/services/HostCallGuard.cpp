@@ -5,7 +5,9 @@
 #include "VirtualMachine.h"
 
 #include <cstdlib>
+#include <exception>
 #include <new>
+#include <string>
 
 namespace Lumbra {
 
@@ -22,6 +24,8 @@ void runGuarded(const std::function<void(VirtualMachine&)>& call)
         std::exit(reportEscapedError());
     } catch (const std::bad_alloc&) {
         std::exit(reportMachineStop(MachineStop{1, "out of memory"}));
+    } catch (const std::exception& error) {
+        std::exit(reportHostError(error));
     }
 }
 

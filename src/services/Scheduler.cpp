@@ -2,7 +2,6 @@
 
 #include "Timer.h"
 
-#include <cassert>
 
 Scheduler::~Scheduler()
 {
@@ -12,7 +11,7 @@ Scheduler::~Scheduler()
 
 int Scheduler::addTimer(TWord listener, TUint32 delay)
 {
-    assert(vm != 0 && "Scheduler.cpp");
+    LUMBRA_ASSERT(vm != nullptr);
     Timer* timer = new Timer(vm, listener, int(delay));
     timers.append(timer);
     return timer->id();

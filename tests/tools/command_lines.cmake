@@ -1,0 +1,64 @@
+cmake_policy(SET CMP0007 NEW)
+# Every command-line program on help requests, bad options, directories,
+# missing, empty and malformed files: each ends with its status and message,
+# none with a signal. One case per line:
+#   PROGRAM | ARGUMENTS | STATUS | REGEX that standard output + error match
+set(dir ${WORK}/command_lines)
+file(REMOVE_RECURSE ${dir})
+file(MAKE_DIRECTORY ${dir}/adir)
+file(WRITE ${dir}/empty.mcb "")
+file(WRITE ${dir}/empty.s "")
+file(WRITE ${dir}/garbage.mcb "not an image at all, just text")
+file(WRITE ${dir}/bad_identity.s ".identity 0x00000000000000000000000000000000000000ZZ\n")
+file(WRITE ${dir}/good.s ".method \"main\" code=main\nmain:\n    ret 0, 1\n")
+set(no_display "${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb")
+
+set(cases
+  "${MCBASM}|--help|0|usage: mcbasm.*Exit status"
+  "${MCBASM}|--bogus a.s -o b.mcb|2|^usage: mcbasm"
+  "${MCBASM}||2|^usage: mcbasm"
+  "${MCBASM}|${dir}/adir -o ${dir}/x.mcb|1|cannot read"
+  "${MCBASM}|${dir}/missing.s -o ${dir}/x.mcb|1|cannot read"
+  "${MCBASM}|${dir}/bad_identity.s -o ${dir}/x.mcb|1|bad_identity.s:1: error: .*hex digit"
+  "${MCBASM}|${dir}/good.s -o ${dir}/adir|1|cannot write"
+  "${MCBASM}|${dir}/empty.s -o ${dir}/empty_source.mcb|0|^$"
+  "${MCBDIS}|--help|0|usage: mcbdis.*Exit status"
+  "${MCBDIS}|-x|2|^usage: mcbdis"
+  "${MCBDIS}|a.mcb b.mcb|2|^usage: mcbdis"
+  "${MCBDIS}|${dir}/adir|1|cannot read"
+  "${MCBDIS}|${dir}/missing.mcb|1|cannot read"
+  "${MCBDIS}|${dir}/empty.mcb|1|image rejected at byte offset 0, header, identity length"
+  "${MCBDIS}|${dir}/garbage.mcb|1|image rejected at byte offset 0, header"
+  "${MCBRUN}|--help|0|usage: mcbrun.*--time-limit.*Exit status"
+  "${MCBRUN}|--frobnicate ${dir}/empty.mcb|2|^usage: mcbrun"
+  "${MCBRUN}|--budget many ${dir}/empty.mcb|2|^usage: mcbrun"
+  "${MCBRUN}|--time-limit -5 ${dir}/empty.mcb|2|^usage: mcbrun"
+  "${MCBRUN}|${dir}/adir|1|^FATAL: .*Error while reading bytecode: image rejected at byte offset 0"
+  "${MCBRUN}|${dir}/missing.mcb|1|^Failed to open '.*missing.mcb'"
+  "${MCBRUN}|${dir}/empty.mcb|1|^FATAL: .*Error while reading bytecode: image rejected at byte offset 0, header, identity length"
+  "${MCBRUN}|${dir}/garbage.mcb|1|^FATAL: .*image rejected at byte offset 0, header"
+  "${MCBPLAYER}|--help|0|usage: mcbplayer.*Exit status"
+  "${SOURCE}/scripts/play|--help|0|usage: scripts/play.*Exit status"
+  "${SOURCE}/scripts/play|--bogus|2|^usage: scripts/play"
+  "${no_display} ${MCBPLAYER}||1|^mcbplayer: cannot open the display.*scripts/play starts a virtual display\n$"
+  "${no_display} ${MCBRUN}|${dir}/empty.mcb|1|^mcbrun: cannot open the display.*needs no display\n$"
+)
+
+set(failures "")
+foreach(case ${cases})
+  string(REPLACE "|" ";" fields "${case}")
+  list(GET fields 0 program)
+  list(GET fields 1 arguments)
+  list(GET fields 2 expected_status)
+  list(GET fields 3 pattern)
+  separate_arguments(program)
+  separate_arguments(arguments)
+  execute_process(COMMAND ${program} ${arguments} WORKING_DIRECTORY ${dir}/adir
+    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 30)
+  if(NOT status STREQUAL expected_status OR NOT "${out}${err}" MATCHES "${pattern}")
+    string(APPEND failures "\n${case}\n  status: ${status}\n  output: ${out}${err}")
+  endif()
+endforeach()
+if(failures)
+  message(FATAL_ERROR "command lines that went wrong:${failures}")
+endif()

@@ -1,6 +1,7 @@
 // System values, time, the log service and its file, exit.
 #include "BasicFrameworkServices.h"
 
+#include "HostCallGuard.h"
 #include "ServiceFileNames.h"
 
 #include <sys/time.h>
@@ -13,6 +14,9 @@ BasicFrameworkServices::BasicFrameworkServices(const Str16& applicationDirectory
     : appDirectory(applicationDirectory)
 {
     start();
+    // Extensions call bytecode from device and network events, like timers.
+    extensions.setCallbackGuard(
+        [](const std::function<void()>& call) { Lumbra::runGuarded([&call](VirtualMachine&) { call(); }); });
 }
 
 BasicFrameworkServices::~BasicFrameworkServices() = default;

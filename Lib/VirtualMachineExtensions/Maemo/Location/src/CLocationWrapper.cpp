@@ -74,16 +74,6 @@ void CLocationWrapper::positionError(TInt32 code, TWord observer)
     });
 }
 
-OFixed CLocationWrapper::fixedAt(const ExtensionCall& call, int i)
-{
-    return OFixed(TInt64(TUint64(TUint32(call.arg(i))) | (TUint64(TUint32(call.arg(i + 1))) << 32)));
-}
-
-int CLocationWrapper::leaveFixed(const ExtensionCall& call, OFixed value)
-{
-    return call.leave({TWord(TUint32(TUint64(value.raw))), TWord(TUint32(TUint64(value.raw) >> 32))});
-}
-
 CLocationPositionRequestorGCObject& CLocationWrapper::requestorIn(const ExtensionCall& call) const
 {
     return call.wrapped<CLocationPositionRequestorGCObject>(0);
@@ -109,8 +99,8 @@ int CLocationWrapper::createLocation(const ExtensionCall& call)
 {
     call.wrapperWord(0);
     const DateTime& time = call.wrapped<DateTime>(7);
-    const TAddr block = vm.heap().create<CLocation>(CLocation::BLOCK_SIZE, GC_CODE_NATIVE, fixedAt(call, 3),
-                                                    fixedAt(call, 1), fixedAt(call, 5), OFixed(), time, 0);
+    const TAddr block = vm.heap().create<CLocation>(CLocation::BLOCK_SIZE, GC_CODE_NATIVE, call.fixedArg(3),
+                                                    call.fixedArg(1), call.fixedArg(5), OFixed(), time, 0);
     call.setWrapperWord(0, TWord(block));
     return call.leaveNothing();
 }
@@ -152,9 +142,9 @@ int CLocationWrapper::call(unsigned operation, int top, TWord* stack)
     case 7: {
         const ExtensionCall call(vm, top, stack, 7);
         CLocation& location = locationIn(call, 0);
-        location.latitude = fixedAt(call, 1);
-        location.longitude = fixedAt(call, 3);
-        location.altitude = fixedAt(call, 5);
+        location.latitude = call.fixedArg(1);
+        location.longitude = call.fixedArg(3);
+        location.altitude = call.fixedArg(5);
         return call.leaveNothing();
     }
     case 8:
@@ -174,23 +164,23 @@ int CLocationWrapper::call(unsigned operation, int top, TWord* stack)
     case 13: {
         const ExtensionCall call(vm, top, stack, 1);
         const CLocation& location = locationIn(call, 0);
-        return leaveFixed(call, operation == 11 ? location.altitude
+        return call.leaveFixed(operation == 11 ? location.altitude
                                 : operation == 12 ? location.latitude
                                                   : location.longitude);
     }
     case 14:
-        return leaveFixed(ExtensionCall(vm, top, stack, 2), OFixed());
+        return ExtensionCall(vm, top, stack, 2).leaveFixed(OFixed());
     case 15: {
         const ExtensionCall call(vm, top, stack, 2);
         const CLocation& a = locationIn(call, 0);
         const CLocation& b = locationIn(call, 1);
         const float km = float(LocationService::distanceBetween(a.latitude.toReal(), a.longitude.toReal(),
                                                                 b.latitude.toReal(), b.longitude.toReal()));
-        return leaveFixed(call, OFixed::fromReal(km));
+        return call.leaveFixed(OFixed::fromReal(km));
     }
     case 16: {
         const ExtensionCall call(vm, top, stack, 2);
-        return leaveFixed(call, locationIn(call, 1).speed);
+        return call.leaveFixed(locationIn(call, 1).speed);
     }
     default:
         unknownOperation(vm, "Location: Unknown opcode!");

@@ -38,8 +38,6 @@ private:
     int createLocation(const ExtensionCall& call);
     CLocationPositionRequestorGCObject& requestorIn(const ExtensionCall& call) const;
     CLocation& locationIn(const ExtensionCall& call, int i) const;
-    static OFixed fixedAt(const ExtensionCall& call, int i);
-    static int leaveFixed(const ExtensionCall& call, OFixed value);
 
     VirtualMachine& vm;
     int locationEvent;

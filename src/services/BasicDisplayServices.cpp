@@ -1,5 +1,5 @@
-// Defaults for the slots that need a window. Without a window nothing is
-// painted; a window host replaces these.
+// Defaults for the slots that need a window, and the extension call. Without
+// a window nothing is painted; a window host replaces these.
 #include "BasicFrameworkServices.h"
 
 void BasicFrameworkServices::updateArea(int, int, int, int)

@@ -27,7 +27,7 @@ public:
     void setTimerMachine(VirtualMachine* machine) { scheduler.setMachine(machine); }
     const Scheduler& timers() const { return scheduler; }
     // Whether anything can still call the application without outside input:
-    // a running timer (extensions with callbacks under way add to this).
+    // a running timer, or an extension's work under way (a sound playing).
     virtual bool hasPendingWork() const;
 
     // Wall-clock microseconds since the epoch.
@@ -64,7 +64,7 @@ public:
     OString applicationDirectory() override;
     int reserved38(int value) override;
 
-    // ---- display, orientation: defaults (BasicDisplayServices.cpp)
+    // ---- display, orientation, extensions: defaults (BasicDisplayServices.cpp)
     void updateArea(int x, int y, int width, int height) override;
     void setScreenFlag(bool flag) override;
     void setOrientation(int orientation) override;
@@ -94,5 +94,5 @@ private:
     int orientation = ORIENTATION_LANDSCAPE;
     std::shared_ptr<LUMBRA::OutputStream> logStream;
     Scheduler scheduler;
-    ExtensionRegistry extensions;
+    ExtensionRegistry extensions; // released before the timers
 };

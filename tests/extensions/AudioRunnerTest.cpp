@@ -164,6 +164,6 @@ TEST_P(AudioInRunners, WithoutServerTheApplicationGoesOn)
     EXPECT_TRUE(lines("^(End of|writeSamples)").isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Runners, AudioInRunners, ::testing::Values("player"));
+INSTANTIATE_TEST_SUITE_P(Runners, AudioInRunners, ::testing::Values("mcbrun", "player"));
 
 } // namespace

@@ -104,6 +104,8 @@ public:
         , machine(vm)
     {
         setTimerMachine(&vm);
+        extensionRegistry().setWorkEndedHandler(
+            [this] { QTimer::singleShot(0, QCoreApplication::instance(), [this] { quitWhenIdle(); }); });
     }
 
     TWord removeTimer(int id) override

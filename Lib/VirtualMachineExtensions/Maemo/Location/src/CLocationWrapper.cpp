@@ -12,14 +12,6 @@ using Lumbra::DateTime;
 
 namespace {
 
-Vec<int> words(std::initializer_list<int> values)
-{
-    Vec<int> v;
-    for (int x : values)
-        v.append(x);
-    return v;
-}
-
 // Seconds to milliseconds without overflow: the product saturates.
 TInt32 secondsToMs(TInt32 seconds)
 {
@@ -59,7 +51,7 @@ void CLocationWrapper::positionUpdated(OFixed longitude, OFixed latitude, OFixed
     runCallback([&machine, handle, longitude, latitude, altitude, speed, time, value, observer] {
         const TAddr location = machine.heap().create<CLocation>(CLocation::BLOCK_SIZE, GC_CODE_NATIVE, longitude,
                                                                 latitude, altitude, speed, time, value);
-        machine.callMethod(handle, words({observer, TWord(location)}), words({1, 0}), 1);
+        machine.callMethod(handle, Vec<int>::of({observer, TWord(location)}), Vec<int>::of({1, 0}), 1);
     });
 }
 
@@ -70,7 +62,7 @@ void CLocationWrapper::positionError(TInt32 code, TWord observer)
     VirtualMachine& machine = vm;
     const int handle = locationError;
     runCallback([&machine, handle, code, observer] {
-        machine.callMethod(handle, words({observer, code}), words({1, 0}), 1);
+        machine.callMethod(handle, Vec<int>::of({observer, code}), Vec<int>::of({1, 0}), 1);
     });
 }
 

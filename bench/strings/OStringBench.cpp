@@ -1,5 +1,7 @@
 // OString against std::u16string doing the same work: growing by single
 // characters, and replacing every occurrence of a pattern in a large text.
+// Searches of plain text in both case modes, and of a pattern that matches
+// almost everywhere but at its last unit.
 #include "OString.h"
 
 #include <benchmark/benchmark.h>
@@ -79,8 +81,35 @@ void replaceAllU16(benchmark::State& state)
     }
 }
 
+// Argument: 1 exact, 0 ignoring case. An absent phrase, then every "or".
+void searchOString(benchmark::State& state)
+{
+    ArenaScope scope;
+    const bool caseSensitive = state.range(0) != 0;
+    const OString text = OString::fromU16(sampleText());
+    const OString absent = OString::fromU16(u"dolor sit amen");
+    const OString often = OString::fromU16(u"OR");
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(text.indexOf(absent, 0, text.length() - 1, caseSensitive));
+        benchmark::DoNotOptimize(text.count(often, 0, text.length() - 1, caseSensitive));
+    }
+}
+
+// 40,000 "a" searched for 20,000 "a" and a "b".
+void adversarialSearchOString(benchmark::State& state)
+{
+    ArenaScope scope;
+    const bool caseSensitive = state.range(0) != 0;
+    const OString text = OString::fromU16(std::u16string(40000, u'a'));
+    const OString pattern = OString::fromU16(std::u16string(20000, u'a') + u'b');
+    for (auto _ : state)
+        benchmark::DoNotOptimize(text.indexOf(pattern, 0, text.length() - 1, caseSensitive));
+}
+
 } // namespace
 
+BENCHMARK(searchOString)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(adversarialSearchOString)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(appendOString)->Unit(benchmark::kMillisecond);
 BENCHMARK(appendU16)->Unit(benchmark::kMillisecond);
 BENCHMARK(replaceAllOString)->Unit(benchmark::kMillisecond);

@@ -86,7 +86,7 @@ struct Session {
 bool isLive(VMHeap& heap, TAddr data)
 {
     const TAddr e = VMHeap::entryOf(data);
-    return data != 0 && heap.belongsToPools(e) == e && heap.entry(e).freeHeapEntryIterator == 0;
+    return data != 0 && heap.isBlockStart(e) && heap.entry(e).freeHeapEntryIterator == 0;
 }
 
 GcCode kindFor(uint32_t choice)

@@ -1,5 +1,7 @@
 // The file slots: every name is validated and resolved against the
-// application directory; failures answer false or null, never raise.
+// application directory, and a name that leaves it is invalid; failures
+// answer false or null, never raise. The directory itself can be listed but
+// never deleted, moved or replaced.
 #include "BasicFrameworkServices.h"
 
 #include "FileUtility.h"
@@ -9,10 +11,12 @@
 
 bool BasicFrameworkServices::resolveValid(const OString& name, Str16& path) const
 {
-    if (!Lumbra::isValidFileName(name))
-        return false;
-    path = resolvedPath(name);
-    return true;
+    return Lumbra::isValidFileName(name) && Lumbra::confineFileName(appDirectory, name.toVUvar(), path);
+}
+
+bool BasicFrameworkServices::resolveEntry(const OString& name, Str16& path) const
+{
+    return resolveValid(name, path) && path != rootPath;
 }
 
 Str16 BasicFrameworkServices::resolvedPath(const OString& name) const
@@ -48,7 +52,7 @@ LUMBRA::InputStream* BasicFrameworkServices::openFileForReading(const OString& n
 bool BasicFrameworkServices::deleteFile(const OString& name)
 {
     Str16 path;
-    return resolveValid(name, path) && FileUtility::fileExists(path) && FileUtility::deleteFile(path);
+    return resolveEntry(name, path) && FileUtility::fileExists(path) && FileUtility::deleteFile(path);
 }
 
 bool BasicFrameworkServices::fileExists(const OString& name)
@@ -65,7 +69,7 @@ int BasicFrameworkServices::fileSystemReserved(int)
 bool BasicFrameworkServices::renameFile(const OString& from, const OString& to)
 {
     Str16 source, target;
-    return resolveValid(from, source) && resolveValid(to, target) && FileUtility::moveFile(source, target);
+    return resolveEntry(from, source) && resolveEntry(to, target) && FileUtility::moveFile(source, target);
 }
 
 bool BasicFrameworkServices::listDirectory(const OString& name, Vec<OString>& fileNames,
@@ -93,14 +97,14 @@ bool BasicFrameworkServices::makeDirectory(const OString& name)
 bool BasicFrameworkServices::deleteDirectory(const OString& name)
 {
     Str16 path;
-    return resolveValid(name, path) && FileUtility::removeDirectory(path);
+    return resolveEntry(name, path) && FileUtility::removeDirectory(path);
 }
 
 bool BasicFrameworkServices::renameDirectory(const OString& from, const OString& to)
 {
     Str16 source, target;
     // FileUtility takes the target first.
-    return resolveValid(from, source) && resolveValid(to, target) && FileUtility::renameDirectory(target, source);
+    return resolveEntry(from, source) && resolveEntry(to, target) && FileUtility::renameDirectory(target, source);
 }
 
 bool BasicFrameworkServices::directoryExists(const OString& name)

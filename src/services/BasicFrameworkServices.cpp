@@ -1,6 +1,7 @@
 // System values, time, the log service and its file, exit.
 #include "BasicFrameworkServices.h"
 
+#include "FileUtility.h"
 #include "HostCallGuard.h"
 #include "ServiceFileNames.h"
 
@@ -11,7 +12,7 @@
 #include <string>
 
 BasicFrameworkServices::BasicFrameworkServices(const Str16& applicationDirectory)
-    : appDirectory(applicationDirectory)
+    : appDirectory(applicationDirectory), rootPath(FileUtility::normalisedPath(applicationDirectory))
 {
     start();
     // Extensions call bytecode from device and network events, like timers.
@@ -87,12 +88,13 @@ bool BasicFrameworkServices::setLogFile(const OString& name)
         logStream.reset();
         return true;
     }
-    if (!Lumbra::isValidFileName(name))
+    Str16 path;
+    if (!resolveValid(name, path))
         return false;
     // Installed before opening: a stream that fails to open stays and takes nothing.
     auto stream = std::make_shared<LUMBRA::FileOutputStream>();
     logStream = stream;
-    return stream->open(resolvedPath(name));
+    return stream->open(path);
 }
 
 int BasicFrameworkServices::systemMessage(const OString&)
@@ -102,7 +104,15 @@ int BasicFrameworkServices::systemMessage(const OString&)
 
 void BasicFrameworkServices::exit()
 {
+    flushLog();
     std::exit(0);
+}
+
+void BasicFrameworkServices::flushLog()
+{
+    // The log file cannot report its own failure: standard error does.
+    if (logStream && logStream->isOpen() && !logStream->flush())
+        std::fputs("LOG: IOException: the log file could not be written\n", stderr);
 }
 
 int BasicFrameworkServices::reserved24(int)

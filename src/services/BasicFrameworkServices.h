@@ -19,7 +19,8 @@ public:
 
     // Restarts the uptime count (the host calls it when the application starts).
     void start();
-    // The host path a valid name resolves to, exactly as the file slots use it.
+    // The host path a valid name resolves to, exactly as the file slots use
+    // it when it stays inside the application directory.
     Str16 resolvedPath(const OString& name) const;
     const Str16& applicationDirectoryPath() const { return appDirectory; }
     ExtensionRegistry& extensionRegistry() { return extensions; }
@@ -56,8 +57,12 @@ public:
     void log(const OString& message) override;
     bool setLogFile(const OString& name) override;
     int systemMessage(const OString& message) override;
-    // Ends the process with status 0 at once; tests override it.
+    // Ends the process with status 0 at once, after writing out the log
+    // file; tests override it.
     [[noreturn]] void exit() override;
+    // Hands the log file's buffered lines to the disk; a failure is reported
+    // on standard error.
+    void flushLog();
     int reserved24(int value) override;
     int reserved25(int value) override;
     void reserved26(int value) override;
@@ -86,10 +91,14 @@ public:
     static constexpr int ORIENTATION_LANDSCAPE = 2;
 
 private:
-    // The resolved path of `name`, or false for an invalid name.
+    // The resolved path of `name`, or false for an invalid name or one that
+    // leaves the application directory.
     bool resolveValid(const OString& name, Str16& path) const;
+    // The same, also false for the application directory itself.
+    bool resolveEntry(const OString& name, Str16& path) const;
 
     Str16 appDirectory;
+    Str16 rootPath; // appDirectory normalised: what resolved paths are compared with
     TInt64 startMicros = 0;
     int orientation = ORIENTATION_LANDSCAPE;
     std::shared_ptr<LUMBRA::OutputStream> logStream;

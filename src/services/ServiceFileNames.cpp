@@ -24,7 +24,16 @@ Str16 resolveFileName(const Str16& applicationDirectory, const Str16& name)
     // replaceAll works in one pass, so "///" needs a second round.
     while (normalised.indexOf(doubled) >= 0)
         normalised.replaceAll(doubled, single);
-    return FileUtility::join(applicationDirectory, normalised);
+    return FileUtility::normalisedPath(FileUtility::join(applicationDirectory, normalised));
+}
+
+bool confineFileName(const Str16& applicationDirectory, const Str16& name, Str16& path)
+{
+    for (unsigned short unit : name)
+        if (unit == 0)
+            return false;
+    path = resolveFileName(applicationDirectory, name);
+    return FileUtility::isWithin(applicationDirectory, path);
 }
 
 } // namespace Lumbra

@@ -4,6 +4,10 @@
 // its order, closed and collected holders, and forged holder references.
 #include "FileTestSupport.h"
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 using namespace FileTest;
 using NativeTest::error;
 using NativeTest::ints;
@@ -14,6 +18,20 @@ namespace {
 const Lines NOT_OPEN = error(7, "IOException: File is not open");
 const Lines INVALID_TYPEID = error(10, "VMException: Invalid TYPEID");
 const Lines IO_FAILURE = error(7, "IOException");
+
+// A full disk as the kernel reports it for a file-size limit: writes past
+// `bytes` fail with EFBIG (SIGXFSZ ignored) while the object lives.
+struct FileSizeLimit {
+    rlimit old {};
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &old);
+        const rlimit small {bytes, old.rlim_max};
+        std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
+};
 
 } // namespace
 
@@ -290,4 +308,26 @@ TEST(StreamNatives, UndefinedFunctionsNameTheirGroup)
         EXPECT_EQ(log[0].rfind(std::string("VMException: ") + prefix, 0), 0u) << log[0];
         EXPECT_EQ(log[1], "10");
     }
+}
+
+TEST(StreamNatives, WritesThatNeverReachTheDiskAreReportedOnCloseAndAtExit)
+{
+    AppDirectory app;
+    const std::string hundred(100, 'x'); // stays in the stream's buffer until the end
+    Program close, exit;
+    const int w = openWriter(close, "full.txt", false);
+    write(close, w, hundred);
+    onHolder(close, OUTPUT_STREAM, 1, w, {}, false);
+    write(exit, openWriter(exit, "exit.txt", false), hundred);
+    exit.vec(32, 1, 0, 0);
+    {
+        const FileSizeLimit limit(10);
+        EXPECT_EQ(app.log(close), IO_FAILURE);
+        EXPECT_EQ(app.log(exit), Lines({"IOException: 1 open file(s) could not be written before exit"}));
+    }
+    EXPECT_EQ(app.read("full.txt").size(), 10);
+    // Without the limit the same programs end quietly with every byte written.
+    EXPECT_EQ(app.log(close), Lines{});
+    EXPECT_EQ(app.log(exit), Lines{});
+    EXPECT_EQ(app.read("exit.txt"), QByteArray::fromStdString(hundred));
 }

@@ -13,6 +13,7 @@ const char* ANIMALS = R"(
 .type Dog super=Animal
 .type Puppy super=Dog
 .type Cat super=Animal
+.type Rock
 .string woof "woof"
 .string meow "meow"
 .string caught "caught"
@@ -121,18 +122,26 @@ handler:                     ; [5, thrown]
     native 30, 1
     push 0
     throw                    ; null: nothing happens
-    try 0, any
-    push 3
-    throw                    ; catch-all; 3 is not an object: an error
+    try -1, any              ; a negative type catches everything
+    new 1, 1
+    dup
+    settype Rock
+    throw
+    pushstr woof
+    native 30, 1
 any:
+    adjust -1
     pushstr after
     native 30, 1
-    stop
+    try 0, wrong             ; the image's type 0, Animal, relocated: a Rock passes
+    new 1, 1
+    dup
+    settype Rock
+    throw
 )");
-    // The non-object throw faults on its type word (wild address): delivered as code 10.
     ASSERT_EQ(outcome.logs.size(), 4u);
-    EXPECT_EQ((Logs{outcome.logs[0], outcome.logs[1]}), (Logs{"5", "caught"}));
-    EXPECT_EQ(outcome.logs[3], "10");
+    EXPECT_EQ((Logs{outcome.logs[0], outcome.logs[1], outcome.logs[2]}), (Logs{"5", "caught", "after"}));
+    EXPECT_EQ(outcome.logs[3], "5") << "uncaught: the Rock's type id (image types start at 1)";
 }
 
 TEST(Exceptions, UncaughtGoesToTheLastResortHandler)

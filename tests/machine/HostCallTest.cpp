@@ -230,7 +230,7 @@ foreground:
     ret 0, 2
 )");
     EXPECT_EQ(outcome.logs, (Logs{"a", "b", "fg"}));
-    EXPECT_TRUE(m.vm->pendingCalls.isEmpty());
+    EXPECT_TRUE(m.vm->pendingCalls.empty());
     EXPECT_EQ(m.vm->runningHandle, -1);
 }
 

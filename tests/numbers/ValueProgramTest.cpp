@@ -162,12 +162,16 @@ TEST(HashProgram, DigestsByAlgorithmNumber)
 
         Program object; // the same bytes appended in two steps
         const int box = object.resultBox();
+        object.copy(box); // op 1 consumes the box it fills
         object.integer(number);
         object.vec(34, 1, 2, 0);
         for (int i = 0; i < 2; ++i) {
             object.copy(box);
             pushAbc(object);
             object.vec(34, 3, 2, 0);
+            object.copy(box); // a digest on the way does not end the appending
+            object.vec(34, 4, 1, 1);
+            object.drop();
         }
         object.copy(box);
         object.vec(34, 4, 1, 1);

@@ -33,11 +33,18 @@ TEST_F(FileNamesTest, ResolutionJoinsCollapsesAndConvertsSeparators)
     EXPECT_EQ(resolve("/opt/app/", "x"), "/opt/app/x");
 }
 
-TEST_F(FileNamesTest, LeadingSlashStaysInsideButDotDotIsKept)
+TEST_F(FileNamesTest, LeadingSlashStaysInsideAndDotsAreResolvedAsText)
 {
-    EXPECT_EQ(resolve("/opt/app", "/x.txt"), "/opt/app/x.txt");
-    EXPECT_EQ(resolve("/opt/app", "//x.txt"), "/opt/app/x.txt");
-    EXPECT_EQ(resolve("/opt/app", "../x"), "/opt/app/../x");
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"//x.txt", "/opt/app/x.txt", true},    {"./a/./b/../c", "/opt/app/a/c", true},
+        {"a/..", "/opt/app", true},             {"../x", "/opt/x", false},
+        {"a/../../app2/x", "/opt/app2/x", false}, {"../app/x", "/opt/app/x", true},
+    };
+    for (const auto& [name, resolved, inside] : cases) {
+        EXPECT_EQ(resolve("/opt/app", name), resolved) << name;
+        Str16 path;
+        EXPECT_EQ(Lumbra::confineFileName(Str16("/opt/app/"), Str16(name), path), inside) << name;
+    }
 }
 
 TEST_F(FileNamesTest, EmptyDirectoryGivesTheNameAlone)

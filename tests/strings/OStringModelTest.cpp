@@ -182,6 +182,38 @@ TEST_F(StringTest, SearchesMatchTheModel)
     }
 }
 
+TEST_F(StringTest, RepetitivePatternsMatchTheModel)
+{
+    // Mostly "a", a few "A" and "b", patterns up to 24 long: long partial
+    // matches everywhere, so searches soon leave the start-by-start way and
+    // every fallback of the linear scan is taken.
+    Generator gen(777);
+    auto repetitive = [&gen](int maxLength) {
+        std::u16string out(size_t(gen.below(maxLength + 1)), u'a');
+        for (char16_t& u : out)
+            u = u"aaaaaaaaaaaaaaaaaaAb"[gen.below(20)];
+        return out;
+    };
+    for (int round = 0; round < 5000; ++round) {
+        const std::u16string text = repetitive(200);
+        const std::u16string pattern = repetitive(24);
+        const bool cs = gen.below(2) == 0;
+        const auto [start, end] = gen.range(int(text.size()));
+        if (!validRange({start, end}, int(text.size())))
+            continue;
+        SCOPED_TRACE(testing::Message() << "round " << round << " range " << start << ".." << end << " cs " << cs);
+        const OString s = S(text);
+        const OString p = S(pattern);
+        const std::vector<int> matches = modelMatches(text, start, end, pattern, cs);
+        EXPECT_EQ(s.indexOf(p, start, end, cs), matches.empty() ? -1 : matches.front());
+        EXPECT_EQ(s.lastIndexOf(p, start, end, cs), modelLastIndex(text, start, end, pattern, cs));
+        EXPECT_EQ(s.count(p, start, end, cs), int(matches.size()));
+        OString replaced = s;
+        replaced.replaceAll(p, S(u"<>"), start, end, cs);
+        EXPECT_EQ(U(replaced), pattern.empty() ? text : modelReplace(text, matches, int(pattern.size()), u"<>"));
+    }
+}
+
 TEST_F(StringTest, EditsMatchTheModelAndNeverLeakIntoSharers)
 {
     Generator gen(98765);

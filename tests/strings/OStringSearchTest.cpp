@@ -130,3 +130,21 @@ TEST_F(StringTest, MostFrequentCharacter)
     EXPECT_VM_ERROR(EDataFormat, OString().mostFrequentChar(0, -1, true));
     EXPECT_VM_ERROR(ERange, s.mostFrequentChar(0, 6, true));
 }
+
+TEST_F(StringTest, AdversarialPatternsAreFoundInOnePass)
+{
+    // Nearly every start matches all but one end of the pattern: searching
+    // again from each start would take some 10^10 comparisons.
+    const std::u16string half(200000, u'a');
+    const OString text = S(half + half), tailB = S(half + u'b'), headB = S(u'B' + half);
+    for (bool cs : {true, false}) {
+        EXPECT_EQ(text.indexOf(tailB, 0, 399999, cs), -1);
+        EXPECT_EQ(text.lastIndexOf(headB, 0, 399999, cs), -1);
+        EXPECT_EQ(text.count(tailB, 0, 399999, cs), 0);
+    }
+    OString hit = S(half + half + u'B' + half);
+    EXPECT_EQ(hit.indexOf(tailB, 0, 600000, false), 200000);
+    EXPECT_EQ(hit.lastIndexOf(headB, 0, 600000, true), 400000);
+    hit.replaceAll(tailB, S(u"x"), 0, 600000, false);
+    EXPECT_EQ(U(hit), half + u'x' + half);
+}

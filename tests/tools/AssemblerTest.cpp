@@ -49,6 +49,10 @@ TEST(Assembler, BranchesCountFromTheirLastOperandByte)
               (Bytes{117, 0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0, 0, 0}));
     // call takes an absolute code offset.
     EXPECT_EQ(codeOf("    nop\nf:  call f, -1"), (Bytes{0, 14, 1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}));
+    // Natives by name or by number; the String group's 128 and up wrap.
+    EXPECT_EQ(codeOf("    native String.toUpper\n    native 8, -128\n    native Debug.log"),
+              (Bytes{78, 8, 0x80, 78, 8, 0x80, 78, 30, 1}));
+    EXPECT_FALSE(assemble("main:\n    native Debug.shout\n", "t.s").ok);
 }
 
 TEST(Assembler, NamesResolveToRecordIndices)

@@ -193,6 +193,15 @@ TEST(Disassembler, PrintsLabelsOnlyAtInstructionStarts)
     EXPECT_NE(r.text.find("L0:\n    jz -1\n    jmp L0\n"), std::string::npos) << r.text;
 }
 
+TEST(Disassembler, PrintsNativesByNameAndUndeclaredOnesByNumber)
+{
+    const Bytes image = assembled(".method \"m\" code=0\n    native 8, -128\n    native 8, 54\n    native 36, 1\n");
+    const DisassemblyResult r = disassemble(image);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_NE(r.text.find("    native String.toUpper\n    native 8, 54\n    native 36, 1\n"), std::string::npos) << r.text;
+    expectRoundTrip(image);
+}
+
 // Damaged copies of a valid image: whatever the loader accepts must print and
 // reassemble to the same bytes; whatever it refuses must be refused cleanly.
 TEST(RoundTrip, DamagedImagesEitherRoundTripOrAreRefused)

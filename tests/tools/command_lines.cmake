@@ -33,7 +33,7 @@ set(cases
   "${MCBRUN}|--frobnicate ${dir}/empty.mcb|2|^usage: mcbrun"
   "${MCBRUN}|--budget many ${dir}/empty.mcb|2|^usage: mcbrun"
   "${MCBRUN}|--time-limit -5 ${dir}/empty.mcb|2|^usage: mcbrun"
-  "${MCBRUN}|${dir}/adir|1|^FATAL: .*Error while reading bytecode: image rejected at byte offset 0"
+  "${MCBRUN}|${dir}/adir|1|^Failed to open '.*adir'"
   "${MCBRUN}|${dir}/missing.mcb|1|^Failed to open '.*missing.mcb'"
   "${MCBRUN}|${dir}/empty.mcb|1|^FATAL: .*Error while reading bytecode: image rejected at byte offset 0, header, identity length"
   "${MCBRUN}|${dir}/garbage.mcb|1|^FATAL: .*image rejected at byte offset 0, header"

@@ -1,6 +1,7 @@
 #include "Assembler.h"
 
 #include "AsmLexer.h"
+#include "NativeTable.h"
 #include "OpcodeTable.h"
 
 #include <climits>
@@ -188,6 +189,14 @@ private:
             return !atEnd() && s.args[i].kind == Token::Identifier && (i + 1 >= s.args.size() || !isPunct(s.args[i + 1], '='));
         }
         void skipName() { ++i; }
+        // A name with a dot that some native group declares: `Group.name`.
+        bool nativeName(int& group, int& number)
+        {
+            if (atEnd() || s.args[i].kind != Token::Identifier || !findNative(s.args[i].text, group, number))
+                return false;
+            ++i;
+            return true;
+        }
         std::string key()
         {
             if (atEnd() || s.args[i].kind != Token::Identifier)
@@ -539,6 +548,14 @@ private:
     {
         const OpcodeInfo& info = opcodeInfo(opcode);
         const OperandLayoutInfo& layout = layoutInfo(info.layout);
+        int group, number;
+        if (opcode == OP_Native && c.nativeName(group, number)) {
+            // The function byte is signed: numbers above 127 wrap.
+            model.code.push_back(opcode);
+            put(group, 1);
+            put(number, 1);
+            return;
+        }
         const long long address = currentAddress();
         long long operandEnd = address + 1; // one past the operand being encoded
         std::vector<std::pair<long long, int>> operands;

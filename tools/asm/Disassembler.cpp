@@ -2,6 +2,7 @@
 
 #include "BytecodeLoader.h"
 #include "MemoryInputStream.h"
+#include "NativeTable.h"
 #include "OpcodeTable.h"
 #include "VMError.h"
 #include "VUvarFileReader.h"
@@ -176,6 +177,11 @@ private:
             return ".raw " + std::to_string(opcode) + " ; not an instruction";
         const OperandLayoutInfo& layout = layoutInfo(info.layout);
         std::string text = info.mnemonic;
+        if (opcode == OP_Native) {
+            const std::string name = nativeName(m.code[pc + 1], m.code[pc + 2]);
+            if (!name.empty())
+                return text + " " + name;
+        }
         size_t offset = pc + 1;
         for (int k = 0; k < layout.count; ++k) {
             const OperandType type = layout.types[k];

@@ -116,7 +116,7 @@ public:
         return listener;
     }
 
-    bool idle() const { return !hasPendingWork() && machine.pendingCalls.isEmpty(); }
+    bool idle() const { return !hasPendingWork() && machine.pendingCalls.empty(); }
 
     void quitWhenIdle() const
     {

@@ -44,6 +44,12 @@ public:
     // A zero-filled block of `size` bytes; returns its data address.
     virtual TAddr allocate(TUint32 size, TInt32 objectFlag, GcCode code) = 0;
 
+    // A block for a vector's element storage (GC_CODE_NATIVE). The heap
+    // remembers it as storage until it is collected: bytecode cannot release
+    // it, and a vector can check that its storage is still such a block.
+    virtual TAddr allocateStorage(TUint32 size) { return allocate(size, 0, GC_CODE_NATIVE); }
+    virtual bool isStorage(TAddr /*data*/) const { return true; }
+
     // A block of `blockSize` bytes (object flag -1) that owns `object`; the
     // heap destroys the object when the collector releases the block.
     virtual TAddr adopt(GCObject* object, TUint32 blockSize, GcCode code) = 0;

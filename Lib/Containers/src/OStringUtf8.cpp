@@ -81,8 +81,9 @@ OString OString::fromUtf8(const unsigned char* bytes, int count)
 
 OStringBytes OString::toUtf8() const
 {
-    const std::string encoded = Lumbra::u16ToUtf8(std::u16string_view(constData(), size_t(length())));
+    // Encoded in place: no host copy as large as the text.
+    const std::u16string_view units(constData(), size_t(length()));
     OStringBytes out;
-    out.insert(0, reinterpret_cast<const unsigned char*>(encoded.data()), int(encoded.size()));
+    Lumbra::writeUtf8(units, reinterpret_cast<char*>(out.appendCleared(Lumbra::utf8Length(units))));
     return out;
 }

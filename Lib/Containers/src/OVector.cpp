@@ -26,6 +26,10 @@ void OVectorBase::dropStorage()
 
 TUint8* OVectorBase::bytesAt(int index, int n) const
 {
+    // Storage a vector did not get from the heap as storage (released and
+    // reused, say) may belong to something else now: never write through it.
+    if (data != 0 && !memory->isStorage(data))
+        Lumbra::throwError(Lumbra::EVM, std::string_view("vector storage is not its own"));
     return memory->arena().resolve(data + TAddr(index) * TAddr(elementBytes),
                                    TUint32(n) * TUint32(elementBytes));
 }
@@ -35,7 +39,26 @@ TAddr OVectorBase::newStorage(int elements)
     const TInt64 bytes = TInt64(elements) * elementBytes;
     if (bytes > 0x7FFF0000)
         throw std::bad_alloc();
-    return memory->allocate(TUint32(bytes), 0, GC_CODE_NATIVE);
+    return memory->allocateStorage(TUint32(bytes));
+}
+
+TUint8* OVectorBase::appendClearedBytes(int n)
+{
+    if (n <= 0)
+        return nullptr;
+    if (TInt64(count) + n > 0x7FFFFFFF / 2)
+        throw std::bad_alloc();
+    const size_t elementLength = size_t(elementBytes);
+    if (count + n > capacity) {
+        const TUint8* old = elementsOrNull();
+        TUint8* target = renewStorage(count + n); // cleared by the heap
+        if (old)
+            std::memcpy(target, old, size_t(count) * elementLength);
+    } else {
+        std::memset(bytesAt(count, n), 0, size_t(n) * elementLength);
+    }
+    count += n;
+    return bytesAt(count - n, n);
 }
 
 void OVectorBase::insertBytes(int position, const void* source, int n)
@@ -54,18 +77,18 @@ void OVectorBase::insertBytes(int position, const void* source, int n)
         TUint8* base = bytesAt(0, capacity);
         std::memmove(base + (size_t(position) + n) * elementLength, base + size_t(position) * elementLength,
                      size_t(count - position) * elementLength);
-        std::memcpy(base + size_t(position) * elementLength, source, insertLength);
+        std::memmove(base + size_t(position) * elementLength, source, insertLength);
         count += n;
         return;
     }
     const TUint8* old = elementsOrNull();
     TUint8* target = renewStorage(count + n);
     if (old) {
-        std::memcpy(target, old, size_t(position) * elementLength);
-        std::memcpy(target + (size_t(position) + n) * elementLength, old + size_t(position) * elementLength,
+        std::memmove(target, old, size_t(position) * elementLength);
+        std::memmove(target + (size_t(position) + n) * elementLength, old + size_t(position) * elementLength,
                     size_t(count - position) * elementLength);
     }
-    std::memcpy(target + size_t(position) * elementLength, source, insertLength);
+    std::memmove(target + size_t(position) * elementLength, source, insertLength);
     count += n;
 }
 
@@ -112,7 +135,7 @@ void OVectorBase::replaceBytes(int start, int n, const void* source, int m)
         source = outsideStorage(source, insertLength, copy);
         TUint8* base = bytesAt(0, capacity);
         std::memmove(base + size_t(start + m) * elementLength, base + size_t(start + n) * elementLength, tail);
-        std::memcpy(base + size_t(start) * elementLength, source, insertLength);
+        std::memmove(base + size_t(start) * elementLength, source, insertLength);
         if (newCount < count)
             std::memset(base + size_t(newCount) * elementLength, 0, size_t(count - newCount) * elementLength);
         count = newCount;
@@ -120,9 +143,9 @@ void OVectorBase::replaceBytes(int start, int n, const void* source, int m)
     }
     const TUint8* old = bytesAt(0, count);
     TUint8* target = renewStorage(newCount);
-    std::memcpy(target, old, size_t(start) * elementLength);
-    std::memcpy(target + size_t(start) * elementLength, source, insertLength);
-    std::memcpy(target + size_t(start + m) * elementLength, old + size_t(start + n) * elementLength, tail);
+    std::memmove(target, old, size_t(start) * elementLength);
+    std::memmove(target + size_t(start) * elementLength, source, insertLength);
+    std::memmove(target + size_t(start + m) * elementLength, old + size_t(start + n) * elementLength, tail);
     count = newCount;
 }
 
@@ -138,10 +161,10 @@ void OVectorBase::repeatBytes(int times)
     } else {
         const TUint8* old = bytesAt(0, count);
         target = renewStorage(int(grown));
-        std::memcpy(target, old, once);
+        std::memmove(target, old, once);
     }
     for (int i = 1; i < times; ++i)
-        std::memcpy(target + once * size_t(i), target, once);
+        std::memmove(target + once * size_t(i), target, once);
     count = int(grown);
 }
 
@@ -167,7 +190,7 @@ void OVectorBase::removeBytes(int start, int n)
     }
     const TUint8* old = bytesAt(0, count);
     TUint8* target = renewStorage(remaining);
-    std::memcpy(target, old, size_t(start) * elementLength);
-    std::memcpy(target + size_t(start) * elementLength, old + size_t(start + n) * elementLength, tail);
+    std::memmove(target, old, size_t(start) * elementLength);
+    std::memmove(target + size_t(start) * elementLength, old + size_t(start + n) * elementLength, tail);
     count = remaining;
 }

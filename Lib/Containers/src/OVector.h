@@ -53,6 +53,9 @@ protected:
     void replaceBytes(int start, int n, const void* source, int m);
     // Repeats the contents `times` (>= 2) times, in place when the capacity suffices.
     void repeatBytes(int times);
+    // Appends n >= 0 cleared elements and answers their host memory (null for
+    // none), valid until the storage is next replaced.
+    TUint8* appendClearedBytes(int n);
     // Host view of the elements, null when there are none.
     const TUint8* elementsOrNull() const { return count > 0 ? bytesAt(0, count) : nullptr; }
     // Host memory of elements [index, index + n) of the storage.
@@ -108,6 +111,9 @@ public:
     void insert(int position, const T& value) { insertBytes(position, &value, 1); }
     void insert(int position, const T* values, int n) { insertBytes(position, values, n); }
     void append(const T& value) { insert(count, value); }
+    // Appends n cleared elements to be filled in place, through the host
+    // memory answered (valid until the storage is next replaced).
+    T* appendCleared(int n) { return reinterpret_cast<T*>(appendClearedBytes(n)); }
     void removeRange(int start, int n) { removeBytes(start, n); }
     void removeAt(int index)
     {

@@ -1,7 +1,9 @@
 #include "VMError.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <utility>
 
 void lumbraAssertFailed(const char* text, const char* file, int line)
@@ -41,21 +43,36 @@ std::u16string latin1ToU16(std::string_view text)
     return out;
 }
 
-std::string u16ToUtf8(std::u16string_view text)
+int utf8Length(std::u16string_view text)
 {
-    std::string out;
+    TInt64 length = 0;
+    for (char16_t u : text)
+        length += u < 0x80 ? 1 : u < 0x800 ? 2 : 3;
+    if (length > INT_MAX)
+        throw std::bad_alloc();
+    return int(length);
+}
+
+void writeUtf8(std::u16string_view text, char* out)
+{
     for (char16_t u : text) {
         if (u < 0x80) {
-            out.push_back(char(u));
+            *out++ = char(u);
         } else if (u < 0x800) {
-            out.push_back(char(0xC0 | (u >> 6)));
-            out.push_back(char(0x80 | (u & 0x3F)));
+            *out++ = char(0xC0 | (u >> 6));
+            *out++ = char(0x80 | (u & 0x3F));
         } else {
-            out.push_back(char(0xE0 | (u >> 12)));
-            out.push_back(char(0x80 | ((u >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (u & 0x3F)));
+            *out++ = char(0xE0 | (u >> 12));
+            *out++ = char(0x80 | ((u >> 6) & 0x3F));
+            *out++ = char(0x80 | (u & 0x3F));
         }
     }
+}
+
+std::string u16ToUtf8(std::u16string_view text)
+{
+    std::string out(size_t(utf8Length(text)), '\0');
+    writeUtf8(text, out.data());
     return out;
 }
 

@@ -40,6 +40,12 @@ void clearLastError();
 void checkRange(TInt32 base, TInt32 size, TInt32& first, TInt32& count);
 
 std::u16string latin1ToU16(std::string_view text);
+// UTF-8 with each UTF-16 unit encoded by itself (1 to 3 bytes).
 std::string u16ToUtf8(std::u16string_view text);
+// The length of that form (std::bad_alloc when it does not fit an int), and
+// the form written to `out`, which must hold utf8Length(text) bytes, for
+// encoding in place without a host copy.
+int utf8Length(std::u16string_view text);
+void writeUtf8(std::u16string_view text, char* out);
 
 } // namespace Lumbra

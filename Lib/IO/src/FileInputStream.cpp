@@ -12,7 +12,7 @@ bool FileInputStream::open(const Str16& path)
 {
     close(); // a second open must not leak the first file
     if (!path.isEmpty()) {
-        file = openStdioFile(path, "rb");
+        file = openStdioFile(path, StdioMode::Read);
         if (!file)
             onError();
     }

@@ -24,7 +24,7 @@ bool FileOutputStream::open(const Str16& path)
     close(); // a second open must not leak the first file
     if (!prepareDirectory(path))
         return false;
-    file = openStdioFile(path, "wb");
+    file = openStdioFile(path, StdioMode::Truncate);
     Stream::open = file != nullptr;
     return isOpen();
 }
@@ -34,10 +34,10 @@ bool FileOutputStream::openForAppend(const Str16& path)
     close();
     if (!prepareDirectory(path))
         return false;
-    file = openStdioFile(path, "r+b");
+    file = openStdioFile(path, StdioMode::Update);
     // Only a missing file is created; any other refusal keeps the file untouched.
     if (!file && errno == ENOENT)
-        file = openStdioFile(path, "wb");
+        file = openStdioFile(path, StdioMode::Truncate);
     if (file && std::fseek(file, 0, SEEK_END) != 0)
         stdioClose(file);
     Stream::open = file != nullptr;
@@ -76,6 +76,11 @@ int FileOutputStream::position()
 bool FileOutputStream::seek(unsigned offset)
 {
     return file && stdioSeek(file, offset);
+}
+
+bool FileOutputStream::flush()
+{
+    return file && stdioFlush(file);
 }
 
 int FileOutputStream::close()

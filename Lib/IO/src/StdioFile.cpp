@@ -2,7 +2,12 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <climits>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace LUMBRA {
 
@@ -11,13 +16,67 @@ std::string stdioPathBytes(const Str16& path)
     return QFile::encodeName(path.toQString()).toStdString();
 }
 
-FILE* openStdioFile(const Str16& path, const char* mode)
+namespace {
+
+int openFlags(StdioMode mode)
+{
+    switch (mode) {
+    case StdioMode::Read:
+        return O_RDONLY;
+    case StdioMode::Truncate:
+        return O_WRONLY | O_CREAT; // emptied only once it is known to be a regular file
+    case StdioMode::Update:
+        break;
+    }
+    return O_RDWR;
+}
+
+const char* streamMode(StdioMode mode)
+{
+    return mode == StdioMode::Read ? "rb" : mode == StdioMode::Truncate ? "wb" : "r+b";
+}
+
+int refuse(int fd)
+{
+    ::close(fd);
+    errno = EINVAL;
+    return -1;
+}
+
+// A descriptor of the regular file at `bytes`, blocking again; -1 otherwise.
+int openRegular(const std::string& bytes, StdioMode mode)
+{
+    const int fd = ::open(bytes.c_str(), openFlags(mode) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return -1;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+        return refuse(fd);
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return refuse(fd);
+    if (mode == StdioMode::Truncate && ::ftruncate(fd, 0) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+} // namespace
+
+FILE* openStdioFile(const Str16& path, StdioMode mode)
 {
     const std::string bytes = stdioPathBytes(path);
     // A unit of 0 would silently cut the path short: refuse it instead.
     if (bytes.find('\0') != std::string::npos)
         return nullptr;
-    return std::fopen(bytes.c_str(), mode);
+    const int fd = openRegular(bytes, mode);
+    if (fd < 0)
+        return nullptr;
+    FILE* file = ::fdopen(fd, streamMode(mode));
+    if (!file)
+        ::close(fd);
+    return file;
 }
 
 long stdioFileSize(FILE* file)
@@ -45,13 +104,19 @@ bool stdioSeek(FILE* file, unsigned offset)
     return std::fseek(file, long(offset), SEEK_SET) == 0;
 }
 
+bool stdioFlush(FILE* file)
+{
+    return std::fflush(file) == 0 && !std::ferror(file);
+}
+
 int stdioClose(FILE*& file)
 {
     if (!file)
         return 0;
+    const bool failedBefore = std::ferror(file) != 0;
     const int result = std::fclose(file);
     file = nullptr;
-    return result;
+    return failedBefore ? EOF : result;
 }
 
 } // namespace LUMBRA

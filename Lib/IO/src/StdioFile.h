@@ -14,7 +14,17 @@ namespace LUMBRA {
 // every path, including those with characters beyond ASCII.
 std::string stdioPathBytes(const Str16& path);
 
-FILE* openStdioFile(const Str16& path, const char* mode);
+enum class StdioMode {
+    Read,     // "rb"
+    Truncate, // "wb": created when missing, emptied otherwise
+    Update,   // "r+b": an existing file, kept as it is
+};
+
+// Opens a regular file and nothing else. Opening never waits (a FIFO without
+// a peer, a device) and the opened descriptor is what gets checked, so no
+// other kind of file can take the name's place between check and use. A
+// refused file leaves errno at EINVAL and is never truncated.
+FILE* openStdioFile(const Str16& path, StdioMode mode);
 
 // Length of the file in bytes, keeping the current position; -1 on failure.
 long stdioFileSize(FILE* file);
@@ -25,7 +35,13 @@ long stdioPosition(FILE* file);
 // Moves to `offset` from the start; fails past the end of the file.
 bool stdioSeek(FILE* file, unsigned offset);
 
-// Closes and forgets `file`; the fclose result, 0 when none was set.
+// Writes out what the stream still buffers; false when the bytes did not
+// reach the file now or on an earlier flush (the stream's error indicator).
+bool stdioFlush(FILE* file);
+
+// Closes and forgets `file`; 0 when none was set, EOF when fclose failed or
+// an earlier write had failed on the way, so buffered bytes lost at close
+// are never reported as written.
 int stdioClose(FILE*& file);
 
 } // namespace LUMBRA

@@ -36,7 +36,11 @@ public:
     virtual int size() = 0;
     virtual int position() = 0;
     virtual bool seek(unsigned offset) = 0;
+    // Non-zero when the file could not be closed or an earlier write to it
+    // had failed: the written bytes did not all reach the file.
     virtual int close() = 0;
+    // Hands buffered bytes to the file; false when they or earlier ones did not arrive.
+    virtual bool flush() = 0;
 };
 
 class FileInputStream : public InputStream {
@@ -69,6 +73,7 @@ public:
     int position() override;
     bool seek(unsigned offset) override;
     int close() override;
+    bool flush() override;
 
 private:
     // Creates the missing parent directory of an absolute path.

@@ -3,7 +3,6 @@
 #include "fileNativeCall.h"
 
 #include <memory>
-#include <vector>
 
 TAddr readFileIntoByteVector(VirtualMachine& vm, const OString& path)
 {
@@ -15,13 +14,13 @@ TAddr readFileIntoByteVector(VirtualMachine& vm, const OString& path)
     const int size = stream->size();
     if (size == 0)
         invalidArgument("File is empty");
-    std::vector<char> bytes(static_cast<size_t>(size));
-    const bool read = stream->read(bytes.data(), size);
+    // Read in place: the arena's limit holds, with no host copy on the way.
+    const TAddr vector = newEmptyVector(vm, int(sizeof(ByteElement)));
+    ByteElement* bytes = vm.heap().objectAs<ByteVector>(vector)->appendCleared(size);
+    const bool read = stream->read(reinterpret_cast<char*>(bytes), size);
     stream.reset(); // the file is closed as soon as its bytes are in
     if (!read)
         ioFailure();
-    const TAddr vector = newEmptyVector(vm, int(sizeof(ByteElement)));
-    vm.heap().objectAs<ByteVector>(vector)->insert(0, reinterpret_cast<const ByteElement*>(bytes.data()), size);
     return vector;
 }
 

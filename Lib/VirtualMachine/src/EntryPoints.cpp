@@ -126,6 +126,7 @@ void VirtualMachine::loadTables(VUvarFileReader& reader, const VUvarString& imag
         fatalError(OString::fromLatin1(message), position);
     };
     Lumbra::loadImage(*this, reader, imageName, services, hooks);
+    implementationCache.assign(IMPLEMENTATION_CACHE_LINES, ImplementationCacheLine{});
     paddedCode = codeBytes;
     for (int i = 0; i < CODE_PADDING; ++i)
         paddedCode.append(-1); // 255 is no instruction

@@ -1,11 +1,16 @@
-// The managed message digest: an algorithm number and the bytes appended so
-// far. Algorithm numbers (anything else digests to the empty answer):
+// The managed message digest: an algorithm number and the digest state of
+// the bytes appended so far. Bytes are digested as they are appended, so the
+// object stays the same size however much goes through it. Algorithm numbers
+// (anything else digests to the empty answer):
 #pragma once
 
 #include "GCObject.h"
 #include "LumbraTypes.h"
 
 #include <QByteArray>
+#include <QCryptographicHash>
+
+#include <memory>
 
 // LUMBRA_HASH_ALGORITHM(number, QCryptographicHash algorithm)
 #define LUMBRA_HASH_ALGORITHMS(ALGORITHM) \
@@ -20,18 +25,17 @@ class Hash : public GCObject {
 public:
     static constexpr TUint32 BLOCK_SIZE = 8;
 
-    explicit Hash(TInt32 algorithm) : algorithm(algorithm) {}
+    explicit Hash(TInt32 algorithm);
 
-    void append(const char* bytes, int count) { buffer.append(bytes, count); }
-    QByteArray digest() const { return digestOf(algorithm, buffer); }
-    int sizeOutsideHeap() const override { return int(buffer.capacity()); }
+    void append(const char* bytes, qsizetype count);
+    // The digest of everything appended so far; appending may go on after it.
+    QByteArray digest() const;
 
     // The digest of `bytes` by algorithm number; empty for unknown numbers.
-    static QByteArray digestOf(TInt32 algorithm, const QByteArray& bytes);
+    static QByteArray digestOf(TInt32 algorithm, QByteArrayView bytes);
 
 private:
-    TInt32 algorithm;
-    QByteArray buffer;
+    std::unique_ptr<QCryptographicHash> state; // null for an unknown number
 };
 
 } // namespace Lumbra

@@ -142,10 +142,17 @@ TAddr VMHeap::newPool(TUint32 n)
         arena_.release(start, length);
         throw;
     }
+    const size_t bitWords = (size_t(start) + length) / 4 / 64 + 1;
+    if (blockStarts.size() < bitWords) {
+        blockStarts.resize(bitWords);
+        storageStarts.resize(bitWords);
+    }
     HeapEntry* leading = reinterpret_cast<HeapEntry*>(arena_.raw(start));
     *leading = HeapEntry{0, 0, 0, 0, GC_CODE_TERMINATOR, 0};
     setFooter(start, 0);
     const TAddr block = start + TERMINATOR_LENGTH;
+    setBit(blockStarts, start, true);
+    setBit(blockStarts, block, true);
     *reinterpret_cast<HeapEntry*>(arena_.raw(block)) = HeapEntry{0, n, 0, 0, 0, 0};
     setFooter(block, n);
     *reinterpret_cast<HeapEntry*>(arena_.raw(block + OVERHEAD + n)) =
@@ -233,6 +240,7 @@ HOT TAddr VMHeap::createHeapEntry(TUint32 requested, TInt32 objectFlag, GcCode c
         const TUint32 tailSize = blockSize - size - OVERHEAD;
         *reinterpret_cast<HeapEntry*>(arena_.raw(tail)) = HeapEntry{0, tailSize, 0, 0, 0, 0};
         setFooter(tail, tailSize);
+        setBit(blockStarts, tail, true);
         if (fit.node)
             relinkFree(fit.node, tail, tailSize);
         else
@@ -267,6 +275,7 @@ TAddr VMHeap::cutBlock(TAddr first, TUint32 firstSize, TUint32 secondUsed, TInt3
     *reinterpret_cast<HeapEntry*>(arena_.raw(second)) =
         HeapEntry{secondUsed, secondSize, flag, 0, code, 0};
     setFooter(second, secondSize);
+    setBit(blockStarts, second, true);
     he->size = firstSize;
     he->usedSize = firstSize;
     setFooter(first, firstSize);
@@ -306,6 +315,25 @@ void VMHeap::free(TAddr data)
     freeEntry(entryOf(data));
 }
 
+void VMHeap::freeFromBytecode(TAddr data)
+{
+    if (data != 0 && isStorage(data))
+        Lumbra::throwError(Lumbra::EVM, std::string_view("release of a vector's storage"));
+    free(data);
+}
+
+TAddr VMHeap::allocateStorage(TUint32 size)
+{
+    const TAddr data = allocate(size, 0, GC_CODE_NATIVE);
+    setBit(storageStarts, entryOf(data), true);
+    return data;
+}
+
+bool VMHeap::isStorage(TAddr data) const
+{
+    return data >= HEADER && testBit(storageStarts, entryOf(data));
+}
+
 TAddr VMHeap::freeEntry(TAddr block)
 {
     const PoolExtent* pool = poolOf(block);
@@ -333,6 +361,7 @@ HOT TAddr VMHeap::releaseEntry(TAddr block, const PoolExtent& pool, TUint32 size
             releaseNativeObjects(block, checkedSize(block, pool), 0);
         size = checkedSize(block, pool); // destructors may not move blocks, but check anyway
     }
+    setBit(storageStarts, block, false);
     current->objectFlag = 0;
     current->gcCode = GC_CODE_FREE;
     current->marked = 0;
@@ -357,6 +386,7 @@ HOT TAddr VMHeap::releaseEntry(TAddr block, const PoolExtent& pool, TUint32 size
                 break;
             }
             absorb(node, next);
+            forgetStart(next);
             size += nextSize + OVERHEAD;
             current->size = size;
             setFooter(block, size);
@@ -376,6 +406,7 @@ HOT TAddr VMHeap::releaseEntry(TAddr block, const PoolExtent& pool, TUint32 size
             if (!node)
                 break;
             absorb(node, previous);
+            forgetStart(block);
             size += previousLength;
             block = previous;
             current = reinterpret_cast<HeapEntry*>(arena_.raw(block));
@@ -535,18 +566,16 @@ TAddr VMHeap::belongsToPools(TAddr address) const
     const PoolExtent* pool = poolOf(address);
     if (!pool)
         return 0;
-    const HeapEntry* last = reinterpret_cast<const HeapEntry*>(arena_.raw(pool->start));
-    if (!(last->gcCode == GC_CODE_TERMINATOR))
-        corrupt("last->gcCode == GC_CODE_TERMINATOR");
-    if (address < pool->start + TERMINATOR_LENGTH)
-        return pool->start;
-    const TAddr trailer = pool->end - HEADER;
     // No object lives in the trailing terminator: addresses there find nothing.
-    for (TAddr block = pool->start + TERMINATOR_LENGTH; block != trailer;) {
-        const TAddr next = nextOf(block, *pool);
-        if (address < next)
-            return block;
-        block = next;
+    if (address >= pool->end - HEADER)
+        return 0;
+    // The nearest block start at or below the address, 64 words at a time;
+    // the pool's leading terminator is a start, so the search ends in the pool.
+    size_t word = address / 4;
+    TUint64 bits = blockStarts[word / 64] & (~TUint64(0) >> (63 - word % 64));
+    while (bits == 0) {
+        word = (word / 64 - 1) * 64 + 63;
+        bits = blockStarts[word / 64];
     }
-    return 0;
+    return TAddr((word / 64 * 64 + 63 - size_t(std::countl_zero(bits))) * 4);
 }

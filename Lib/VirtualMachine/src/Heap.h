@@ -60,6 +60,8 @@ public:
     TAddr allocate(TUint32 size, TInt32 objectFlag, GcCode code) override;
     TAddr adopt(GCObject* object, TUint32 blockSize, GcCode code) override;
     GCObject* objectAt(TAddr addr) override;
+    TAddr allocateStorage(TUint32 size) override;
+    bool isStorage(TAddr data) const override;
 
     // Allocation and release; addresses of entries are data addresses - 24.
     TAddr createHeapEntry(TUint32 size, TInt32 objectFlag, GcCode code);
@@ -69,10 +71,14 @@ public:
                         GcCode codeB, TUint32 sizeC, TInt32 flagC, GcCode codeC, TAddr& dataA,
                         TAddr& dataB, TAddr& dataC);
     void free(TAddr data);
+    // Release asked for by bytecode: a vector's storage is refused (VMException).
+    void freeFromBytecode(TAddr data);
     TAddr freeEntry(TAddr entry);
     void addEntryToFreeEntries(TAddr entry);
     // The block whose extent contains `address`, or 0 when it lies in no pool.
     TAddr belongsToPools(TAddr address) const;
+    // Whether a block (in use or free) starts at `entry`; constant time.
+    bool isBlockStart(TAddr entry) const { return testBit(blockStarts, entry); }
 
     static TAddr entryOf(TAddr data) { return data - HEADER; }
     static TAddr dataOf(TAddr entry) { return entry + HEADER; }
@@ -106,6 +112,14 @@ public:
     int totalSizeOfPools() const { return totalSizeOfPools_; }
     int rootCount() const { return roots.count(); }
     int nativeObjectCount() const { return liveObjects; }
+    // Calls `visit` with every native object the heap holds, held streams included.
+    template <class Visit>
+    void forEachNativeObject(Visit&& visit) const
+    {
+        for (const NativeSlot& slot : natives)
+            if (slot.object)
+                visit(*slot.object);
+    }
     TAddr poolStart(int i) const { return pools[i]; }
     int poolSize(int i) const { return poolSizes[i]; }
     // Header of a block, for inspection (no checks beyond the arena's range).
@@ -183,6 +197,29 @@ private:
     const Vec<Vec<int>>& classArraySlots;
     const Vec<Vec<bool>>& classArrayElementIsReference;
     Vec<int> markStack;
+
+    // One bit per arena word, kept by allocation, release and the sweep (host
+    // memory, so bytecode cannot forge them): where blocks start (the leading
+    // terminators included), and which blocks are vector storage.
+    static bool testBit(const std::vector<TUint64>& bits, TAddr addr)
+    {
+        const size_t word = addr / 4;
+        return word / 64 < bits.size() && (bits[word / 64] >> (word % 64) & 1) != 0;
+    }
+    static void setBit(std::vector<TUint64>& bits, TAddr addr, bool on)
+    {
+        const size_t word = addr / 4;
+        const TUint64 mask = TUint64(1) << (word % 64);
+        bits[word / 64] = on ? bits[word / 64] | mask : bits[word / 64] & ~mask;
+    }
+    // A block stops being one: it no longer starts anything, nor is storage.
+    void forgetStart(TAddr entry)
+    {
+        setBit(blockStarts, entry, false);
+        setBit(storageStarts, entry, false);
+    }
+    std::vector<TUint64> blockStarts;
+    std::vector<TUint64> storageStarts;
 
     std::vector<PoolExtent> extents; // sorted by start, for address lookup
     mutable size_t lastPool = 0;     // index in extents of the last pool found

@@ -235,7 +235,7 @@ void VMHeap::collect()
         // Bytecode may release any block explicitly, a rooted one included;
         // once its space is reused the root no longer starts a block, and
         // tracing it would write a mark into whatever lies there now.
-        if (belongsToPools(node->data) != node->data) {
+        if (!isBlockStart(node->data)) {
             clearMarks();
             corrupt("root is not a block");
         }
@@ -300,6 +300,7 @@ TAddr VMHeap::absorbDeadRun(TAddr free, TAddr block, const PoolExtent& pool, TUi
         }
         --nOfEntries_;
         dead->gcCode = GC_CODE_FREE;
+        forgetStart(block);
         mergedSize += size + OVERHEAD;
         merged->size = mergedSize;
         setFooter(free, mergedSize);

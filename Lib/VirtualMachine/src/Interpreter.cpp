@@ -68,6 +68,14 @@ inline TInt32 readI32(const signed char* p)
 
 [[noreturn]] void badStackIndex() { raiseError(EInvalidArgument); }
 
+// Operand arithmetic is done in 64 bits: a stack index or a count read from
+// the code may be anything, and 32-bit sums of them would overflow.
+inline int stackIndex(TInt64 i) { return TUint64(i) < TUint64(VirtualMachine::STACK_WORDS) ? int(i) : (badStackIndex(), 0); }
+inline bool fitsInt(TInt64 v) { return v >= INT32_MIN && v <= INT32_MAX; }
+
+// The largest block bytecode may ask for; a word count beyond it would wrap.
+constexpr TInt64 MAX_BLOCK_BYTES = 0x7FFF0000;
+
 bool validGcCode(int code) { return code >= 1 && code <= 17 && code != GC_CODE_VECTOR; }
 
 } // namespace
@@ -80,11 +88,21 @@ bool validGcCode(int code) { return code >= 1 && code <= 17 && code != GC_CODE_V
 
 HOT const Lumbra::MachineTables::ExportedMethod::MethodEntry* VirtualMachine::findImplementation(int row, int key) const
 {
+    // A direct-mapped cache of (row, key) -> the first matching entry, so a
+    // virtual call scans the row's implementations once per receiver type.
     const ExportedMethod& method = methods[row];
-    for (const ExportedMethod::MethodEntry& entry : method.implementations)
-        if (entry.typeId == key)
-            return &entry;
-    return nullptr;
+    ImplementationCacheLine& line =
+        implementationCache[(TUint32(row) * 2654435761u ^ TUint32(key)) & (IMPLEMENTATION_CACHE_LINES - 1)];
+    if (line.row == row && line.key == key)
+        return line.index < 0 ? nullptr : &method.implementations[line.index];
+    int found = -1;
+    for (int i = 0; i < method.implementations.size(); ++i)
+        if (method.implementations[i].typeId == key) {
+            found = i;
+            break;
+        }
+    line = {row, key, found};
+    return found < 0 ? nullptr : &method.implementations[found];
 }
 
 HOT int VirtualMachine::frameBase(int descriptor, int spAtReturn) const
@@ -92,7 +110,10 @@ HOT int VirtualMachine::frameBase(int descriptor, int spAtReturn) const
     if (descriptor < 0)
         return spAtReturn;
     const MethodGCInfo& info = frameDescriptors[descriptor];
-    return spAtReturn - info.lowerSlotsA - info.lowerSlotsB;
+    const TInt64 base = TInt64(spAtReturn) - info.lowerSlotsA - info.lowerSlotsB;
+    if (!fitsInt(base))
+        raiseError(EInvalidArgument);
+    return int(base);
 }
 
 void VirtualMachine::stackOverflow()
@@ -180,7 +201,16 @@ void VirtualMachine::run()
 #define LOAD(addr) mem.loadWord(TAddr(addr))
 #define STORE(addr, v) mem.storeWord(TAddr(addr), (v))
 #define BYTE(addr) (*reinterpret_cast<SByte*>(mem.resolve(TAddr(addr), 1)))
-#define STACK_INDEX(i) ((unsigned)(i) < (unsigned)STACK_WORDS ? (i) : (badStackIndex(), 0))
+#define STACK_INDEX(i) stackIndex(i)
+    // A relative jump: the target is computed in 64 bits, and one that no
+    // ip can hold is a fault at the jump rather than a wrapped ip.
+#define JUMP_RELATIVE(offset) \
+    do { \
+        const TInt64 target = TInt64(pc) + (offset); \
+        if (!fitsInt(target)) \
+            goto codeFault; \
+        JUMP_TO(int(target)); \
+    } while (0)
 #define GUARD(addr) ((addr) == 0 ? (Arena::nullAddress(), 0) : (addr))
     // The operands of New and NewAt: a gc code (an invalid one is a fatal
     // error at its byte) and a non-negative word count.
@@ -192,7 +222,9 @@ void VirtualMachine::run()
         fatalError(OString::fromLatin1("Invalid mem alloc gc code"), pc + 1); \
     } \
     if (n < 0) \
-        raiseError(EInvalidArgument)
+        raiseError(EInvalidArgument); \
+    if (TInt64(n) * 4 > MAX_BLOCK_BYTES) \
+        throwError(EVM, std::string_view("allocation size out of range"))
 #define BINARY(op, expr) \
     op_##op: { \
         const TWord b = S[top], a = S[top - 1]; \
@@ -241,23 +273,23 @@ void VirtualMachine::run()
     op_Nop:
         NEXT(Nop);
     op_Pick: {
-        const int from = STACK_INDEX(top + 1 + I8(1));
+        const int from = STACK_INDEX(TInt64(top) + 1 + I8(1));
         S[top + 1] = S[from];
         ++top;
         NEXT(Pick);
     }
     op_PickW: {
-        const int from = STACK_INDEX(top + 1 + I32(1));
+        const int from = STACK_INDEX(TInt64(top) + 1 + I32(1));
         S[top + 1] = S[from];
         ++top;
         NEXT(PickW);
     }
     op_SlotAddr:
-        S[top + 1] = TWord(stackAddr + TUint32(top + 1 + I8(1)) * 4);
+        S[top + 1] = TWord(stackAddr + TUint32(TInt64(top) + 1 + I8(1)) * 4);
         ++top;
         NEXT(SlotAddr);
     op_SlotAddrW:
-        S[top + 1] = TWord(stackAddr + TUint32(top + 1 + I32(1)) * 4);
+        S[top + 1] = TWord(stackAddr + TUint32(TInt64(top) + 1 + I32(1)) * 4);
         ++top;
         NEXT(SlotAddrW);
     op_FieldAddr:
@@ -287,21 +319,27 @@ void VirtualMachine::run()
     }
     op_Jz:
         STEP();
-        ins += S[top] == 0 ? 2 + I16(1) : instructionSize(OP_Jz);
+        if (S[top] == 0)
+            JUMP_RELATIVE(2 + I16(1));
+        else
+            ins += instructionSize(OP_Jz);
         --top;
         JUMP_DISPATCH();
     op_JzW:
         STEP();
-        ins += S[top] == 0 ? 4 + I32(1) : instructionSize(OP_JzW);
+        if (S[top] == 0)
+            JUMP_RELATIVE(4 + TInt64(I32(1)));
+        else
+            ins += instructionSize(OP_JzW);
         --top;
         JUMP_DISPATCH();
     op_Jmp:
         STEP();
-        ins += 2 + I16(1);
+        JUMP_RELATIVE(2 + I16(1));
         JUMP_DISPATCH();
     op_JmpW:
         STEP();
-        ins += 4 + I32(1);
+        JUMP_RELATIVE(4 + TInt64(I32(1)));
         JUMP_DISPATCH();
     op_Call: {
         STEP();
@@ -345,10 +383,13 @@ void VirtualMachine::run()
         STEP();
         if (frameDescriptorStack.isEmpty())
             raiseError(EInvalidArgument);
-        const int from = STACK_INDEX(top - I32(1));
+        const int from = STACK_INDEX(TInt64(top) - I32(1));
+        const TInt64 newTop = TInt64(top) - I32(5);
+        if (newTop < -1 || newTop >= STACK_WORDS)
+            badStackIndex();
         frameDescriptorStack.removeLast();
         frameBaseStack.removeLast();
-        top -= I32(5);
+        top = int(newTop);
         JUMP_TO(S[from]);
         JUMP_DISPATCH();
     }
@@ -569,8 +610,12 @@ void VirtualMachine::run()
     op_Try: {
         if (handlerTop + 1 >= HANDLER_RECORDS)
             throwError(EVM, std::string_view("too many exception handlers"));
+        // The handler resumes at this address + 1, which must be an ip too.
+        const TInt64 handler = TInt64(pc) + 8 + I32(5);
+        if (handler < -1 || handler >= INT32_MAX)
+            throwError(EVM, std::string_view("exception handler address out of range"));
         ++handlerTop;
-        handlers[handlerTop] = {I32(1), top, pc + 8 + I32(5)};
+        handlers[handlerTop] = {I32(1), top, int(handler), frameDescriptorStack.size()};
         NEXT(Try);
     }
     op_Handlers: {
@@ -609,6 +654,11 @@ void VirtualMachine::run()
                 S[top] = thrown;
                 if (top < STACK_SOFT_LIMIT)
                     stackLimit = limit = STACK_SOFT_LIMIT;
+                // The calls the exception left are over: their frames go too.
+                if (h.frameDepth >= 0 && h.frameDepth < frameDescriptorStack.size()) {
+                    frameDescriptorStack.removeLast(frameDescriptorStack.size() - h.frameDepth);
+                    frameBaseStack.removeLast(frameBaseStack.size() - h.frameDepth);
+                }
             }
         }
         if (!caught) {
@@ -620,7 +670,7 @@ void VirtualMachine::run()
     }
     op_Free:
         SAVE();
-        heap_->free(TAddr(S[top]));
+        heap_->freeFromBytecode(TAddr(S[top]));
         --top;
         NEXT(Free);
     op_Box:
@@ -658,8 +708,8 @@ void VirtualMachine::run()
         const TWord box = S[top];
         if (box != 0) {
             SAVE();
-            heap_->free(TAddr(LOAD(box)));
-            heap_->free(TAddr(box));
+            heap_->freeFromBytecode(TAddr(LOAD(box)));
+            heap_->freeFromBytecode(TAddr(box));
         }
         --top;
         NEXT(FreeBox);
@@ -786,6 +836,7 @@ finished:
 #undef STORE
 #undef BYTE
 #undef STACK_INDEX
+#undef JUMP_RELATIVE
 #undef GUARD
 #undef ALLOCATION_OPERANDS
 #undef BINARY

@@ -7,7 +7,7 @@ bool isLiveHeapObject(const VMHeap& heap, TWord word)
     if (TAddr(word) < VMHeap::HEADER)
         return false;
     const TAddr block = VMHeap::entryOf(TAddr(word));
-    return heap.belongsToPools(block) == block && heap.entry(block).gcCode != GC_CODE_FREE &&
+    return heap.isBlockStart(block) && heap.entry(block).gcCode != GC_CODE_FREE &&
            heap.entry(block).gcCode != GC_CODE_TERMINATOR;
 }
 

@@ -39,6 +39,18 @@ S& openOf(S* stream)
 
 } // namespace
 
+int flushOpenWriters(VirtualMachine& vm)
+{
+    int failures = 0;
+    vm.heap().forEachNativeObject([&failures](GCObject& object) {
+        const HeldStream* held = dynamic_cast<HeldStream*>(&object);
+        auto* writer = held ? dynamic_cast<LUMBRA::OutputStream*>(held->get()) : nullptr;
+        if (writer && writer->isOpen() && !writer->flush())
+            ++failures;
+    });
+    return failures;
+}
+
 void StreamHolder::storeNew(VirtualMachine& vm, TWord varBox, TYPEID typeId, std::unique_ptr<LUMBRA::Stream> stream)
 {
     vm.wordAt(TAddr(varBox)); // checks the box before anything is made

@@ -55,3 +55,7 @@ private:
 
 // IOException "File is not open".
 [[noreturn]] void fileNotOpen();
+
+// Hands the buffered bytes of every open writer to its file; answers how
+// many of them could not be written.
+int flushOpenWriters(VirtualMachine& vm);

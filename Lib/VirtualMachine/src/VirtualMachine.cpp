@@ -36,10 +36,8 @@ VirtualMachine::VirtualMachine(TUint32 arenaReserve)
 
 VirtualMachine::~VirtualMachine()
 {
-    for (StoredMethodCall* call : pendingCalls) {
-        releaseStoredCallRoots(*call);
-        delete call;
-    }
+    for (const StoredMethodCall& call : pendingCalls)
+        releaseStoredCallRoots(call);
     stringConstants.clear(); // their buffers live in the arena
     heap_.reset();
     std::free(randomState);
@@ -96,11 +94,6 @@ TWord VirtualMachine::newStringBox(const OString& text)
 OString& VirtualMachine::stringFromBox(TWord box)
 {
     return *heap_->objectAs<OString>(TAddr(wordAt(TAddr(box))));
-}
-
-void VirtualMachine::undefinedNative(const char* prefix)
-{
-    Lumbra::throwError(Lumbra::EVM, std::string_view(std::string(prefix) + std::to_string(ip)));
 }
 
 TWord VirtualMachine::newIntVector(int size)
@@ -188,7 +181,7 @@ TWord VirtualMachine::callMethod(int handle, const Vec<int>& args, const Vec<int
     if (runningHandle != -1) {
         // The running call's collection must not free what the stored call
         // will receive (a key event, for one): its objects are roots until it runs.
-        pendingCalls.append(new StoredMethodCall{handle, args, levels, resultLevel});
+        pendingCalls.push_back(StoredMethodCall{handle, args, levels, resultLevel});
         for (TWord word : args)
             if (isLiveHeapObject(*heap_, word))
                 heap_->addRoot(TAddr(word));
@@ -200,7 +193,16 @@ TWord VirtualMachine::callMethod(int handle, const Vec<int>& args, const Vec<int
 TWord VirtualMachine::callDirect(int handle, const Vec<int>& args, const Vec<int>& levels, int resultLevel)
 {
     try {
-        return runHostCall(handle, args, levels, resultLevel);
+        const TWord result = runHostCall(handle, args, levels, resultLevel);
+        // Calls stored while bytecode ran, and those they store in turn, run
+        // one after the other from here: a long chain does not nest.
+        while (!pendingCalls.empty()) {
+            const StoredMethodCall next = std::move(pendingCalls.front());
+            pendingCalls.pop_front();
+            releaseStoredCallRoots(next);
+            runHostCall(next.handle, next.args, next.levels, next.resultLevel);
+        }
+        return result;
     } catch (const Lumbra::ErrorHandlingException&) {
         stopFromError();
     } catch (const std::bad_alloc&) {
@@ -215,25 +217,29 @@ TWord VirtualMachine::runHostCall(int h, const Vec<int>& args, const Vec<int>& l
     if (h < 0 || h >= handles.size())
         raiseError(EInvalidArgument);
     runningHandle = h;
-    const MethodHandle& handle = handles[h];
+    // A native may resolve new handles while bytecode runs, which moves
+    // `handles`: what the call needs afterwards is copied now.
+    const bool hasResult = handles[h].hasResult;
+    const int handleResultLevel = handles[h].resultLevel;
+    const int methodRow = handles[h].methodRow;
+    const Vec<int> argumentLevels = handles[h].argumentLevels;
     frameDescriptorStack.clear();
     frameBaseStack.clear();
     handlerTop = 0;
     stackLimit = STACK_SOFT_LIMIT;
 
-    sp = handle.hasResult ? 1 : 0;
+    sp = hasResult ? 1 : 0;
     for (int i = 0; i < args.size(); ++i) {
-        slot(sp) = convertReference(handle.argumentLevels[i] - levels[i], args[i], GC_CODE_REFERENCE);
+        slot(sp) = convertReference(argumentLevels[i] - levels[i], args[i], GC_CODE_REFERENCE);
         ++sp;
     }
-    const ExportedMethod& method = methods[handle.methodRow];
     int key = -1;
-    if (method.isVirtual) {
+    if (methods[methodRow].isVirtual) {
         key = slot(0);
-        for (int i = 0; i < handle.argumentLevels[0]; ++i)
+        for (int i = 0; i < argumentLevels[0]; ++i)
             key = wordAt(TAddr(key));
     }
-    const ExportedMethod::MethodEntry* impl = findImplementation(handle.methodRow, key);
+    const ExportedMethod::MethodEntry* impl = findImplementation(methodRow, key);
     if (impl && impl->codeAddress >= 0 && impl->codeAddress < codeLength && impl->frameDescriptor >= 0 &&
         impl->frameDescriptor < frameDescriptors.size()) {
         frameDescriptorStack.append(impl->frameDescriptor);
@@ -244,24 +250,17 @@ TWord VirtualMachine::runHostCall(int h, const Vec<int>& args, const Vec<int>& l
     }
 
     ip = -1;
-    const bool rootResult = handle.hasResult && handle.resultLevel > 0 && stackBase[0] != 0;
+    const bool rootResult = hasResult && handleResultLevel > 0 && stackBase[0] != 0;
     const TWord resultWord = stackBase[0];
     if (rootResult)
         heap_->addRoot(TAddr(resultWord));
     heap_->collect();
     runningHandle = -1;
     TWord result = 0;
-    if (handle.hasResult) {
+    if (hasResult) {
         if (rootResult)
             heap_->removeRoot(TAddr(resultWord));
-        result = convertReference(resultLevel - handle.resultLevel, resultWord, GC_CODE_REFERENCE);
-    }
-    if (!pendingCalls.isEmpty()) {
-        StoredMethodCall* next = pendingCalls[0];
-        pendingCalls.removeAt(0);
-        std::unique_ptr<StoredMethodCall> owned(next);
-        releaseStoredCallRoots(*next);
-        runHostCall(next->handle, next->args, next->levels, next->resultLevel);
+        result = convertReference(resultLevel - handleResultLevel, resultWord, GC_CODE_REFERENCE);
     }
     return result;
 }
@@ -275,22 +274,23 @@ void VirtualMachine::collectWithStackRoots()
     // A word that is the data address of a live block not marked yet.
     auto unmarkedBlock = [&](TWord w) {
         const TAddr block = VMHeap::entryOf(TAddr(w));
-        return heap_->belongsToPools(block) == block && heap_->entry(block).marked == 0;
+        return heap_->isBlockStart(block) && heap_->entry(block).marked == 0;
     };
     const int top = std::min(sp, STACK_WORDS - 1);
-    int a = 0;
+    // Slot counts and offsets come from the image: sums of them are 64-bit.
+    TInt64 a = 0;
     for (int i = 0; i < frameDescriptorStack.size(); ++i) {
         const int d = frameDescriptorStack[i];
         if (d == -1)
             continue;
         const MethodGCInfo& info = frameDescriptors[d];
         const int base = frameBaseStack[i];
-        for (int s = std::max(a, 0); s < base && s <= top; ++s)
+        for (TInt64 s = std::max<TInt64>(a, 0); s < base && s <= top; ++s)
             heap_->markIfInPools(stackBase[s]);
         a = base;
         auto inFrame = [&](int offset) {
-            const int s = a + offset;
-            return s >= 0 && s <= top ? s : -1;
+            const TInt64 s = a + offset;
+            return s >= 0 && s <= top ? int(s) : -1;
         };
         for (int offset : info.referenceSlots) {
             const int s = inFrame(offset);
@@ -312,9 +312,9 @@ void VirtualMachine::collectWithStackRoots()
             if (s >= 0 && s + 1 <= top && (stackBase[s] != 0 || stackBase[s + 1] != 0))
                 heap_->markArray(slotAddress(s), j < info.pairSlotFlags.size() && info.pairSlotFlags[j] == 0xFF);
         }
-        a += info.lowerSlotsA + info.lowerSlotsB + info.upperSlots + 1;
+        a += TInt64(info.lowerSlotsA) + info.lowerSlotsB + info.upperSlots + 1;
     }
-    for (int s = std::max(a, 0); s <= top; ++s)
+    for (TInt64 s = std::max<TInt64>(a, 0); s <= top; ++s)
         heap_->markIfInPools(stackBase[s]);
     heap_->collect();
 }

@@ -11,8 +11,10 @@
 #include "VUvarFileReader.h"
 
 #include <chrono>
+#include <deque>
 #include <memory>
 #include <string>
+#include <vector>
 
 // What natives, extensions and the host may call on a machine.
 class MVMCallbackInterface {
@@ -83,9 +85,10 @@ public:
     };
 
     struct HandlerRecord {
-        TInt32 typeId;
+        TInt32 typeId; // negative: catches everything
         TInt32 savedSp;
         TInt32 handlerAddress;
+        int frameDepth; // calls active at the try: a catch ends the ones above
     };
 
     explicit VirtualMachine(TUint32 arenaReserve = Lumbra::Arena::DEFAULT_RESERVE);
@@ -168,8 +171,6 @@ public:
     TWord newBoxWithCode(TWord word, GcCode code);
     // Word `index` of the block at `addr` (guarded).
     TWord wordAt(TAddr addr, int index = 0) { return arena_->loadWord(addr + TAddr(index) * 4); }
-    // VMException "<prefix><ip>" for an undefined native function.
-    [[noreturn]] void undefinedNative(const char* prefix);
 
     // The implementation of method row `row` for dispatch key `key`, or null.
     const ExportedMethod::MethodEntry* findImplementation(int row, int key) const;
@@ -198,7 +199,7 @@ public:
     int entries[ENTRY_COUNT];
     Vec<MethodHandle> handles;
     int runningHandle = -1;
-    Vec<StoredMethodCall*> pendingCalls;
+    std::deque<StoredMethodCall> pendingCalls; // first in, first out
     Vec<int> frameDescriptorStack;
     Vec<int> frameBaseStack;
     void* randomState = nullptr;
@@ -217,6 +218,16 @@ private:
     // Drops the roots that kept a stored call's objects alive while it waited.
     void releaseStoredCallRoots(const StoredMethodCall& call);
     void convertStringConstants();
+
+    struct ImplementationCacheLine {
+        int row = -1;
+        int key = 0;
+        int index = -1; // into the row's implementations; -1: none matches
+    };
+    static constexpr int IMPLEMENTATION_CACHE_LINES = 1024;
+    // Filled by findImplementation; emptied whenever an image is loaded.
+    mutable std::vector<ImplementationCacheLine> implementationCache =
+        std::vector<ImplementationCacheLine>(IMPLEMENTATION_CACHE_LINES);
 
     std::unique_ptr<Lumbra::Arena> arena_;
     std::unique_ptr<VMHeap> heap_;

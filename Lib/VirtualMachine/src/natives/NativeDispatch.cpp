@@ -1,0 +1,68 @@
+// The native-call instruction: one table of groups 1 to 35, derived from the
+// group list in NativeGroups.h; names and functions come from NativeTable.h.
+#include "NativeGroups.h"
+
+#include "NativeTable.h"
+#include "VirtualMachine.h"
+
+#include <array>
+#include <string>
+
+namespace {
+
+constexpr int RESERVED_GROUP = 2;
+constexpr int REFERENCE_VECTOR_GROUP = 7;
+
+using GroupFunction = void (*)(VirtualMachine&, int group, int function);
+
+void vectorGroup(VirtualMachine& vm, int group, int function)
+{
+    vectorNative(vm, group, function, group != REFERENCE_VECTOR_GROUP);
+}
+
+// Group 2 has no functions: bytecode that names it is broken.
+void reservedGroup(VirtualMachine& vm, int, int)
+{
+    vm.fatalError(OString::fromLatin1("Internal error: native group 2 is reserved"), vm.ip);
+}
+
+template <void (*Group)(VirtualMachine&, int)>
+void plainGroup(VirtualMachine& vm, int, int function)
+{
+    Group(vm, function);
+}
+
+constexpr std::array<GroupFunction, NATIVE_GROUP_COUNT + 1> makeGroups()
+{
+    std::array<GroupFunction, NATIVE_GROUP_COUNT + 1> groups{};
+    groups[1] = vectorGroup;
+    groups[RESERVED_GROUP] = reservedGroup;
+    for (int g = 3; g <= REFERENCE_VECTOR_GROUP; ++g)
+        groups[g] = vectorGroup;
+#define LUMBRA_GROUP_ENTRY(group, function) groups[group] = plainGroup<function>;
+    LUMBRA_NATIVE_GROUPS(LUMBRA_GROUP_ENTRY)
+#undef LUMBRA_GROUP_ENTRY
+    return groups;
+}
+
+constexpr std::array<GroupFunction, NATIVE_GROUP_COUNT + 1> GROUPS = makeGroups();
+
+} // namespace
+
+void undefinedNativeFunction(VirtualMachine& vm)
+{
+    const int group = vm.ip >= 1 && vm.ip < vm.codeLength ? int(vm.code[vm.ip - 1]) : 0;
+    const NativeGroupTable* table = nativeGroupTable(group);
+    Lumbra::throwError(Lumbra::EVM, std::string_view((table ? table->prefix : "") + std::to_string(vm.ip)));
+}
+
+void callNative(VirtualMachine& vm, int group, int function)
+{
+    if (group < 1 || group > NATIVE_GROUP_COUNT)
+        vm.fatalError(OString::fromLatin1(("Internal error: invalid group in native call: " + std::to_string(group)).c_str()),
+                      vm.ip);
+    // Function numbers are bytes: the String group's 128 to 160 arrive negative.
+    if (group != RESERVED_GROUP && !nativeFunction(group, function & 0xFF))
+        undefinedNativeFunction(vm);
+    GROUPS[size_t(group)](vm, group, function);
+}

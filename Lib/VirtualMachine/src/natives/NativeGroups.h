@@ -1,0 +1,64 @@
+// The native groups reached by the native-call instruction. Every group is
+// one function that switches on the function number and works on the
+// machine's stack; a function its table does not declare never reaches it.
+#pragma once
+
+#include "LumbraTypes.h"
+
+class VirtualMachine;
+
+// NATIVE_GROUP(group, function) for every group but the vector groups and
+// group 2. Names, prefixes and functions of every group: NativeTable.h.
+#define LUMBRA_NATIVE_GROUPS(NATIVE_GROUP)  \
+    NATIVE_GROUP(8, stringNative)           \
+    NATIVE_GROUP(9, byteNative)             \
+    NATIVE_GROUP(10, charNative)            \
+    NATIVE_GROUP(11, fixedNative)           \
+    NATIVE_GROUP(12, longNative)            \
+    NATIVE_GROUP(13, colorNative)           \
+    NATIVE_GROUP(14, rangeNative)           \
+    NATIVE_GROUP(15, sizeNative)            \
+    NATIVE_GROUP(16, positionNative)        \
+    NATIVE_GROUP(17, rectangleNative)       \
+    NATIVE_GROUP(18, graphicsNative)        \
+    NATIVE_GROUP(19, bitmapNative)          \
+    NATIVE_GROUP(20, fontNative)            \
+    NATIVE_GROUP(21, outputStreamNative)    \
+    NATIVE_GROUP(22, fileWriterNative)      \
+    NATIVE_GROUP(23, inputStreamNative)     \
+    NATIVE_GROUP(24, fileReaderNative)      \
+    NATIVE_GROUP(25, fileSystemNative)      \
+    NATIVE_GROUP(26, mathNative)            \
+    NATIVE_GROUP(27, numberNative)          \
+    NATIVE_GROUP(28, encoderNative)         \
+    NATIVE_GROUP(29, dateTimeNative)        \
+    NATIVE_GROUP(30, debugNative)           \
+    NATIVE_GROUP(31, screenNative)          \
+    NATIVE_GROUP(32, systemNative)          \
+    NATIVE_GROUP(33, timerNative)           \
+    NATIVE_GROUP(34, hashNative)            \
+    NATIVE_GROUP(35, keyEventNative)
+
+// Vector groups 1 and 3 to 7: `group` tells the element layout (1 bytes,
+// 3..6 one to four ints per element, 7 references); bPrimitive is false for 7.
+void vectorNative(VirtualMachine& vm, int group, int function, bool bPrimitive);
+
+#define LUMBRA_DECLARE_NATIVE_GROUP(group, function) void function(VirtualMachine& vm, int native);
+LUMBRA_NATIVE_GROUPS(LUMBRA_DECLARE_NATIVE_GROUP)
+#undef LUMBRA_DECLARE_NATIVE_GROUP
+
+// VMException "<prefix><ip>" for the function of the native call at ip that
+// its group does not define; the group is read from the call's group byte.
+[[noreturn]] void undefinedNativeFunction(VirtualMachine& vm);
+
+// Runs native call (group, function) with the machine's ip at the function byte.
+void callNative(VirtualMachine& vm, int group, int function);
+
+// A new empty managed vector (16-byte GC_CODE_VECTOR block) whose elements are
+// `elementSize` bytes (1, 4, 8, 12 or 16); answers its address.
+TAddr newEmptyVector(VirtualMachine& vm, int elementSize);
+
+// A new key event object for the key entry points; 0 while key events are not
+// available (the event is then not delivered).
+class OString;
+TAddr newKeyEvent(VirtualMachine& vm, int key, int scanCode, int modifiers, const OString& text);

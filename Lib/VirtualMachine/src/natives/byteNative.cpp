@@ -1,0 +1,10 @@
+// The Byte native group (9) has no operations. Function 0 is not produced by
+// valid bytecode either; it is rejected like every other number.
+#include "NativeGroups.h"
+
+#include "VirtualMachine.h"
+
+void byteNative(VirtualMachine& vm, int)
+{
+    undefinedNativeFunction(vm);
+}

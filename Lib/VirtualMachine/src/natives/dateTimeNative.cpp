@@ -1,0 +1,116 @@
+// The DateTime native group (29). Objects travel as reference boxes; a null
+// box or an empty one raises NullPointerException "NULL pointer", except in
+// the identity tests, which compare the boxes themselves.
+// Before any Qt header: Qt defines `slots` as a macro, which NativeCallFrame uses as a name.
+#include "stringNativeCall.h"
+
+#include "DateTime.h"
+#include "NativeGroups.h"
+
+using Lumbra::DateTime;
+
+namespace {
+
+DateTime& dateOf(NativeCallFrame& call, int i)
+{
+    return *call.vm.heap().objectAs<DateTime>(TAddr(call.vm.wordAt(TAddr(call.arg(i)))));
+}
+
+// Argument 0 is the box of a DateTime being constructed: it receives `dt`.
+void construct(NativeCallFrame& call, const DateTime& dt)
+{
+    const TAddr box = TAddr(call.arg(0));
+    call.vm.wordAt(box); // checks the box before anything is made
+    const TAddr object = call.vm.heap().create<DateTime>(DateTime::BLOCK_SIZE, GC_CODE_DATETIME, dt);
+    call.vm.arena().storeWord(box, TWord(object));
+    call.leaveNothing();
+}
+
+bool holds(int op, int comparison)
+{
+    switch (op) {
+    case 24:
+        return comparison == 0;
+    case 25:
+        return comparison != 0;
+    case 26:
+        return comparison < 0;
+    case 27:
+        return comparison <= 0;
+    case 28:
+        return comparison > 0;
+    default:
+        return comparison >= 0;
+    }
+}
+
+} // namespace
+
+TAddr newDateTime(VirtualMachine& vm, TInt32 timezone)
+{
+    return vm.heap().create<DateTime>(DateTime::BLOCK_SIZE, GC_CODE_DATETIME, DateTime::now(timezone));
+}
+
+void dateTimeNative(VirtualMachine& vm, int native)
+{
+    NativeCallFrame call(vm);
+    switch (native) {
+    case 1:
+        call.take(1);
+        construct(call, DateTime::now(DateTime::LOCAL));
+        return;
+    case 2:
+    case 3:
+        call.take(2);
+        construct(call, dateOf(call, 1));
+        return;
+    case 4:
+        call.take(8);
+        construct(call, DateTime::fromValues({call.arg(1), call.arg(2), call.arg(3), call.arg(4), call.arg(5),
+                                              call.arg(6), call.arg(7)}));
+        return;
+    case 5:
+    case 6: {
+        call.take(5);
+        // Computed on 64 bits: large amounts move the date instead of wrapping.
+        const TInt64 seconds = TInt64(call.arg(1)) * 86400 + TInt64(call.arg(2)) * 3600 +
+                               TInt64(call.arg(3)) * 60 + TInt64(call.arg(4));
+        dateOf(call, 0).addSeconds(native == 5 ? seconds : -seconds);
+        call.leaveNothing();
+        return;
+    }
+    case 7: case 8: case 9: case 10: case 11: case 12:
+        call.take(1);
+        call.leave(dateOf(call, 0).field(DateTime::Field(native - 7)));
+        return;
+    case 13:
+        call.take(1);
+        call.leave(dateOf(call, 0).getTimezone());
+        return;
+    case 14: case 15: case 16: case 17: case 18: case 19:
+        call.take(2);
+        dateOf(call, 0).setField(DateTime::Field(native - 14), call.arg(1));
+        call.leaveNothing();
+        return;
+    case 20:
+        call.take(2);
+        dateOf(call, 0).convertTo(call.arg(1));
+        call.leaveNothing();
+        return;
+    case 21:
+        call.take(1);
+        call.leaveString(OString::fromLatin1(dateOf(call, 0).text().c_str()));
+        return;
+    case 22:
+    case 23:
+        call.take(2);
+        call.leaveOneOrZero((call.arg(0) == call.arg(1)) == (native == 22));
+        return;
+    case 24: case 25: case 26: case 27: case 28: case 29:
+        call.take(2);
+        call.leaveOneOrZero(holds(native, dateOf(call, 0).compareTo(dateOf(call, 1))));
+        return;
+    default:
+        undefinedNativeFunction(vm);
+    }
+}

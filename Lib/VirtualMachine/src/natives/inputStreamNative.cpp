@@ -1,0 +1,44 @@
+// The InputStream group (23): closing, querying and reading a FileReader's
+// stream. A holder of another kind raises VMException "Invalid TYPEID".
+#include "fileNativeCall.h"
+
+#include <algorithm>
+
+namespace {
+
+// Reads exactly `count` bytes, straight into the new vector: the arena's
+// limit holds, with no host copy of the file on the way. Never asks for more
+// than the file still holds, so a huge count cannot allocate beyond the file;
+// a short read still consumes what was there and raises IOException.
+TWord readBytes(VirtualMachine& vm, LUMBRA::InputStream& stream, int count)
+{
+    const TInt64 left = TInt64(stream.size()) - stream.position();
+    const int available = int(std::max<TInt64>(0, std::min<TInt64>(left, count)));
+    const TAddr vector = newEmptyVector(vm, int(sizeof(ByteElement)));
+    ByteElement* bytes = vm.heap().objectAs<ByteVector>(vector)->appendCleared(available);
+    if (!stream.read(reinterpret_cast<char*>(bytes), available) || available < count)
+        ioFailure();
+    return vm.newBox(TWord(vector));
+}
+
+} // namespace
+
+void inputStreamNative(VirtualMachine& vm, int native)
+{
+    NativeCallFrame call(vm);
+    if (runStreamStateNative(call, native, &StreamHolder::attachedReader))
+        return;
+    switch (native) {
+    case 3: { // holder, count
+        call.take(2);
+        const TWord count = call.arg(1);
+        if (count < 0)
+            invalidArgument("The number of bytes should be non-negative");
+        LUMBRA::InputStream& stream = StreamHolder(vm, call.arg(0)).openReader();
+        call.leave(readBytes(vm, stream, count));
+        return;
+    }
+    default:
+        undefinedNativeFunction(vm);
+    }
+}

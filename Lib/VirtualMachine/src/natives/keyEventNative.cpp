@@ -1,0 +1,27 @@
+// The KeyEvent native group (35): the fields of a key event.
+#include "KeyEvent.h"
+#include "NativeGroups.h"
+#include "VirtualMachine.h"
+
+void keyEventNative(VirtualMachine& vm, int function)
+{
+    if (function < 1 || function > 4)
+        undefinedNativeFunction(vm);
+    // The operand is a reference box holding the event.
+    const TWord event = vm.wordAt(TAddr(vm.top()));
+    const Lumbra::KeyEvent& e = *vm.heap().objectAs<Lumbra::KeyEvent>(TAddr(event));
+    switch (function) {
+    case 1:
+        vm.top() = e.keyCode;
+        break;
+    case 2:
+        vm.top() = e.modifiers;
+        break;
+    case 3:
+        vm.top() = e.scanCode;
+        break;
+    default:
+        vm.top() = vm.newStringBox(e.text);
+        break;
+    }
+}

@@ -1,0 +1,48 @@
+// The OutputStream group (21): closing, querying and writing a FileWriter's
+// stream. A holder of another kind raises VMException "Invalid TYPEID".
+#include "fileNativeCall.h"
+
+namespace {
+
+void writeBytes(LUMBRA::OutputStream& stream, const ByteVector& bytes, int first, int count)
+{
+    if (count > 0 && !stream.write(bytes.constData() + first, count))
+        ioFailure();
+}
+
+} // namespace
+
+void outputStreamNative(VirtualMachine& vm, int native)
+{
+    NativeCallFrame call(vm);
+    if (runStreamStateNative(call, native, &StreamHolder::attachedWriter))
+        return;
+    switch (native) {
+    case 3: { // holder, bytes
+        call.take(2);
+        const ByteVector& bytes = byteVectorArg(vm, call.arg(1));
+        const StreamHolder holder(vm, call.arg(0));
+        if (holder.isNull())
+            fileNotOpen();
+        // A holder without a stream ignores the write; a closed one fails it.
+        if (LUMBRA::OutputStream* stream = holder.attachedWriter())
+            writeBytes(*stream, bytes, 0, bytes.size());
+        call.leaveNothing();
+        return;
+    }
+    case 4: { // holder, bytes, first, count
+        call.take(4);
+        const ByteVector& bytes = byteVectorArg(vm, call.arg(1));
+        const StreamHolder holder(vm, call.arg(0));
+        if (holder.isNull())
+            fileNotOpen();
+        TInt32 first = call.arg(2), count = call.arg(3);
+        Lumbra::checkRange(0, bytes.size(), first, count);
+        writeBytes(holder.openWriter(), bytes, first, count);
+        call.leaveNothing();
+        return;
+    }
+    default:
+        undefinedNativeFunction(vm);
+    }
+}

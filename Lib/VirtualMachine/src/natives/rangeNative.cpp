@@ -1,0 +1,71 @@
+// The Range native group (14): first and count in a two-word variable; a
+// count of -1 runs from first to the end.
+#include "NativeGroups.h"
+#include "valueNativeCall.h"
+
+namespace {
+enum { FIRST, COUNT, WORDS };
+
+void setRange(const ValueRef& r, TWord first, TWord count)
+{
+    r.set(FIRST, first);
+    r.set(COUNT, count);
+}
+} // namespace
+
+void rangeNative(VirtualMachine& vm, int native)
+{
+    NativeCallFrame call(vm);
+    const Lumbra::Arena& arena = vm.arena();
+    if (runClearOrCopyValueNative(call, native, WORDS))
+        return;
+    switch (native) {
+    case 3: {
+        call.take(3);
+        const ValueRef r(arena, call.arg(0), WORDS);
+        const TWord first = call.arg(1), last = call.arg(2);
+        // last - first + 1 fits: both are non-negative and last >= first
+        requireValue(first >= 0 && last >= first && TInt64(last) - first + 1 <= INT32_MAX);
+        setRange(r, first, last - first + 1);
+        call.leaveNothing();
+        return;
+    }
+    case 4: {
+        call.take(3);
+        const ValueRef r(arena, call.arg(0), WORDS);
+        requireValue(call.arg(1) >= 0 && call.arg(2) >= 0);
+        setRange(r, call.arg(1), call.arg(2));
+        call.leaveNothing();
+        return;
+    }
+    case 5:
+    case 6:
+        call.take(1);
+        call.leave(ValueRef(arena, call.arg(0), WORDS).get(native - 5));
+        return;
+    case 7:
+    case 8: {
+        call.take(2);
+        const ValueRef r(arena, call.arg(0), WORDS);
+        requireValue(call.arg(1) >= 0);
+        r.set(native - 7, call.arg(1));
+        call.leaveNothing();
+        return;
+    }
+    case 9:
+    case 10:
+        compareValuesNative(call, WORDS, native == 9);
+        return;
+    case 11:
+    case 12: {
+        call.take(2);
+        const ValueRef r(arena, call.arg(0), WORDS);
+        requireValue(call.arg(1) >= 0);
+        setRange(r, call.arg(1), -1);
+        call.leaveNothing();
+        return;
+    }
+    default:
+        undefinedNativeFunction(vm);
+    }
+}

@@ -1,0 +1,77 @@
+// The Rectangle native group (17): x, y, width, height in a four-word variable.
+#include "NativeGroups.h"
+#include "valueNativeCall.h"
+
+namespace {
+enum { X, Y, WIDTH, HEIGHT, WORDS };
+}
+
+void rectangleNative(VirtualMachine& vm, int native)
+{
+    NativeCallFrame call(vm);
+    const Lumbra::Arena& arena = vm.arena();
+    if (runClearOrCopyValueNative(call, native, WORDS))
+        return;
+    switch (native) {
+    case 6: case 7: case 8: case 9: case 10: case 11: {
+        call.take(1);
+        const ValueRef r(arena, call.arg(0), WORDS);
+        if (native <= 9) {
+            call.leave(r.get(native - 6));
+        } else { // right and bottom edges, exclusive
+            const int start = native == 10 ? X : Y;
+            call.leave(TWord(TUint32(r.get(start)) + TUint32(r.get(start + 2))));
+        }
+        return;
+    }
+    case 3: {
+        call.take(5);
+        const ValueRef r(arena, call.arg(0), WORDS);
+        for (int i = 0; i < WORDS; ++i)
+            r.set(i, call.arg(1 + i));
+        call.leaveNothing();
+        return;
+    }
+    case 4:
+    case 5: {
+        call.take(1);
+        const ValueRef r(arena, call.arg(0), WORDS);
+        const int first = native == 4 ? X : WIDTH;
+        call.leave(r.get(first));
+        vm.push(r.get(first + 1));
+        return;
+    }
+    case 12:
+    case 13: {
+        call.take(3);
+        const ValueRef r(arena, call.arg(0), WORDS);
+        const int first = native == 12 ? X : WIDTH;
+        r.set(first, call.arg(1));
+        r.set(first + 1, call.arg(2));
+        call.leaveNothing();
+        return;
+    }
+    case 14: case 15: case 16: case 17: case 18: case 19: {
+        call.take(2);
+        const ValueRef r(arena, call.arg(0), WORDS);
+        const TWord v = call.arg(1);
+        if (native <= 17) {
+            requireValue(native <= 15 || v >= 0);
+            r.set(native - 14, v);
+        } else { // width from the right edge, height from the bottom edge
+            const int origin = native == 18 ? X : Y;
+            const TInt64 size = TInt64(v) - r.get(origin);
+            requireValue(size >= 0 && size <= INT32_MAX);
+            r.set(origin + 2, TWord(size));
+        }
+        call.leaveNothing();
+        return;
+    }
+    case 20:
+    case 21:
+        compareValuesNative(call, WORDS, native == 20);
+        return;
+    default:
+        undefinedNativeFunction(vm);
+    }
+}

@@ -2,6 +2,7 @@
 #include "BasicFrameworkServices.h"
 
 #include "FileUtility.h"
+#include "HostCallGuard.h"
 #include "ServiceFileNames.h"
 
 #include <sys/time.h>
@@ -14,6 +15,9 @@ BasicFrameworkServices::BasicFrameworkServices(const Str16& applicationDirectory
     : appDirectory(applicationDirectory), rootPath(FileUtility::normalisedPath(applicationDirectory))
 {
     start();
+    // Extensions call bytecode from device and network events, like timers.
+    extensions.setCallbackGuard(
+        [](const std::function<void()>& call) { Lumbra::runGuarded([&call](VirtualMachine&) { call(); }); });
 }
 
 BasicFrameworkServices::~BasicFrameworkServices() = default;

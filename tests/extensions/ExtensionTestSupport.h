@@ -36,6 +36,20 @@ struct CallResult {
     std::string message, fatalDetail;
 };
 
+// Runs operation `op` of extension `id` with `args` as the top slots from `base`.
+inline CallResult callExtension(ExtensionRegistry& registry, VirtualMachine& vm, int id, unsigned op,
+                                const std::vector<TWord>& args, int base = 10)
+{
+    std::copy(args.begin(), args.end(), vm.stackBase + base);
+    CallResult r;
+    try {
+        r.top = registry.call(id, op, base + int(args.size()) - 1, vm.stackBase);
+    } catch (const Lumbra::ErrorHandlingException&) {
+        r = {-2, Lumbra::lastErrorCode(), Lumbra::u16ToUtf8(Lumbra::lastErrorMessage()), vm.fatalDetail()};
+    }
+    return r;
+}
+
 struct MachineWithExtensions {
     std::unique_ptr<VirtualMachine> vm = std::make_unique<VirtualMachine>(64u << 20);
     std::unique_ptr<ExtensionRegistry> registry = std::make_unique<ExtensionRegistry>();
@@ -66,17 +80,9 @@ struct MachineWithExtensions {
         vm->heap().addRoot(variable);
         return variable;
     }
-    // Runs operation `op` of extension `id` with `args` as the top slots from `base`.
     CallResult call(int id, unsigned op, const std::vector<TWord>& args, int base = 10)
     {
-        std::copy(args.begin(), args.end(), vm->stackBase + base);
-        CallResult r;
-        try {
-            r.top = registry->call(id, op, base + int(args.size()) - 1, vm->stackBase);
-        } catch (const Lumbra::ErrorHandlingException&) {
-            r = {-2, Lumbra::lastErrorCode(), Lumbra::u16ToUtf8(Lumbra::lastErrorMessage()), vm->fatalDetail()};
-        }
-        return r;
+        return callExtension(*registry, *vm, id, op, args, base);
     }
     // Collects with nothing on the stack as a root.
     void collect()

@@ -4,6 +4,7 @@
 
 #include "VMError.h"
 
+#include <initializer_list>
 #include <new>
 #include <utility>
 
@@ -38,6 +39,15 @@ public:
         return *this;
     }
     virtual ~Vec() { clear(); }
+
+    // A Vec holding `values` in order.
+    static Vec of(std::initializer_list<T> values)
+    {
+        Vec v(int(values.size()));
+        for (const T& value : values)
+            v.append(value);
+        return v;
+    }
 
     int size() const { return count_; }
     int count() const { return count_; }

@@ -32,6 +32,11 @@ int ExtensionCall::leave(std::initializer_list<TWord> words) const
 
 void unknownOperation(VirtualMachine& vm, const char* message)
 {
-    vm.fatalError(OString::fromLatin1(message), 1);
+    deviceFailure(vm, message);
+}
+
+void deviceFailure(VirtualMachine& vm, const std::string& message)
+{
+    vm.fatalError(OString::fromUtf8(reinterpret_cast<const unsigned char*>(message.data()), int(message.size())), 1);
     Lumbra::raiseError(Lumbra::EFatal); // not reached: the machine's report does not return
 }

@@ -4,8 +4,11 @@
 // the machine's arena, so a null or forged wrapper ends in a VM error.
 #pragma once
 
+#include "OFixed.h"
 #include "VMExtension.h"
 #include "VirtualMachine.h"
+
+#include <string>
 
 class ExtensionCall {
 public:
@@ -14,6 +17,11 @@ public:
     ExtensionCall(VirtualMachine& vm, int top, TWord* stack, int slots);
 
     TWord arg(int i) const { return stack[base + i]; }
+    // The fixed-point number in arguments `i` (low word) and `i` + 1.
+    OFixed fixedArg(int i) const
+    {
+        return OFixed(TInt64(TUint64(TUint32(arg(i))) | (TUint64(TUint32(arg(i + 1))) << 32)));
+    }
     // Word `word` of the wrapper passed as argument `i` (null: error 1 "NULL pointer").
     TWord wrapperWord(int i, int word = 0) const;
     void setWrapperWord(int i, TWord value, int word = 0) const;
@@ -27,6 +35,11 @@ public:
     // Results: `words` written from the first argument's slot; answers the new top.
     int leave(std::initializer_list<TWord> words) const;
     int leaveNothing() const { return base - 1; }
+    // A fixed-point result: two slots, the low word first.
+    int leaveFixed(OFixed value) const
+    {
+        return leave({TWord(TUint32(TUint64(value.raw))), TWord(TUint32(TUint64(value.raw) >> 32))});
+    }
 
     VirtualMachine& vm;
 
@@ -37,17 +50,5 @@ private:
 
 // The extension's report of an operation it does not know; does not return.
 [[noreturn]] void unknownOperation(VirtualMachine& vm, const char* message);
-
-// An extension whose operations are all unknown to it: every call ends in its
-// unknown-operation report.
-class OperationlessExtension : public VMExtension {
-public:
-    OperationlessExtension(VirtualMachine& vm, const char* unknownMessage) : vm(vm), unknownMessage(unknownMessage) {}
-    int call(unsigned, int, TWord*) override { unknownOperation(vm, unknownMessage); }
-
-protected:
-    VirtualMachine& vm;
-
-private:
-    const char* unknownMessage;
-};
+// A device failure: `message` (UTF-8) through the machine's fatal error; does not return.
+[[noreturn]] void deviceFailure(VirtualMachine& vm, const std::string& message);

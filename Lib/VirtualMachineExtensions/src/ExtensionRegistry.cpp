@@ -91,6 +91,14 @@ void ExtensionRegistry::setWorkEndedHandler(std::function<void()> handler)
             (*slot)->setWorkEndedHandler(workEnded);
 }
 
+void ExtensionRegistry::setCallbackGuard(VMExtension::CallbackGuard guard)
+{
+    callbackGuard = std::move(guard);
+    for (auto* slot : {&accelerometer, &audio, &location, &shell, &torch})
+        if (*slot)
+            (*slot)->setCallbackGuard(callbackGuard);
+}
+
 int ExtensionRegistry::call(int id, unsigned operation, int top, TWord* stack)
 {
     const Slot slot = slotFor(id);
@@ -103,6 +111,7 @@ int ExtensionRegistry::call(int id, unsigned operation, int top, TWord* stack)
             Lumbra::throwError(Lumbra::EVM, std::string_view("no machine"));
         extension = createExtension(id, *vm);
         extension->setWorkEndedHandler(workEnded);
+        extension->setCallbackGuard(callbackGuard);
     }
     return extension->call(operation, top, stack);
 }

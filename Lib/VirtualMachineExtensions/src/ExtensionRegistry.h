@@ -25,6 +25,9 @@ public:
     bool hasPendingWork() const;
     // Runs whenever such work may have ended (for extensions made later too).
     void setWorkEndedHandler(std::function<void()> handler);
+    // How extensions run the bytecode calls they make on their own (for
+    // extensions made later too).
+    void setCallbackGuard(VMExtension::CallbackGuard guard);
     // Releases the extensions in their release order.
     void release();
 
@@ -34,6 +37,7 @@ private:
     static Slot slotFor(int id);
 
     std::function<void()> workEnded;
+    VMExtension::CallbackGuard callbackGuard;
     // In this order; released in the reverse one.
     std::shared_ptr<VMExtension> accelerometer;
     std::shared_ptr<VMExtension> audio;

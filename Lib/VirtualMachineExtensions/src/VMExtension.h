@@ -22,6 +22,12 @@ public:
     // that a host waiting for it can look again.
     void setWorkEndedHandler(std::function<void()> handler) { workEnded = std::move(handler); }
 
+    // How the host runs a call into bytecode that an extension makes on its
+    // own (from a device or network event, outside any extension operation):
+    // the guard keeps the machine's stops and errors out of the event loop.
+    using CallbackGuard = std::function<void(const std::function<void()>&)>;
+    void setCallbackGuard(CallbackGuard guard) { callbackGuard = std::move(guard); }
+
 protected:
     void reportWorkEnded() const
     {
@@ -29,6 +35,16 @@ protected:
             workEnded();
     }
 
+    // Runs `call` under the host's guard (directly when there is none).
+    void runCallback(const std::function<void()>& call) const
+    {
+        if (callbackGuard)
+            callbackGuard(call);
+        else
+            call();
+    }
+
 private:
     std::function<void()> workEnded;
+    CallbackGuard callbackGuard;
 };

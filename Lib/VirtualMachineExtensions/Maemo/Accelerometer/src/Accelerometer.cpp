@@ -1,5 +1,61 @@
 #include "Accelerometer.h"
 
-Accelerometer::Accelerometer(VirtualMachine& vm) : OperationlessExtension(vm, "SensorDLL: Unknown opcode!")
+#include "DevicePath.h"
+#include "OFixed.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// The coordinates in the driver's file, or nothing when it cannot be read.
+std::optional<std::array<long, 3>> readCoordinates()
 {
+    std::FILE* file = std::fopen(devicePath(Accelerometer::COORDINATE_FILE).c_str(), "r");
+    if (!file)
+        return std::nullopt;
+    char text[Accelerometer::MAX_FILE_BYTES + 1];
+    const size_t n = std::fread(text, 1, Accelerometer::MAX_FILE_BYTES, file);
+    std::fclose(file);
+    text[n] = '\0';
+    return Accelerometer::parseCoordinates(text);
+}
+
+} // namespace
+
+Accelerometer::Accelerometer(VirtualMachine& vm) : vm(vm)
+{
+}
+
+std::optional<std::array<long, 3>> Accelerometer::parseCoordinates(const char* text)
+{
+    std::array<long, 3> numbers{};
+    for (long& number : numbers) {
+        char* end = nullptr;
+        number = std::strtol(text, &end, 0); // the integers of "%i": decimal, 0x hexadecimal, 0 octal
+        if (end == text)
+            return std::nullopt;
+        text = end;
+    }
+    return numbers;
+}
+
+int Accelerometer::call(unsigned operation, int top, TWord* stack)
+{
+    if (observerHandle == -1)
+        observerHandle =
+            vm.getMethodHandle(VUvarString("<accelerometerobserver>.handle accelerometer event<fixed><fixed><fixed>"), -1);
+    if (operation < EGetAccelerometerXData || operation > EGetAccelerometerZData)
+        unknownOperation(vm, "SensorDLL: Unknown opcode!");
+    const ExtensionCall call(vm, top, stack, 1);
+    OFixed value;
+    if (observerHandle != -1) {
+        if (const auto numbers = readCoordinates()) {
+            const long picked = operation == EGetAccelerometerXData   ? (*numbers)[1]
+                                : operation == EGetAccelerometerYData ? (*numbers)[0]
+                                                                      : (*numbers)[2];
+            value = OFixed::fromReal(double(float(picked) / 1000.0f));
+        }
+    }
+    return call.leaveFixed(value);
 }

@@ -1,0 +1,55 @@
+#include "CLocationPositionRequestorGCObject.h"
+
+#include "CLocationWrapper.h"
+#include "GpsControl.h"
+#include "ListenerRoots.h"
+
+CLocationPositionRequestorGCObject::CLocationPositionRequestorGCObject(CLocationWrapper* wrapper, VMHeap& heap,
+                                                                       TWord observer, TInt32 interval,
+                                                                       TWord auxiliary)
+    : observer(observer), interval(interval), auxiliary(auxiliary), wrapper(wrapper), heap(heap)
+{
+    if (wrapper)
+        wrapper->adopt(this);
+}
+
+CLocationPositionRequestorGCObject::~CLocationPositionRequestorGCObject()
+{
+    stop();
+    if (wrapper)
+        wrapper->forget(this);
+}
+
+void CLocationPositionRequestorGCObject::pushReferences(Vec<int>& markStack)
+{
+    // Bytecode may pass any word as the observer, or free its block later.
+    if (isLiveHeapObject(heap, observer))
+        markStack.append(observer);
+}
+
+void CLocationPositionRequestorGCObject::start()
+{
+    if (control || !wrapper)
+        return;
+    control = std::make_unique<GpsControl>(*wrapper, interval, auxiliary, observer);
+}
+
+void CLocationPositionRequestorGCObject::stop()
+{
+    if (!control)
+        return;
+    control.reset();
+    if (wrapper)
+        wrapper->requestorStopped();
+}
+
+int CLocationPositionRequestorGCObject::intervalCode() const
+{
+    return control ? control->intervalCode() : 0;
+}
+
+void CLocationPositionRequestorGCObject::detach()
+{
+    control.reset();
+    wrapper = nullptr;
+}

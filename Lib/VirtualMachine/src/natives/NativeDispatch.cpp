@@ -4,7 +4,6 @@
 
 #include "NativeTable.h"
 #include "VirtualMachine.h"
-#include "vectorNative.h"
 
 #include <array>
 #include <string>
@@ -59,10 +58,6 @@ void undefinedNativeFunction(VirtualMachine& vm)
 
 void callNative(VirtualMachine& vm, int group, int function)
 {
-    // The element reads and appends of the inner loops skip the table checks
-    // below: both functions are defined in every group they take.
-    if (vectorFastCall(vm, group, function))
-        return;
     if (group < 1 || group > NATIVE_GROUP_COUNT)
         vm.fatalError(OString::fromLatin1(("Internal error: invalid group in native call: " + std::to_string(group)).c_str()),
                       vm.ip);

@@ -70,7 +70,7 @@ public:
     void append()
     {
         take(1 + SLOTS);
-        vectorArg(0).append(elementArg(1));
+        vectorArg(0).appendValue(elementArg(1));
         leaveNothing();
     }
 

@@ -456,3 +456,48 @@ TEST(VectorErrors, ReservedNumbersStopTheMachine)
     reserved.vec(2, 5, 0, 0);
     EXPECT_EQ(run(reserved).status, 1);
 }
+
+// Element reads (8) and appends (19) take a shorter path than the other
+// numbers; every bad argument still ends in the same error, and a vector of
+// another kind met right after a good one is still refused.
+TEST(VectorErrors, ReadsAndAppendsCheckTheirArguments)
+{
+    enum Handle { Null, Empty, OutsideArena, Text, OtherKind, Good };
+    struct Case {
+        Handle handle;
+        int function;
+        TWord index; // for reads
+        int code;
+    };
+    const Case cases[] = {
+        {Null, 8, 0, 1},          {Null, 19, 0, 1},         {Empty, 8, 0, 1},
+        {Empty, 19, 0, 1},        {OutsideArena, 8, 0, 10}, {OutsideArena, 19, 0, 10},
+        {Text, 8, 0, 10},         {Text, 19, 0, 10},        {OtherKind, 8, 0, 10},
+        {OtherKind, 19, 0, 10},   {Good, 8, 1, 2},          {Good, 8, -1, 2},
+    };
+    for (int group : {1, 3, 7})
+        for (const Case& c : cases) {
+            Program p;
+            const int good = makeVector(p, group, {{5}});
+            p.copy(good);
+            p.integer(0);
+            p.vec(group, 8, 2, group == 7 ? 1 : 2); // the good vector is resolved first
+            p.drop(group == 7 ? 1 : 2);
+            int handle = good;
+            switch (c.handle) {
+            case Null: handle = p.integer(0); break;
+            case Empty: p.line("new 6, 2", 1); handle = p.depth() - 1; break;
+            case OutsideArena: handle = p.integer(0x7FFFFFF0); break;
+            case Text: handle = p.text("abc"); break;
+            case OtherKind: handle = p.vector(group == 1 ? 4 : 1); break;
+            case Good: break;
+            }
+            p.copy(handle);
+            p.integer(c.function == 8 ? c.index : 9);
+            p.vec(group, c.function, 2, 0);
+            const RunResult result = run(p);
+            ASSERT_FALSE(result.log.empty());
+            EXPECT_EQ(result.log.back(), std::to_string(c.code))
+                << "group " << group << " function " << c.function << " handle " << c.handle;
+        }
+}

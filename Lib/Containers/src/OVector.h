@@ -12,6 +12,7 @@
 #include "VMError.h"
 
 #include <algorithm>
+#include <cstring>
 #include <type_traits>
 #include <vector>
 
@@ -111,6 +112,16 @@ public:
     void insert(int position, const T& value) { insertBytes(position, &value, 1); }
     void insert(int position, const T* values, int n) { insertBytes(position, values, n); }
     void append(const T& value) { insert(count, value); }
+    // An append of a value held outside the storage, in place while the capacity lasts.
+    void appendValue(T value)
+    {
+        if (count < capacity) {
+            std::memcpy(bytesAt(count, 1), &value, sizeof(T));
+            ++count;
+        } else {
+            insertBytes(count, &value, 1);
+        }
+    }
     // Appends n cleared elements to be filled in place, through the host
     // memory answered (valid until the storage is next replaced).
     T* appendCleared(int n) { return reinterpret_cast<T*>(appendClearedBytes(n)); }

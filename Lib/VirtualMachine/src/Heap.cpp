@@ -445,6 +445,8 @@ TInt32 VMHeap::addNative(GCObject* object)
 void VMHeap::dropNative(int index)
 {
     natives[size_t(index)] = NativeSlot{};
+    if (size_t(index) == lastObjectSlot)
+        lastObjectAddr = 0;
     --liveObjects;
     freeNativeSlots.push_back(index); // cannot throw: capacity grows with natives
 }
@@ -508,14 +510,19 @@ GCObject* VMHeap::objectAt(TAddr addr)
     if (addr == 0)
         Lumbra::Arena::nullAddress();
     const TAddr block = entryOf(addr);
+    if (addr == lastObjectAddr && natives[lastObjectSlot].block == block)
+        return natives[lastObjectSlot].object;
     const PoolExtent* pool = poolOf(block);
     if (pool && block != pool->start && block != pool->end - HEADER) {
         const TUint32 size = checkedSize(block, *pool);
         const HeapEntry* he = reinterpret_cast<const HeapEntry*>(arena_.raw(block));
         if (he->objectFlag == -1 && !isFree(block)) {
             const int index = nativeIndexOf(block, size, 0);
-            if (index >= 0)
+            if (index >= 0) {
+                lastObjectAddr = addr;
+                lastObjectSlot = size_t(index);
                 return natives[size_t(index)].object;
+            }
         }
     }
     Lumbra::throwError(Lumbra::EVM, std::string_view("not a native object"));

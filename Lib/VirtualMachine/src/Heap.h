@@ -226,6 +226,10 @@ private:
     std::vector<NativeSlot> natives;
     std::vector<TInt32> freeNativeSlots;
     int liveObjects = 0;
+    // The last address objectAt resolved and its table slot: a slot is only
+    // reused after dropNative, which forgets it.
+    TAddr lastObjectAddr = 0;
+    size_t lastObjectSlot = 0;
 };
 
 // ---- hot helpers of allocation, release and the sweep -----------------------

@@ -14,6 +14,7 @@
 #include "NativeGroups.h"
 #include "OpcodeTable.h"
 #include "VMError.h"
+#include "vectorNative.h"
 
 #include <cstring>
 
@@ -516,7 +517,10 @@ void VirtualMachine::run()
         ip = pc + 2;
         sp = top;
         fuel = steps;
-        callNative(*this, group, I8(2));
+        // The element reads and appends of inner loops skip the table checks
+        // of the general dispatch: both are defined in every group they take.
+        if (!vectorFastCall(*this, group, I8(2)))
+            callNative(*this, group, I8(2));
         RELOAD();
         ins += 1;
         JUMP_DISPATCH();

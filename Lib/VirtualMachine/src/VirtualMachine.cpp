@@ -109,13 +109,6 @@ TWord VirtualMachine::newIntVector(int size)
 
 // ---- the stack for natives
 
-TWord& VirtualMachine::slot(int index)
-{
-    if (index < 0 || index >= STACK_WORDS)
-        raiseError(EInvalidArgument);
-    return stackBase[index];
-}
-
 TWord VirtualMachine::pop()
 {
     const TWord value = slot(sp);

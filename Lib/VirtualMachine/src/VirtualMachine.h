@@ -8,6 +8,7 @@
 #include "MachineStop.h"
 #include "MachineTables.h"
 #include "OString.h"
+#include "VMError.h"
 #include "VUvarFileReader.h"
 
 #include <chrono>
@@ -148,7 +149,12 @@ public:
     void deliverOrientation(TWord listener, int orientation);
 
     // ---- for natives: the stack (indices are checked, error 6 outside it)
-    TWord& slot(int index);
+    TWord& slot(int index)
+    {
+        if (index < 0 || index >= STACK_WORDS)
+            Lumbra::raiseError(Lumbra::EInvalidArgument);
+        return stackBase[index];
+    }
     TWord& top() { return slot(sp); }
     TWord pop();
     void push(TWord value);

@@ -57,6 +57,22 @@ public:
     VectorCall(VirtualMachine& vm, bool primitive) : vm(vm), primitive(primitive) {}
 
     void run(int function);
+    // The element read (8) and the append (19), also reached from the fast path.
+    void get()
+    {
+        take(2);
+        const E e = elementAt(vectorArg(0), arg(1));
+        if (primitive)
+            leaveElement(base + 1, e);
+        else
+            leave(e.word(0));
+    }
+    void append()
+    {
+        take(1 + SLOTS);
+        vectorArg(0).appendValue(elementArg(1));
+        leaveNothing();
+    }
 
 private:
     // The top `slots` words become the arguments.
@@ -246,15 +262,9 @@ void VectorCall<E>::run(int function)
         leave(TWord(v.storage() + TAddr(arg(1)) * TAddr(sizeof(E))));
         return;
     }
-    case 8: { // v, index
-        take(2);
-        const E e = elementAt(vectorArg(0), arg(1));
-        if (primitive)
-            leaveElement(base + 1, e);
-        else
-            leave(e.word(0));
+    case 8: // v, index
+        get();
         return;
-    }
     case 9:
     case 10: { // v
         take(1);
@@ -307,14 +317,14 @@ void VectorCall<E>::run(int function)
         leaveNothing();
         return;
     }
-    case 17:
-    case 19: { // v, value
+    case 19:
+        append();
+        return;
+    case 17: // v, value
         take(1 + SLOTS);
-        Vector& v = vectorArg(0);
-        v.insert(function == 17 ? 0 : v.size(), elementArg(1));
+        vectorArg(0).insert(0, elementArg(1));
         leaveNothing();
         return;
-    }
     case 20: // v, times
         take(2);
         vectorArg(0).repeat(arg(1));
@@ -453,6 +463,20 @@ TAddr newObjectVectorHandle(VirtualMachine& vm, const TWord* elements, int n)
     return handle;
 }
 
+namespace {
+
+template <class E>
+bool fastCall(VectorCall<E>&& call, int function)
+{
+    if (function == 8)
+        call.get();
+    else
+        call.append();
+    return true;
+}
+
+} // namespace
+
 void vectorNative(VirtualMachine& vm, int group, int function, bool bPrimitive)
 {
     switch (group) {
@@ -464,6 +488,22 @@ void vectorNative(VirtualMachine& vm, int group, int function, bool bPrimitive)
 #undef LUMBRA_RUN_VECTOR_GROUP
     default:
         stopMachine(vm, "EFalse");
+    }
+}
+
+bool vectorFastCall(VirtualMachine& vm, int group, int function)
+{
+    if (function != 8 && function != 19)
+        return false;
+    switch (group) {
+    case 1:
+        return fastCall(VectorCall<ByteElement>(vm, true), function);
+    case 3:
+        return fastCall(VectorCall<WordElement<1>>(vm, true), function);
+    case 7:
+        return fastCall(VectorCall<WordElement<1>>(vm, false), function);
+    default:
+        return false;
     }
 }
 

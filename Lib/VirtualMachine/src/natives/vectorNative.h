@@ -28,3 +28,7 @@ TAddr newVectorObject(VirtualMachine& vm);
 // A new GC_CODE_OBJECT_VECTOR_HANDLE handle holding a new vector of the n
 // references `elements`; answers the handle's address.
 TAddr newObjectVectorHandle(VirtualMachine& vm, const TWord* elements, int n);
+
+// The element read (8) and append (19) of the groups of one-word or byte
+// elements, taken before the general dispatch: false for any other call.
+bool vectorFastCall(VirtualMachine& vm, int group, int function);

@@ -1,0 +1,18 @@
+; 10^7 allocations of a one-field object; the collection after main included.
+.method "main" code=main frame=F
+.frame F
+main:
+    push 10000000
+loop:
+    new 2, 2
+    fieldaddr 1
+    push 7
+    store
+    push 1
+    sub
+    dup
+    jz done
+    jmp loop
+done:
+    adjust -1
+    ret 0, 1

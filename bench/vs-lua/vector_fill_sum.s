@@ -1,0 +1,39 @@
+; A vector of 10^7 ints filled by appends, then summed through element reads.
+.method "main" code=main frame=F
+.frame F
+main:
+    push 0              ; sum
+    new 6, 2
+    dup
+    newvec 4            ; [sum, handle]
+    push 0
+fill:
+    pick -2
+    pick -2
+    native 3, 19
+    push 1
+    add
+    dup
+    push 10000000
+    ge
+    jz fill
+    adjust -1
+    push 0              ; [sum, handle, i]
+sum:
+    pick -2
+    pick -2
+    native 3, 8         ; [sum, handle, i, handle, element]
+    pick -5
+    add
+    slotaddr -5
+    pick -2
+    store               ; sum := sum + element
+    adjust -2
+    push 1
+    add
+    dup
+    push 10000000
+    ge
+    jz sum
+    adjust -3
+    ret 0, 1

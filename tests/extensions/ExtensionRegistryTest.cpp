@@ -79,7 +79,8 @@ TEST_F(NoServer, AudioOperationsTakeTheirSlotsAndCheckTheirWrappers)
 }
 
 // Nothing queued runs, the latest play or stop alone waits behind the load,
-// and a sound held only by its pending operations survives collections.
+// a sound held only by a pending play or stop survives collections, and one
+// held only by its load does not.
 TEST_F(NoServer, QueuedOperationsWaitBoundedAndKeepTheirPlayerAlive)
 {
     const TWord player = TWord(m.box());
@@ -99,6 +100,20 @@ TEST_F(NoServer, QueuedOperationsWaitBoundedAndKeepTheirPlayerAlive)
     m.collect();
     m.collect();
     EXPECT_EQ(m.vm->heap().nativeObjectCount(), objects);
+
+    // A sound per frame: loads alone keep nothing alive, waiting plays are capped.
+    const TWord shared = TWord(m.byteArray({1, 2}));
+    for (int i = 0; i < 300; ++i) {
+        m.call(28, 2, {player, shared, 0});
+        if (i % 2)
+            m.call(28, 3, {player});
+    }
+    m.collect();
+    m.collect();
+    // The first sound's stop was the oldest to give way: the last 64 played and
+    // the shared samples remain.
+    EXPECT_EQ(m.vm->heap().nativeObjectCount(), objects - 1 + 1 + AudioContext::MAX_WAITING_PLAYERS);
+    EXPECT_EQ(audio.pendingCount(), 2 * AudioContext::MAX_WAITING_PLAYERS);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 

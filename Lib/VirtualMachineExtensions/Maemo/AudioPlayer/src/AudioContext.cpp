@@ -10,12 +10,14 @@
 AudioContext::DeferredOperation::DeferredOperation(VMHeap& heap, AudioPlayer* player, TAddr block, Operation operation)
     : heap(heap), player(player), block(block), operation(operation)
 {
-    heap.addRoot(block);
+    if (keepsPlayerAlive())
+        heap.addRoot(block);
 }
 
 AudioContext::DeferredOperation::~DeferredOperation()
 {
-    heap.removeRoot(block);
+    if (keepsPlayerAlive())
+        heap.removeRoot(block);
 }
 
 void AudioContext::DeferredOperation::run() const
@@ -67,8 +69,12 @@ void AudioContext::forget(AudioPlayer* player)
 
 void AudioContext::queue(TAddr block, AudioPlayer* player, Operation operation)
 {
-    if (!connection.isReady() && operation != INITIALIZE)
-        std::erase_if(pending, [player](const auto& op) { return op->player == player && op->operation != INITIALIZE; });
+    if (!connection.isReady() && operation != INITIALIZE) {
+        std::erase_if(pending, [player](const auto& op) { return op->player == player && op->keepsPlayerAlive(); });
+        const auto waiting = std::count_if(pending.begin(), pending.end(), [](const auto& op) { return op->keepsPlayerAlive(); });
+        if (waiting >= MAX_WAITING_PLAYERS)
+            pending.erase(std::find_if(pending.begin(), pending.end(), [](const auto& op) { return op->keepsPlayerAlive(); }));
+    }
     pending.push_back(std::make_unique<DeferredOperation>(vm.heap(), player, block, operation));
     if (connection.isReady())
         runPending();

@@ -1,11 +1,14 @@
 // Extension 28: plays sounds that the application holds in memory. Requests
 // never wait for the sound server: each one that needs it becomes a deferred
 // operation, run in queue order once the server connection is ready. A
-// pending operation keeps its player alive (a root of the managed heap).
+// pending play or stop keeps its player alive (a root of the managed heap); a
+// pending load alone does not, so a sound the application drops before the
+// server comes is collected with its load.
 //
 // While no server is connected at most one play or stop per player waits
-// behind its load, the latest, so an application that plays a sound per
-// frame without a server does not pile up operations.
+// behind its load, the latest, and at most MAX_WAITING_PLAYERS players wait
+// with one (the oldest gives way), so an application that loads and plays a
+// sound per frame without a server does not pile up operations or sounds.
 #pragma once
 
 #include "AudioConnection.h"
@@ -21,6 +24,7 @@ class VMHeap;
 class AudioContext : public VMExtension {
 public:
     enum Operation { INITIALIZE, PLAY, STOP };
+    static constexpr int MAX_WAITING_PLAYERS = 64;
 
     explicit AudioContext(VirtualMachine& vm);
     ~AudioContext() override;
@@ -49,6 +53,7 @@ private:
         DeferredOperation(const DeferredOperation&) = delete;
         DeferredOperation& operator=(const DeferredOperation&) = delete;
         void run() const;
+        bool keepsPlayerAlive() const { return operation != INITIALIZE; }
 
         VMHeap& heap;
         AudioPlayer* player;

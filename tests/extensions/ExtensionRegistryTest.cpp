@@ -9,6 +9,10 @@
 #include <fstream>
 #include <optional>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 using namespace ExtensionTest;
 
 namespace {
@@ -115,6 +119,35 @@ TEST_F(NoServer, QueuedOperationsWaitBoundedAndKeepTheirPlayerAlive)
     EXPECT_EQ(m.vm->heap().nativeObjectCount(), objects - 1 + 1 + AudioContext::MAX_WAITING_PLAYERS);
     EXPECT_EQ(audio.pendingCount(), 2 * AudioContext::MAX_WAITING_PLAYERS);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+// A server that takes the connection and never answers is on its way only
+// until the connection deadline; then nothing keeps a runner waiting for it.
+TEST_F(NoServer, AServerThatNeverAnswersIsGivenUp)
+{
+    const std::string path = ::testing::TempDir() + "lumbra-silent-" + std::to_string(getpid());
+    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    unlink(path.c_str());
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener, 4), 0); // connections wait in the backlog, unanswered
+    setenv("PULSE_SERVER", ("unix:" + path).c_str(), 1);
+
+    const TWord player = TWord(m.box());
+    ASSERT_EQ(m.call(28, 2, {player, TWord(m.byteArray({100, -200})), 0}).errorCode, 0);
+    m.call(28, 3, {player});
+    auto& audio = *static_cast<AudioContext*>(m.registry->created(28));
+    runEventsFor(1000);
+    EXPECT_TRUE(audio.hasPendingWork());
+    runEventsFor(AudioConnection::CONNECT_SECONDS * 1000);
+    EXPECT_FALSE(audio.hasPendingWork());
+    EXPECT_FALSE(audio.isReady());
+
+    setenv("PULSE_SERVER", "unix:/nonexistent-lumbra-test/native", 1);
+    close(listener);
+    unlink(path.c_str());
 }
 
 // Host services whose extension slot is a registry, unless `answer` replaces it.

@@ -14,9 +14,7 @@ AudioConnection::AudioConnection(const char* name, std::function<void()> ready, 
 
 AudioConnection::~AudioConnection()
 {
-    pa_mainloop_api* api = pa_glib_mainloop_get_api(mainloop);
-    if (retry)
-        api->time_free(retry);
+    cancel(retry);
     dropContext();
     pa_glib_mainloop_free(mainloop);
 }
@@ -45,10 +43,13 @@ void AudioConnection::connect()
     pa_context_set_state_callback(context_, onStateChanged, this);
     if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0)
         retryLater();
+    else
+        deadline = timerIn(CONNECT_SECONDS, onDeadline);
 }
 
 void AudioConnection::dropContext()
 {
+    cancel(deadline);
     if (!context_)
         return;
     pa_context_set_state_callback(context_, nullptr, nullptr);
@@ -58,23 +59,45 @@ void AudioConnection::dropContext()
     context_ = nullptr;
 }
 
-void AudioConnection::retryLater()
+pa_time_event* AudioConnection::timerIn(int seconds,
+                                        void (*fire)(pa_mainloop_api*, pa_time_event*, const timeval*, void*))
 {
-    if (retry)
-        return;
     timeval when;
     pa_gettimeofday(&when);
-    pa_timeval_add(&when, pa_usec_t(RECONNECT_SECONDS) * PA_USEC_PER_SEC);
+    pa_timeval_add(&when, pa_usec_t(seconds) * PA_USEC_PER_SEC);
     pa_mainloop_api* api = pa_glib_mainloop_get_api(mainloop);
-    retry = api->time_new(api, &when, onRetry, this);
+    return api->time_new(api, &when, fire, this);
 }
 
-void AudioConnection::onRetry(pa_mainloop_api* api, pa_time_event* event, const timeval*, void* connection)
+void AudioConnection::cancel(pa_time_event*& event)
+{
+    if (!event)
+        return;
+    pa_mainloop_api* api = pa_glib_mainloop_get_api(mainloop);
+    api->time_free(event);
+    event = nullptr;
+}
+
+void AudioConnection::retryLater()
+{
+    if (!retry)
+        retry = timerIn(RECONNECT_SECONDS, onRetry);
+}
+
+void AudioConnection::onRetry(pa_mainloop_api*, pa_time_event*, const timeval*, void* connection)
 {
     auto* self = static_cast<AudioConnection*>(connection);
-    api->time_free(event);
-    self->retry = nullptr;
+    self->cancel(self->retry);
     self->connect();
+}
+
+void AudioConnection::onDeadline(pa_mainloop_api*, pa_time_event*, const timeval*, void* connection)
+{
+    auto* self = static_cast<AudioConnection*>(connection);
+    self->cancel(self->deadline);
+    self->dropContext();
+    self->lost();
+    self->retryLater();
 }
 
 void AudioConnection::onStateChanged(pa_context* context, void* connection)
@@ -82,10 +105,12 @@ void AudioConnection::onStateChanged(pa_context* context, void* connection)
     auto* self = static_cast<AudioConnection*>(connection);
     switch (pa_context_get_state(context)) {
     case PA_CONTEXT_READY:
+        self->cancel(self->deadline);
         self->ready();
         break;
     case PA_CONTEXT_FAILED:
     case PA_CONTEXT_TERMINATED:
+        self->cancel(self->deadline);
         // The context is released when the next one is made: the library
         // still holds it while this callback runs.
         self->lost();

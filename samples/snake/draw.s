@@ -319,7 +319,7 @@ drawOver:                       ; [game, canvas, ret]
     load
     itos
     native String.concat
-    push 220
+    push 215
     push WHITE
     pick -7
     fieldaddr FONT
@@ -330,7 +330,7 @@ drawOver:                       ; [game, canvas, ret]
     jz drawOver.again
     pick -2
     pushstr newBestText
-    push 255
+    push 250
     push GOLD
     pick -7
     fieldaddr FONT
@@ -338,7 +338,7 @@ drawOver:                       ; [game, canvas, ret]
 drawOver.again:
     pick -2
     pushstr againHint
-    push 320
+    push 290
     push WHITE
     pick -7
     fieldaddr FONT

@@ -21,7 +21,7 @@ const char* const USAGE = "usage: tonegen OUT.raw HZ:MS [HZ:MS ...] | --help\n";
 // One sine note with soft edges; a frequency of 0 is a rest.
 void appendNote(std::vector<short>& samples, int hz, int ms)
 {
-    const int count = RATE / 1000 * ms;
+    const int count = RATE * ms / 1000;
     for (int i = 0; i < count; ++i) {
         const double edge = std::min({1.0, double(i) / FADE, double(count - 1 - i) / FADE});
         const double value = hz == 0 ? 0 : std::sin(2 * M_PI * hz * i / RATE) * AMPLITUDE * edge;

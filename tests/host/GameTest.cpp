@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <xcb/xproto.h>
+
 namespace {
 
 // Logical screen, and the colour difference allowed per channel.
@@ -108,6 +110,16 @@ TEST_F(SnakeGame, PlaysByKeysAndPointerAndKeepsItsBestScore)
     EXPECT_EQ(fileText("best.txt"), "1\n");
     PlayerProcess again(app.path());
     EXPECT_TRUE(again.expectLine("LOG: snake: ready, best 1"));
+
+    // A game sent to the background pauses by itself.
+    window = again.window();
+    xdotool({"windowfocus", "--sync", QString::number(window)});
+    keys("space");
+    EXPECT_TRUE(again.expectLine("LOG: snake: new game"));
+    x11.setProperty(0, "_MB_CURRENT_APP_WINDOW", XCB_ATOM_WINDOW, 0xFFFFFFFFu); // every window is current
+    x11.setIconic(window, true);
+    EXPECT_TRUE(again.expectLine("LOG: snake: background"));
+    EXPECT_TRUE(again.expectLine("LOG: snake: paused"));
 }
 
 TEST_F(SnakeGame, StartsHeadlessAndWaitsForInput)

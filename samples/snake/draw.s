@@ -68,12 +68,8 @@ drawHeader:                     ; [game, canvas, ret]
     push HEADER_COLOUR
     native Graphics.fillRect
     pick -2
-    pushstr scoreText
-    pick -5
-    fieldaddr SCORE
-    load
-    itos
-    native String.concat
+    pick -4
+    call scoreLabel, Main
     push 16
     push 8
     push WHITE
@@ -85,8 +81,7 @@ drawHeader:                     ; [game, canvas, ret]
     pick -5
     fieldaddr BEST
     load
-    itos
-    native String.concat
+    call withNumber, Main
     push SCREEN_WIDTH - 140
     push 8
     push GOLD
@@ -126,18 +121,8 @@ drawBoard.part:
     lt
     jz drawBoard.head
     pick -4
-    fieldaddr BODY
-    load
-    pick -5
-    fieldaddr HEAD
-    load
-    pick -3
-    sub
-    push CELLS
-    add
-    push CELLS
-    rem
-    call element, Main
+    pick -2
+    call bodyPlace, Main
     load                        ; [game, canvas, ret, part, cell]
     pick -4
     pick -2
@@ -148,16 +133,8 @@ drawBoard.part:
     call cellY, Main
     push 1
     add
-    push CELL - 2
-    push CELL - 2
-    pick -7
-    push 1
-    and
-    push BODY_STRIPES
-    mul
-    push BODY_COLOUR
-    xor
-    native Graphics.fillRect
+    pick -5
+    call drawPart, Main
     adjust -1
     slotaddr -1
     inc.at
@@ -240,16 +217,8 @@ drawTitle.part:
     mul
     add                         ; x
     push 190
-    push CELL - 2
-    push CELL - 2
-    pick -6
-    push 1
-    and
-    push BODY_STRIPES
-    mul
-    push BODY_COLOUR
-    xor
-    native Graphics.fillRect
+    pick -4
+    call drawPart, Main
     slotaddr -1
     inc.at
     pick -1
@@ -313,12 +282,8 @@ drawOver:                       ; [game, canvas, ret]
     fieldaddr TITLE_FONT
     call centred, Main
     pick -2
-    pushstr scoreText
-    pick -5
-    fieldaddr SCORE
-    load
-    itos
-    native String.concat
+    pick -4
+    call scoreLabel, Main
     push 215
     push WHITE
     pick -7
@@ -344,6 +309,33 @@ drawOver.again:
     fieldaddr FONT
     call centred, Main
     ret 0, 3
+
+scoreLabel:                     ; [game, ret] -> ["Score N"]
+    slotaddr -2
+    pushstr scoreText
+    pick -4
+    fieldaddr SCORE
+    load
+    call withNumber, Main
+    store
+    ret 0, 1
+
+; One part of the snake's body; every other part is a little lighter.
+drawPart:                       ; [canvas, x, y, part, ret]
+    pick -5
+    pick -5
+    pick -5
+    push CELL - 2
+    push CELL - 2
+    pick -7
+    push 1
+    and
+    push BODY_STRIPES
+    mul
+    push BODY_COLOUR
+    xor                         ; BODY_COLOUR, or BODY_COLOUR xor BODY_STRIPES for odd parts
+    native Graphics.fillRect
+    ret 0, 5
 
 ; Text centred across the screen.
 centred:                        ; [canvas, text, y, colour, font, ret]

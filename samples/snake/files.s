@@ -27,25 +27,17 @@ readNumber:                     ; [address, name, ret]
     native FileSystem.fileExists ; [slot, name] -> [true or false]
     jz readNumber.done
     try -1, readNumber.failed   ; a negative type catches every Problem
-    push 0
-    box                         ; [address, name, ret, reader]: a variable for the reader
-    pick -1
-    pick -4
-    native FileReader.open      ; [variable, name] -> []: the variable holds the reader
     push 0                      ; the Encoder's slot
-    pick -2
     pick -3
-    native FileReader.size      ; [reader] -> [bytes in the file]
-    native InputStream.read     ; [reader, count] -> [byte vector]
+    call readAll, Main          ; [address, name, ret, slot, bytes]
     native Encoder.decodeUtf8   ; [slot, bytes] -> [text]
     dup
     native String.trim          ; [text] -> []: without the line end
     native String.parseInt      ; [text] -> [number]
-    pick -5
+    pick -4
     pick -2
-    store                       ; [address, name, ret, reader, number]
+    store                       ; [address, name, ret, number]
     adjust -1
-    native InputStream.close    ; [reader] -> []
     handlers -1                 ; done: the try no longer applies
 readNumber.done:
     ret 0, 3
@@ -53,9 +45,24 @@ readNumber.failed:              ; [address, name, ret, problem]: the stack of th
     adjust -1
     pushstr unreadableText
     pick -3
-    native String.concat
-    native Debug.log
+    call logJoined, Main
     ret 0, 3
+
+; The whole content of file `name`.
+readAll:                        ; [name, ret] -> [byte vector]
+    push 0
+    box                         ; [name, ret, reader]: a variable for the reader
+    pick -1
+    pick -4
+    native FileReader.open      ; [variable, name] -> []: the variable holds the reader
+    slotaddr -3                 ; the result goes where the name was
+    pick -2
+    pick -3
+    native FileReader.size      ; [reader] -> [bytes in the file]
+    native InputStream.read     ; [reader, count] -> [byte vector]
+    store
+    native InputStream.close    ; [reader] -> []
+    ret 0, 1
 
 ; Replaces file `name` by the number and a line end.
 writeNumber:                    ; [number, name, ret]
@@ -81,8 +88,7 @@ writeNumber.failed:
     adjust -1
     pushstr unwritableText
     pick -3
-    native String.concat
-    native Debug.log
+    call logJoined, Main
     ret 0, 3
 
 ; Loads the raw sound in file `name` into a new player of the audio
@@ -90,32 +96,23 @@ writeNumber.failed:
 loadSound:                      ; [address, name, ret]
     try -1, loadSound.failed
     push 0
-    box                         ; [address, name, ret, reader]
+    box                         ; [address, name, ret, player]: the extension stores the player here
     pick -1
     pick -4
-    native FileReader.open
-    push 0
-    box                         ; [.., reader, player]: the extension stores the player here
-    pick -1
-    pick -3
-    pick -4
-    native FileReader.size
-    native InputStream.read     ; [.., reader, player, player, bytes]
+    call readAll, Main          ; [.., player, player, bytes]
     push 0
     ext 28, 2                   ; AudioPlayer load: [player wrapper, bytes, slot] -> []
-    pick -5
+    pick -4
     pick -2
-    store                       ; [address, name, ret, reader, player]
+    store                       ; [address, name, ret, player]
     adjust -1
-    native InputStream.close
     handlers -1
     ret 0, 3
 loadSound.failed:
     adjust -1
     pushstr noSoundText
     pick -3
-    native String.concat
-    native Debug.log
+    call logJoined, Main
     ret 0, 3
 
 ; Plays a loaded sound from its start and logs `text`. The player answers

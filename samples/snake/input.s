@@ -204,18 +204,26 @@ pointer.start:
     call newGame, Main
     ret 0, 6
 
-; Every tick of the step timer moves a running snake one cell.
-tick:                           ; [game, ret]
-    pick -2
+; Whether a game is on and not paused.
+running:                        ; [game, ret] -> [true or false]
+    slotaddr -2
+    pick -3
     fieldaddr STATE
     load
     push PLAYING
     eq
-    pick -3
+    pick -4
     fieldaddr PAUSED
     load
     not
     land
+    store
+    ret 0, 1
+
+; Every tick of the step timer moves a running snake one cell.
+tick:                           ; [game, ret]
+    pick -2
+    call running, Main
     pick -3
     fieldaddr MOVING
     load
@@ -231,15 +239,7 @@ background:                     ; [game, ret]
     pushstr backgroundText
     native Debug.log
     pick -2
-    fieldaddr STATE
-    load
-    push PLAYING
-    eq
-    pick -3
-    fieldaddr PAUSED
-    load
-    not
-    land
+    call running, Main
     jz background.done
     pick -2
     push 1

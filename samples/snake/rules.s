@@ -167,12 +167,8 @@ addHead:                        ; [game, cell, ret]
     rem
     store                       ; HEAD := (HEAD + 1) mod CELLS
     pick -3
-    fieldaddr BODY
-    load
-    pick -4
-    fieldaddr HEAD
-    load
-    call element, Main
+    push 0
+    call bodyPlace, Main
     pick -3
     store                       ; BODY[HEAD] := cell
     pick -3
@@ -193,21 +189,13 @@ removeTail:                     ; [game, ret]
     fieldaddr GRID
     load
     pick -3
-    fieldaddr BODY
-    load
     pick -4
-    fieldaddr HEAD
-    load
-    pick -5
     fieldaddr LENGTH
     load
+    push 1
     sub
-    push CELLS + 1
-    add
-    push CELLS
-    rem                         ; [game, ret, grid, body, the tail's place]
-    call element, Main
-    load
+    call bodyPlace, Main
+    load                        ; [game, ret, grid, the tail's cell]
     call element, Main
     zero 1
     pick -2
@@ -218,15 +206,31 @@ removeTail:                     ; [game, ret]
 headCell:                       ; [game, ret] -> [the head's cell]
     slotaddr -2
     pick -3
-    fieldaddr BODY
-    load
-    pick -4
-    fieldaddr HEAD
-    load
-    call element, Main
+    push 0
+    call bodyPlace, Main
     load
     store
     ret 0, 1
+
+; Where BODY keeps the cell of the part `back` places behind the head
+; (0: the head itself). BODY is a ring: the parts end where they started.
+bodyPlace:                      ; [game, back, ret] -> [address]
+    slotaddr -3
+    pick -4
+    fieldaddr BODY
+    load
+    pick -5
+    fieldaddr HEAD
+    load
+    pick -5
+    sub
+    push CELLS
+    add
+    push CELLS
+    rem
+    call element, Main
+    store
+    ret 0, 2
 
 ; The next cell from `cell` in `direction`, or -1 past the edge.
 neighbour:                      ; [cell, direction, ret] -> [cell or -1]

@@ -199,11 +199,26 @@ loadSounds:                     ; [game, ret]
     call loadSound, Main
     ret 0, 2
 
-; Logs a text followed by a number.
+; A text followed by a number.
+withNumber:                     ; [text, number, ret] -> [text]
+    slotaddr -3
+    pick -4
+    pick -4
+    itos                        ; the number as a decimal string
+    native String.concat        ; [a, b] -> [a followed by b]
+    store
+    ret 0, 2
+
 logNumber:                      ; [text, number, ret]
     pick -3
     pick -3
-    itos                        ; the number as a decimal string
-    native String.concat        ; [a, b] -> [a followed by b]
+    call withNumber, Main
     native Debug.log            ; [text] -> []: "LOG: text" on standard error
+    ret 0, 3
+
+logJoined:                      ; [text, more text, ret]
+    pick -3
+    pick -3
+    native String.concat
+    native Debug.log
     ret 0, 3

@@ -168,6 +168,7 @@ TEST(Assembler, IncludesShareNamesAndStayInsideTheMainDirectory)
         {".include lib", "app/main.s:1: error: .include needs one path in quotes"},
         {".equ X, here\nhere: nop", "app/main.s:1: error: unknown label 'here'"},
         {"here: nop\n.equ X, here", "app/main.s:2: error: .equ takes numbers and earlier constants, not addresses"},
+        {".equ here, 1\nhere: nop", "app/main.s:1: error: constant 'here' has the name of a label or record"},
     };
     for (const auto& fault : faults) {
         const AssemblyResult r = assemble(fault.source, "app/main.s", read);

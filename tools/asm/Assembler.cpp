@@ -176,6 +176,11 @@ private:
             if (address > INT_MAX)
                 throw AsmError{s.line, "code section too large"};
         }
+        // A constant would hide a label or record of the same name.
+        for (const auto& [name, line] : constantLines)
+            for (const auto* names : {&labels, &typeNames, &frameNames, &stringNames})
+                if (names->count(name))
+                    throw AsmError{line, "constant '" + name + "' has the name of a label or record"};
     }
 
     static bool isPunct(const Token& t, char c) { return t.kind == Token::Punct && t.text[0] == c; }
@@ -208,6 +213,7 @@ private:
         if (!c.atEnd())
             c.fail("unexpected '" + c.peek()->text + "'");
         define(constants, name, c.int32(value.number), s.line, "constant");
+        constantLines.emplace(name, s.line);
     }
 
     static long long rawCount(const Statement& s)
@@ -686,6 +692,7 @@ private:
     std::vector<std::vector<std::pair<std::string, int>>> labelsOfStatement;
     std::vector<std::pair<std::string, int>> labelLines;
     std::map<std::string, long long> labels, typeNames, frameNames, stringNames, constants;
+    std::map<std::string, int> constantLines;
     std::map<std::string, int> virtualIndex; // first .virtual of each signature
     int typeCount = 0, frameCount = 0, stringCount = 0, virtualCount = 0;
     ImageModel model;

@@ -3,6 +3,7 @@
 // display status through a second X client and the MCE stand-in, and the
 // window's pixels through a screenshot.
 #include "PlayerProcess.h"
+#include "ScreenReference.h"
 #include "X11TestClient.h"
 
 #include <QCoreApplication>
@@ -75,35 +76,11 @@ protected:
     }
 
     // Whether the `area` of the window matches the reference image `name`
-    // within `tolerance` per channel; on a mismatch the area as shown is
-    // written beside the reference as "<name>.actual.png".
+    // within `tolerance` per channel (see matchesReference).
     bool screenMatchesReference(const char* name, const std::function<QRect(const QImage&)>& area, int tolerance)
     {
-        const QString reference = QStringLiteral(HOST_REFERENCE_DIR "/%1.png").arg(QLatin1String(name));
-        const QImage expected = QImage(reference).convertToFormat(QImage::Format_RGB32);
-        QImage actual;
-        const bool matched = screenShows(name, [&](const QImage& shot) {
-            actual = shot.copy(area(shot)).convertToFormat(QImage::Format_RGB32);
-            return sameWithin(actual, expected, tolerance);
-        }, QStringLiteral("/dev/null"));
-        if (!matched)
-            actual.save(QStringLiteral(HOST_REFERENCE_DIR "/%1.actual.png").arg(QLatin1String(name)));
-        return matched;
-    }
-
-    static bool sameWithin(const QImage& a, const QImage& b, int tolerance)
-    {
-        if (a.size() != b.size())
-            return false;
-        for (int y = 0; y < a.height(); ++y) {
-            for (int x = 0; x < a.width(); ++x) {
-                const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-                if (std::abs(qRed(p) - qRed(q)) > tolerance || std::abs(qGreen(p) - qGreen(q)) > tolerance
-                    || std::abs(qBlue(p) - qBlue(q)) > tolerance)
-                    return false;
-            }
-        }
-        return true;
+        return matchesReference([&] { return x11.grab(window); }, area,
+                                QStringLiteral(HOST_REFERENCE_DIR "/%1.png").arg(QLatin1String(name)), tolerance);
     }
 
     X11TestClient x11;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 using namespace LumbraAsm;
 
 namespace {
@@ -124,4 +126,62 @@ TEST(Assembler, StringsAreBytesWithEscapes)
     // count 1, length 8, bytes.
     const Bytes tail(r.image.end() - 12, r.image.end());
     EXPECT_EQ(tail, (Bytes{8, 0, 0, 0, 'a', '"', '\\', 0, 0xFF, '\n', 0xC3, 0xA9}));
+}
+
+// Included files come from a table; "app/main.s" is the file assembled.
+TEST(Assembler, IncludesShareNamesAndStayInsideTheMainDirectory)
+{
+    const std::map<std::string, std::string> files{
+        {"app/lib/a.s", ".equ TWO, 2\n.include \"b.s\"\nhelper: push TWO + ONE\n"},
+        {"app/lib/b.s", ".equ ONE, 1\n"},
+        {"app/self.s", ".include \"self.s\"\n"},
+        {"app/loop1.s", ".include \"lib/loop2.s\"\n"},
+        {"app/lib/loop2.s", ".include \"../loop1.s\"\n"},
+        {"app/bad.s", "    nop\n    bogus\n"},
+        {"app/deep.s", ".include \"deep2.s\"\n"},
+        {"app/deep2.s", ".include \"deep.s\"\n"},
+        {"outside.s", "    nop\n"},
+    };
+    const SourceReader read = [&](const std::string& path, std::string& out) {
+        const auto found = files.find(path);
+        if (found == files.end())
+            return false;
+        out = found->second;
+        return true;
+    };
+    const AssemblyResult both = assemble("    call helper, 0\n.include \"lib/a.s\"\n", "app/main.s", read);
+    ASSERT_TRUE(both.ok) << both.error;
+    EXPECT_EQ(Bytes(both.image.begin() + CODE, both.image.end()), (Bytes{14, 9, 0, 0, 0, 0, 0, 0, 0, 20, 3, 0, 0, 0}));
+
+    const struct {
+        const char* source;
+        const char* error;
+    } faults[] = {
+        {".include \"bad.s\"", "app/bad.s:2: error: unknown mnemonic 'bogus'"},
+        {".include \"self.s\"", "app/self.s:1: error: include cycle: app/main.s -> app/self.s -> app/self.s"},
+        {".include \"loop1.s\"",
+         "app/lib/loop2.s:1: error: include cycle: app/main.s -> app/loop1.s -> app/lib/loop2.s -> app/loop1.s"},
+        {".include \"lib/b.s\"\n.include \"lib/b.s\"", "app/main.s:2: error: 'app/lib/b.s' is included twice"},
+        {".include \"../outside.s\"", "app/main.s:1: error: include path '../outside.s' leaves the directory of app/main.s"},
+        {".include \"/etc/passwd\"", "app/main.s:1: error: include path '/etc/passwd' must be relative"},
+        {".include \"none.s\"", "app/main.s:1: error: cannot read include file 'app/none.s'"},
+        {".include lib", "app/main.s:1: error: .include needs one path in quotes"},
+        {".equ X, here\nhere: nop", "app/main.s:1: error: unknown label 'here'"},
+        {"here: nop\n.equ X, here", "app/main.s:2: error: .equ takes numbers and earlier constants, not addresses"},
+        {".equ here, 1\nhere: nop", "app/main.s:1: error: constant 'here' has the name of a label or record"},
+    };
+    for (const auto& fault : faults) {
+        const AssemblyResult r = assemble(fault.source, "app/main.s", read);
+        EXPECT_FALSE(r.ok) << fault.source;
+        EXPECT_EQ(r.error, fault.error) << fault.source;
+    }
+    // Seventeen distinct files, each including the next: too deep.
+    std::map<std::string, std::string> chain;
+    for (int i = 0; i < 17; ++i)
+        chain["d" + std::to_string(i) + ".s"] = ".include \"d" + std::to_string(i + 1) + ".s\"\n";
+    const AssemblyResult deep = assemble(".include \"d0.s\"", "main.s", [&](const std::string& path, std::string& out) {
+        out = chain.count(path) ? chain[path] : "    nop\n";
+        return true;
+    });
+    EXPECT_EQ(deep.error, "d15.s:1: error: includes nested deeper than 16");
 }

@@ -11,6 +11,7 @@ file(WRITE ${dir}/empty.s "")
 file(WRITE ${dir}/garbage.mcb "not an image at all, just text")
 file(WRITE ${dir}/bad_identity.s ".identity 0x00000000000000000000000000000000000000ZZ\n")
 file(WRITE ${dir}/good.s ".method \"main\" code=main\nmain:\n    ret 0, 1\n")
+file(WRITE ${dir}/includes_missing.s "    nop\n.include \"nothere.s\"\n")
 set(no_display "${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb")
 
 set(cases
@@ -22,6 +23,7 @@ set(cases
   "${MCBASM}|${dir}/bad_identity.s -o ${dir}/x.mcb|1|bad_identity.s:1: error: .*hex digit"
   "${MCBASM}|${dir}/good.s -o ${dir}/adir|1|cannot write"
   "${MCBASM}|${dir}/empty.s -o ${dir}/empty_source.mcb|0|^$"
+  "${MCBASM}|${dir}/includes_missing.s -o ${dir}/x.mcb|1|includes_missing.s:2: error: cannot read include file '.*nothere.s'"
   "${MCBDIS}|--help|0|usage: mcbdis.*Exit status"
   "${MCBDIS}|-x|2|^usage: mcbdis"
   "${MCBDIS}|a.mcb b.mcb|2|^usage: mcbdis"
@@ -38,6 +40,12 @@ set(cases
   "${MCBRUN}|${dir}/empty.mcb|1|^FATAL: .*Error while reading bytecode: image rejected at byte offset 0, header, identity length"
   "${MCBRUN}|${dir}/garbage.mcb|1|^FATAL: .*image rejected at byte offset 0, header"
   "${MCBPLAYER}|--help|0|usage: mcbplayer.*Exit status"
+  "${TONEGEN}|--help|0|usage: tonegen.*44100"
+  "${TONEGEN}|${dir}/tune.raw|2|^usage: tonegen"
+  "${TONEGEN}|${dir}/tune.raw 440:0|2|bad note '440:0'"
+  "${TONEGEN}|${dir}/tune.raw 440:10x|2|bad note '440:10x'"
+  "${TONEGEN}|${dir}/adir 440:10|1|cannot write"
+  "${TONEGEN}|${dir}/tune.raw 440:10 0:5|0|^$"
   "${SOURCE}/scripts/play|--help|0|usage: scripts/play.*Exit status"
   "${SOURCE}/scripts/play|--bogus|2|^usage: scripts/play"
   "${no_display} ${MCBPLAYER}||1|^mcbplayer: cannot open the display.*scripts/play starts a virtual display\n$"

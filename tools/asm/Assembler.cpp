@@ -1,12 +1,15 @@
 #include "Assembler.h"
 
 #include "AsmLexer.h"
+#include "FileBytes.h"
 #include "NativeTable.h"
 #include "OpcodeTable.h"
 
+#include <algorithm>
 #include <climits>
 #include <cctype>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <set>
 
@@ -16,8 +19,11 @@ using namespace Lumbra;
 
 namespace {
 
+// Included files may include others down to this depth.
+constexpr int MAX_INCLUDE_DEPTH = 16;
+
 struct Statement {
-    int line;
+    int line; // a source position: an index into Assembler::positions, counted from 1
     std::string op; // directive or mnemonic; empty for a line with labels only
     std::vector<Token> args;
 };
@@ -33,10 +39,15 @@ enum class Names { Code, Type, Frame, String };
 
 class Assembler {
 public:
-    explicit Assembler(std::string_view source) { split(source); }
-
-    Bytes run()
+    Assembler(const std::string& fileName, const SourceReader& read) : read(read), mainName(fileName)
     {
+        files.push_back(std::filesystem::path(fileName).lexically_normal());
+        root = files[0].parent_path();
+    }
+
+    Bytes run(std::string_view source)
+    {
+        split(source, 0);
         layout();
         for (const Statement& s : statements)
             emit(s);
@@ -47,9 +58,18 @@ public:
         }
     }
 
+    // "file:line" of a source position, or the bare file name for position 0.
+    std::string where(int position) const
+    {
+        if (position <= 0 || size_t(position) > positions.size())
+            return files[0].string();
+        const auto& [file, line] = positions[size_t(position) - 1];
+        return displayName(file) + ":" + std::to_string(line);
+    }
+
 private:
-    // ---- pass 0: lines into statements
-    void split(std::string_view source)
+    // ---- pass 0: lines into statements, included files in place of their .include
+    void split(std::string_view source, int file)
     {
         int lineNumber = 0;
         size_t start = 0;
@@ -57,25 +77,68 @@ private:
             size_t end = source.find('\n', start);
             if (end == std::string_view::npos)
                 end = source.size();
-            ++lineNumber;
-            std::vector<Token> tokens = tokenizeLine(source.substr(start, end - start), lineNumber);
+            positions.push_back({file, ++lineNumber});
+            const int position = int(positions.size());
+            std::vector<Token> tokens = tokenizeLine(source.substr(start, end - start), position);
             size_t i = 0;
-            Statement s{lineNumber, {}, {}};
+            Statement s{position, {}, {}};
             while (i + 1 < tokens.size() && tokens[i].kind == Token::Identifier && isPunct(tokens[i + 1], ':')) {
-                labelLines.push_back({tokens[i].text, lineNumber});
+                labelLines.push_back({tokens[i].text, position});
                 i += 2;
             }
             if (i < tokens.size()) {
                 if (tokens[i].kind != Token::Identifier)
-                    throw AsmError{lineNumber, "expected a directive or mnemonic"};
+                    throw AsmError{position, "expected a directive or mnemonic"};
                 s.op = tokens[i].text;
                 s.args.assign(tokens.begin() + long(i) + 1, tokens.end());
+            }
+            start = end + 1;
+            if (s.op == ".include") {
+                // Labels before the directive stay pending for the included file's first statement.
+                include(s, file);
+                continue;
             }
             statements.push_back(s);
             labelsOfStatement.push_back(std::move(labelLines));
             labelLines.clear();
-            start = end + 1;
         }
+    }
+
+    // Splits the file an .include names. Paths are relative to the including
+    // file and must stay inside the main file's directory; a file is read
+    // once, so a cycle or a repeat is an error and the work stays bounded.
+    void include(const Statement& s, int file)
+    {
+        if (s.args.size() != 1 || s.args[0].kind != Token::String)
+            throw AsmError{s.line, ".include needs one path in quotes"};
+        const std::filesystem::path named(s.args[0].text);
+        if (named.empty() || named.is_absolute())
+            throw AsmError{s.line, "include path '" + s.args[0].text + "' must be relative"};
+        const std::filesystem::path path = (files[size_t(file)].parent_path() / named).lexically_normal();
+        const std::filesystem::path inside = path.lexically_relative(root.empty() ? "." : root);
+        if (inside.empty() || *inside.begin() == "..")
+            throw AsmError{s.line, "include path '" + s.args[0].text + "' leaves the directory of " + files[0].string()};
+        if (includeStack.size() >= size_t(MAX_INCLUDE_DEPTH))
+            throw AsmError{s.line, "includes nested deeper than " + std::to_string(MAX_INCLUDE_DEPTH)};
+        if (std::find(files.begin(), files.end(), path) != files.end()) {
+            std::vector<int> open = includeStack;
+            open.push_back(file);
+            std::string chain;
+            bool cycle = false;
+            for (int f : open) {
+                chain += displayName(f) + " -> ";
+                cycle |= files[size_t(f)] == path;
+            }
+            throw AsmError{s.line, cycle ? "include cycle: " + chain + path.string()
+                                         : "'" + path.string() + "' is included twice"};
+        }
+        std::string text;
+        if (!read(path.string(), text))
+            throw AsmError{s.line, "cannot read include file '" + path.string() + "'"};
+        files.push_back(path);
+        includeStack.push_back(file);
+        split(text, int(files.size()) - 1);
+        includeStack.pop_back();
     }
 
     // ---- pass 1: code addresses of labels, names of records, widths
@@ -107,10 +170,17 @@ private:
                 virtualIndex.emplace(s.args[0].text, virtualCount++);
             } else if (s.op == ".widths") {
                 readWidths(s);
+            } else if (s.op == ".equ") {
+                defineConstant(s);
             }
             if (address > INT_MAX)
                 throw AsmError{s.line, "code section too large"};
         }
+        // A constant would hide a label or record of the same name.
+        for (const auto& [name, line] : constantLines)
+            for (const auto* names : {&labels, &typeNames, &frameNames, &stringNames})
+                if (names->count(name))
+                    throw AsmError{line, "constant '" + name + "' has the name of a label or record"};
     }
 
     static bool isPunct(const Token& t, char c) { return t.kind == Token::Punct && t.text[0] == c; }
@@ -126,6 +196,24 @@ private:
     {
         if (!s.args.empty() && s.args[0].kind == Token::Identifier && (s.args.size() == 1 || !isPunct(s.args[1], '=')))
             define(names, s.args[0].text, index, s.line, "name");
+    }
+
+    // .equ NAME, VALUE: a name for a number, usable wherever a number is.
+    void defineConstant(const Statement& s)
+    {
+        Cursor c(*this, s);
+        if (!c.nextIsName())
+            c.fail(".equ needs a name and a value");
+        const std::string name = s.args[0].text;
+        c.skipName();
+        c.expect(',');
+        const Value value = c.expression(Names::Code);
+        if (value.symbolic)
+            c.fail(".equ takes numbers and earlier constants, not addresses");
+        if (!c.atEnd())
+            c.fail("unexpected '" + c.peek()->text + "'");
+        define(constants, name, c.int32(value.number), s.line, "constant");
+        constantLines.emplace(name, s.line);
     }
 
     static long long rawCount(const Statement& s)
@@ -266,6 +354,8 @@ private:
                 fail("expected a value, found '" + t.text + "'");
             if (t.text == "$")
                 return {a.currentAddress(), true};
+            if (auto constant = a.constants.find(t.text); constant != a.constants.end())
+                return {constant->second, false};
             const std::map<std::string, long long>& table = a.namesFor(names);
             auto found = table.find(t.text);
             if (found == table.end())
@@ -300,7 +390,7 @@ private:
             emitInstruction(c, TUint8(findOpcode(s.op.c_str())));
         else if (s.op == ".identity")
             identity(c);
-        else if (s.op == ".widths")
+        else if (s.op == ".widths" || s.op == ".equ")
             return;
         else if (s.op == ".method")
             method(c);
@@ -590,10 +680,19 @@ private:
             put(value, size);
     }
 
+    std::string displayName(int file) const { return file == 0 ? mainName : files[size_t(file)].string(); }
+
+    const SourceReader& read;
+    const std::string mainName;
+    std::vector<std::filesystem::path> files; // the main file first, then each included one
+    std::filesystem::path root;               // includes stay below the main file's directory
+    std::vector<int> includeStack;            // the files whose .include is being split
+    std::vector<std::pair<int, int>> positions; // (file, line) of each source position
     std::vector<Statement> statements;
     std::vector<std::vector<std::pair<std::string, int>>> labelsOfStatement;
     std::vector<std::pair<std::string, int>> labelLines;
-    std::map<std::string, long long> labels, typeNames, frameNames, stringNames;
+    std::map<std::string, long long> labels, typeNames, frameNames, stringNames, constants;
+    std::map<std::string, int> constantLines;
     std::map<std::string, int> virtualIndex; // first .virtual of each signature
     int typeCount = 0, frameCount = 0, stringCount = 0, virtualCount = 0;
     ImageModel model;
@@ -603,13 +702,18 @@ private:
 
 AssemblyResult assemble(std::string_view source, const std::string& fileName)
 {
+    return assemble(source, fileName, readFileBytes);
+}
+
+AssemblyResult assemble(std::string_view source, const std::string& fileName, const SourceReader& read)
+{
     AssemblyResult result;
+    Assembler assembler(fileName, read);
     try {
-        Assembler assembler(source);
-        result.image = assembler.run();
+        result.image = assembler.run(source);
         result.ok = true;
     } catch (const AsmError& e) {
-        result.error = fileName + (e.line > 0 ? ":" + std::to_string(e.line) : std::string()) + ": error: " + e.message;
+        result.error = (e.line > 0 ? assembler.where(e.line) : fileName) + ": error: " + e.message;
     }
     return result;
 }

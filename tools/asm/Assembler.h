@@ -3,6 +3,7 @@
 
 #include "ImageModel.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,13 @@ struct AssemblyResult {
     std::string error; // "<file>:<line>: error: <message>" when !ok
 };
 
+// Reads the file an `.include` names into `out`; false when it cannot.
+using SourceReader = std::function<bool(const std::string& path, std::string& out)>;
+
+// Assembles `source`, named `fileName` in messages. An `.include "PATH"`
+// statement stands for the lines of PATH, taken relative to the including
+// file and read with `read` (by default from the file system).
 AssemblyResult assemble(std::string_view source, const std::string& fileName = "<input>");
+AssemblyResult assemble(std::string_view source, const std::string& fileName, const SourceReader& read);
 
 } // namespace LumbraAsm

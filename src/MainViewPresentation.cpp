@@ -1,0 +1,96 @@
+// The desktop presentation: the logical screen in a buffer of its own size,
+// shown scaled by a whole factor and centred in the window with black bars,
+// and the screenshots of that logical screen.
+#include "MainView.h"
+
+#include "ScreenshotFiles.h"
+
+#include <QFileInfo>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+
+#include <cstdio>
+
+QSize MainView::logicalSize()
+{
+    int width = 0, height = 0;
+    getScreenSize(width, height);
+    return QSize(width, height);
+}
+
+Lumbra::Letterbox MainView::letterbox()
+{
+    return Lumbra::Letterbox(logicalSize(), size());
+}
+
+void MainView::setUpPresentation()
+{
+    const QString directory = applicationDirectoryPath().toQString();
+    setWindowTitle(QStringLiteral("%1 - %2").arg(Lumbra::screenshotBaseName(directory), directory));
+    fitToLogicalScreen();
+}
+
+void MainView::fitToLogicalScreen()
+{
+    canvases.endAll();
+    buffer = QPixmap(logicalSize());
+    buffer.fill(Qt::black);
+    if (presentation != Lumbra::Presentation::Window)
+        return;
+    const QScreen* shownOn = screen();
+    const int scale = shownOn ? Lumbra::wholeScaleFitting(buffer.size(), shownOn->availableGeometry().size())
+                              : 1;
+    resize(buffer.size() * scale);
+}
+
+void MainView::updateArea(int x, int y, int width, int height)
+{
+    if (!presented()) {
+        MainViewBase::updateArea(x, y, width, height);
+        return;
+    }
+    update(letterbox().toWindow(QRect(x, y, width, height)));
+}
+
+void MainView::paintPresented(QPaintEvent* event)
+{
+    const Lumbra::Letterbox box = letterbox();
+    const QRect logical = box.toLogical(event->rect());
+    if (!logical.isEmpty())
+        drawApplication(QRegion(logical));
+
+    QPainter painter(this);
+    painter.setClipRegion(event->region());
+    for (const QRect& bar : QRegion(rect()).subtracted(QRegion(box.target())))
+        painter.fillRect(bar, Qt::black);
+    // Whole factors copy each pixel into a square; only a shrunk screen is smoothed.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, box.scale() < 1.0);
+    painter.drawPixmap(box.target(), buffer);
+    painter.end();
+}
+
+QImage MainView::logicalScreen()
+{
+    const QSize logical = logicalSize();
+    canvases.endAll();
+    if (buffer.isNull())
+        buffer = QPixmap(presented() ? logical : size());
+    drawApplication(QRegion(QRect(QPoint(0, 0), logical)));
+    // The application's canvas keeps painting until it is ended.
+    canvases.endAll();
+    // Beyond a buffer smaller than the logical screen the copy is black.
+    return buffer.toImage().copy(QRect(QPoint(0, 0), logical)).convertToFormat(QImage::Format_RGB32);
+}
+
+void MainView::saveScreenshot()
+{
+    const QString folder = Lumbra::screenshotFolder(screenshotFolder);
+    const QString name = Lumbra::screenshotBaseName(applicationDirectoryPath().toQString());
+    const QString saved = Lumbra::saveNewScreenshot(logicalScreen(), folder, name, QDateTime::currentDateTime());
+    if (saved.isEmpty())
+        std::fprintf(stderr, "mcbplayer: could not save a screenshot in '%s'\n", folder.toLocal8Bit().constData());
+    else
+        std::fprintf(stderr, "mcbplayer: screenshot saved to '%s'\n", saved.toLocal8Bit().constData());
+    std::fflush(stderr);
+}

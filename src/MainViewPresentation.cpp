@@ -11,6 +11,7 @@
 #include <QScreen>
 
 #include <cstdio>
+#include <utility>
 
 QSize MainView::logicalSize()
 {
@@ -74,13 +75,21 @@ QImage MainView::logicalScreen()
 {
     const QSize logical = logicalSize();
     canvases.endAll();
-    if (buffer.isNull())
-        buffer = QPixmap(presented() ? logical : size());
+    // The application draws on a buffer of exactly the logical screen's
+    // size, which starts as a copy of the window's: a full-screen window
+    // smaller than the logical screen would otherwise cut the picture.
+    QPixmap screen(logical);
+    screen.fill(Qt::black);
+    if (!buffer.isNull()) {
+        QPainter copy(&screen);
+        copy.drawPixmap(0, 0, buffer);
+    }
+    std::swap(screen, buffer);
     drawApplication(QRegion(QRect(QPoint(0, 0), logical)));
     // The application's canvas keeps painting until it is ended.
     canvases.endAll();
-    // Beyond a buffer smaller than the logical screen the copy is black.
-    return buffer.toImage().copy(QRect(QPoint(0, 0), logical)).convertToFormat(QImage::Format_RGB32);
+    std::swap(screen, buffer);
+    return screen.toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 void MainView::saveScreenshot()

@@ -47,9 +47,11 @@ bool writableFile(const QString& path, QString& error)
 bool parsePlayerOptions(int argc, char** argv, PlayerOptions& options, QString& error)
 {
     bool sawOther = false;
+    const char* option = nullptr;
+    // The next argument as a value of `option`.
     auto valueAfter = [&](int& i, QString& value) {
         if (i + 1 >= argc || !isValue(QString::fromLocal8Bit(argv[i + 1]))) {
-            error = QStringLiteral("%1 needs a value").arg(QString::fromLocal8Bit(argv[i]));
+            error = QStringLiteral("%1 needs a value").arg(QLatin1String(option));
             return false;
         }
         value = QString::fromLocal8Bit(argv[++i]);
@@ -57,6 +59,7 @@ bool parsePlayerOptions(int argc, char** argv, PlayerOptions& options, QString& 
     };
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
+        option = arg;
         QString value;
         if (std::strcmp(arg, "--help") == 0) {
             options.help = true;

@@ -3,13 +3,14 @@
 #include <QElapsedTimer>
 #include <QThread>
 
-PlayerProcess::PlayerProcess(const QString& appDir)
+PlayerProcess::PlayerProcess(const QString& appDir, const QStringList& args, const QString& platform)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(appDir);
     process.setProgram(QStringLiteral(MCBPLAYER_PATH));
+    process.setArguments(args);
     process.start();
     process.waitForStarted();
 }
@@ -50,6 +51,18 @@ bool PlayerProcess::expectLine(const QString& line, QStringList* skipped, int ti
             return false;
         collect(50);
     }
+}
+
+int PlayerProcess::exitStatus(int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (process.state() != QProcess::NotRunning && clock.elapsed() < timeoutMs)
+        collect(50);
+    collect(0);
+    if (process.state() != QProcess::NotRunning || process.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return process.exitCode();
 }
 
 QStringList PlayerProcess::linesDuring(int ms)

@@ -37,12 +37,15 @@ void MainView::fitToLogicalScreen()
     canvases.endAll();
     buffer = QPixmap(logicalSize());
     buffer.fill(Qt::black);
-    if (presentation != Lumbra::Presentation::Window)
-        return;
     const QScreen* shownOn = screen();
-    const int scale = shownOn ? Lumbra::wholeScaleFitting(buffer.size(), shownOn->availableGeometry().size())
-                              : 1;
-    resize(buffer.size() * scale);
+    if (!shownOn)
+        return;
+    if (presentation == Lumbra::Presentation::FullScreen) {
+        // Where no window manager makes the window full screen, its size does.
+        setGeometry(shownOn->geometry());
+        return;
+    }
+    resize(buffer.size() * Lumbra::wholeScaleFitting(buffer.size(), shownOn->availableGeometry().size()));
 }
 
 void MainView::updateArea(int x, int y, int width, int height)

@@ -161,6 +161,18 @@ TEST_F(PresentationTest, WindowScalesByTwoCentresAndMapsThePointerBack)
     EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: pointer 1 at 799,479")));
 }
 
+TEST_F(PresentationTest, FullScreenScalesTheSameWay)
+{
+    auto player = std::make_unique<PlayerProcess>(PROBE, QStringList{QStringLiteral("--fullscreen")});
+    ASSERT_TRUE(player->expectLine(QStringLiteral("LOG: main")));
+    window = player->window();
+    // 1920 x 1200 holds the screen twice, with bars of 160 and 120 pixels.
+    EXPECT_TRUE(windowShows([](const QImage& shot) {
+        return shot.size() == QSize(1920, 1200) && showsProbe(shot, {160, 120}, 2, {800, 480})
+            && pixelIs(shot, 159, 120, BLACK) && pixelIs(shot, 1760, 1080, BLACK);
+    }));
+}
+
 TEST_F(PresentationTest, ScreenshotKeySavesTheLogicalScreenAndNeverReachesTheApplication)
 {
     auto player = startWindow();

@@ -1,5 +1,6 @@
 #include "PlayerProcess.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 
@@ -91,6 +92,15 @@ quint32 PlayerProcess::window(int timeoutMs)
         QThread::msleep(100);
     }
     return 0;
+}
+
+void ensureCoreApplication()
+{
+    static int argc = 1;
+    static char name[] = "host_player_tests";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        new QCoreApplication(argc, argv);
 }
 
 QString runTool(const QString& program, const QStringList& args, int timeoutMs)

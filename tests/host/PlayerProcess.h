@@ -36,5 +36,8 @@ private:
     int cursor = 0;
 };
 
+// The Qt application object the test process needs for QProcess and QImage.
+void ensureCoreApplication();
+
 // Runs a helper command and answers its standard output (empty on failure).
 QString runTool(const QString& program, const QStringList& args, int timeoutMs = 10000);

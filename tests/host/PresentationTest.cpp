@@ -3,13 +3,11 @@
 // twice. Also the screenshot option in every presentation and the command
 // lines the player refuses.
 #include "PlayerProcess.h"
+#include "ProbeScreen.h"
 #include "X11TestClient.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -19,14 +17,7 @@ namespace {
 
 const QString PROBE = QStringLiteral(HOST_APPS_DIR "/probe");
 const QString PORTRAIT = QStringLiteral(HOST_APPS_DIR "/portrait");
-const QRgb RED = qRgb(0xFF, 0x00, 0x00);
-const QRgb BACKGROUND = qRgb(0x10, 0x20, 0x40);
 const QRgb BLACK = qRgb(0, 0, 0);
-
-bool pixelIs(const QImage& image, int x, int y, QRgb colour)
-{
-    return image.valid(x, y) && (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
-}
 
 // The probe's screen, `size` logical pixels, as its pixels say: the red
 // 100 x 50 rectangle at the origin on the background, every pixel `scale`
@@ -43,11 +34,7 @@ class PresentationTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        static int argc = 1;
-        static char name[] = "host_player_tests";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
+        ensureCoreApplication();
         if (qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS"))
             return;
         // -displayfd 1: the server names its display on standard output once it is ready.
@@ -107,15 +94,9 @@ protected:
     // Polls the window until `check` holds for its contents.
     bool windowShows(const std::function<bool(const QImage&)>& check)
     {
-        QElapsedTimer clock;
-        clock.start();
         QImage shot;
-        while (clock.elapsed() < 10000) {
-            shot = x11->grab(window);
-            if (!shot.isNull() && check(shot))
-                return true;
-            QThread::msleep(100);
-        }
+        if (x11->waitUntilShows(window, check, shot))
+            return true;
         shot.save(QStringLiteral(HOST_TEST_OUTPUT_DIR "/presentation-actual.png"));
         return false;
     }

@@ -53,7 +53,7 @@ void MainView::keyReleaseEvent(QKeyEvent* event)
 
 void MainView::deliverPointerEvent(QMouseEvent* event, int kind)
 {
-    // Widget coordinates, the same in every orientation.
+    // As on the handset: widget coordinates, the same in every orientation.
     QPoint at = event->position().toPoint();
     if (presented()) {
         // Logical coordinates. A press on the bars around the screen is

@@ -5,6 +5,7 @@
 
 #include "ScreenshotFiles.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QPaintEvent>
 #include <QPainter>
@@ -28,8 +29,8 @@ Lumbra::Letterbox MainView::letterbox()
 
 void MainView::setUpPresentation()
 {
-    const QString directory = applicationDirectoryPath().toQString();
-    setWindowTitle(QStringLiteral("%1 - %2").arg(Lumbra::screenshotBaseName(directory), directory));
+    const QString directory = QDir::cleanPath(applicationDirectoryPath().toQString());
+    setWindowTitle(QStringLiteral("%1 - %2").arg(QFileInfo(directory).fileName(), directory));
     fitToLogicalScreen();
 }
 

@@ -5,6 +5,7 @@
 #include "HostCallGuard.h"
 #include "MainViewX11.h"
 #include "StartupReports.h"
+#include "Trace.h"
 #include "VirtualMachine.h"
 
 #include <cstdlib>
@@ -15,14 +16,18 @@ namespace {
 bool lastReportedActivity = false;
 } // namespace
 
-MainView::MainView(const Str16& applicationDirectory)
+MainView::MainView(const Str16& applicationDirectory, Lumbra::Presentation shown)
     : MainViewBase(applicationDirectory)
+    , presentation(shown)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     // Qt::WA_PaintOnScreen is left out: with it a Qt 6 widget has no paint
     // engine and QPainter cannot draw the back buffer on the window.
     setFocusPolicy(Qt::StrongFocus);
-    setWindowState(Qt::WindowFullScreen);
+    if (presented())
+        setUpPresentation();
+    if (presentation != Lumbra::Presentation::Window)
+        setWindowState(Qt::WindowFullScreen);
 }
 
 MainView::~MainView()
@@ -49,6 +54,7 @@ void MainView::startApplication()
         std::exit(1);
     }
     try {
+        Lumbra::Trace::mainCalled();
         machine->load(reader, Str16("index.mcb"), this);
     } catch (const MachineStop& stop) {
         std::exit(Lumbra::reportMachineStop(stop));
@@ -59,7 +65,8 @@ void MainView::startApplication()
 
 bool MainView::isRotated()
 {
-    return getOrientation() == ORIENTATION_PORTRAIT && height() < width();
+    // Presented, the logical screen always stands upright.
+    return !presented() && getOrientation() == ORIENTATION_PORTRAIT && height() < width();
 }
 
 void MainView::setOrientation(int value)
@@ -67,7 +74,11 @@ void MainView::setOrientation(int value)
     if (value == getOrientation())
         return;
     BasicFrameworkServices::setOrientation(value);
-    Lumbra::X11::requestPortrait(value != ORIENTATION_LANDSCAPE);
+    // Presented, the screen's new shape is the window's affair, not the window manager's.
+    if (presented())
+        fitToLogicalScreen();
+    else
+        Lumbra::X11::requestPortrait(value != ORIENTATION_LANDSCAPE);
     update();
 }
 
@@ -101,7 +112,8 @@ void MainView::reportActivity()
     if (activity == lastReportedActivity || !machine)
         return;
     lastReportedActivity = activity;
-    Lumbra::runGuarded([activity](VirtualMachine& vm) {
+    Lumbra::runEntry(activity ? VirtualMachine::EntryForeground : VirtualMachine::EntryBackground,
+                     [activity](VirtualMachine& vm) {
         if (activity)
             vm.deliverForeground();
         else

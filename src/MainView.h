@@ -1,11 +1,17 @@
-// The player's one full-screen window: the back buffer the application
-// draws on, input, paint, show/hide and display-status events turned into
-// entry-point calls, orientation, and the window's host services.
+// The player's one window: the back buffer the application draws on,
+// input, paint, show/hide and display-status events turned into entry-point
+// calls, orientation, and the window's host services. As on the handset it
+// covers the whole screen and the buffer is the window's size; presented on
+// a desktop, the buffer is the logical screen's size and is shown scaled
+// and letterboxed in the window, pointer positions mapped back to it.
 #pragma once
 
+#include "Letterbox.h"
 #include "MainViewBase.h"
+#include "PlayerOptions.h"
 #include "ScreenCanvases.h"
 
+#include <QImage>
 #include <QPixmap>
 
 #include <memory>
@@ -15,7 +21,8 @@ class VirtualMachine;
 class MainView : public MainViewBase {
     Q_OBJECT
 public:
-    explicit MainView(const Str16& applicationDirectory);
+    explicit MainView(const Str16& applicationDirectory,
+                      Lumbra::Presentation presentation = Lumbra::Presentation::Handset);
     ~MainView() override;
 
     // Creates the machine, loads "index.mcb" from the application directory
@@ -27,7 +34,14 @@ public:
     bool isRotated() override;
     const QPixmap& backBuffer() const { return buffer; }
 
+    // The logical screen (800 x 480, or 480 x 800 in portrait) as the
+    // application draws all of it now, unscaled and unturned.
+    QImage logicalScreen();
+    // The folder the screenshot key saves in; empty: the default one.
+    void setScreenshotFolder(const QString& folder) { screenshotFolder = folder; }
+
     // ---- window services
+    void updateArea(int x, int y, int width, int height) override;
     void setOrientation(int orientation) override;
 
     static constexpr int ORIENTATION_PORTRAIT = 1;
@@ -47,6 +61,17 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    bool presented() const { return presentation != Lumbra::Presentation::Handset; }
+    QSize logicalSize();
+    // Where the logical screen shows in the window while presented.
+    Lumbra::Letterbox letterbox();
+    // The presented window's title, buffer and first size.
+    void setUpPresentation();
+    // A buffer of the logical screen's size, and in a window a size to fit it.
+    void fitToLogicalScreen();
+    void paintPresented(QPaintEvent* event);
+    // The screenshot key's work: the logical screen saved under a new name.
+    void saveScreenshot();
     // Tells the application about a change of (display on AND window active).
     void reportActivity();
     void deliverKeyEvent(QKeyEvent* event, int pressed);
@@ -59,6 +84,10 @@ private:
     ScreenCanvases canvases;
     bool windowActive = false;
     bool displayOn = true;
+    const Lumbra::Presentation presentation;
+    QString screenshotFolder;
+    // While presented: a press on the logical screen awaits its release.
+    bool pointerHeld = false;
     // Declared last so it goes first: managed graphics objects paint on `buffer`.
     std::unique_ptr<VirtualMachine> machine;
 };

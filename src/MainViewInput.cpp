@@ -15,6 +15,9 @@ namespace {
 
 enum PointerKind { POINTER_PRESSED = 0, POINTER_RELEASED = 1, POINTER_MOVED = 6 };
 
+// Presented on a desktop, this key saves a screenshot and never reaches the application.
+constexpr int SCREENSHOT_KEY = Qt::Key_F12;
+
 OString fromQString(const QString& text)
 {
     return OString::fromU16(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size())));
@@ -27,24 +30,50 @@ void MainView::deliverKeyEvent(QKeyEvent* event, int pressed)
     const int code = Lumbra::translateKey(event->key());
     const int scanCode = int(event->nativeScanCode());
     const OString text = fromQString(event->text());
-    Lumbra::runGuarded([&](VirtualMachine& vm) { vm.deliverKey(code, scanCode, 0, text, pressed); });
+    Lumbra::runEntry(pressed ? VirtualMachine::EntryKeyPressed : VirtualMachine::EntryKeyReleased,
+                     [&](VirtualMachine& vm) { vm.deliverKey(code, scanCode, 0, text, pressed); });
 }
 
 void MainView::keyPressEvent(QKeyEvent* event)
 {
+    if (presented() && event->key() == SCREENSHOT_KEY) {
+        if (!event->isAutoRepeat())
+            saveScreenshot();
+        return;
+    }
     deliverKeyEvent(event, 1);
 }
 
 void MainView::keyReleaseEvent(QKeyEvent* event)
 {
+    if (presented() && event->key() == SCREENSHOT_KEY)
+        return;
     deliverKeyEvent(event, 0);
 }
 
 void MainView::deliverPointerEvent(QMouseEvent* event, int kind)
 {
-    // Widget coordinates, the same in every orientation.
-    const QPoint at = event->position().toPoint();
-    Lumbra::runGuarded([&](VirtualMachine& vm) { vm.deliverPointer(kind, at.x(), at.y(), 0); });
+    // As on the handset: widget coordinates, the same in every orientation.
+    QPoint at = event->position().toPoint();
+    if (presented()) {
+        // Logical coordinates. A press on the bars around the screen is
+        // dropped with what follows it; once a press is taken, its moves and
+        // its release reach the application, held to the screen's edges.
+        const Lumbra::Letterbox box = letterbox();
+        if (kind == POINTER_PRESSED) {
+            if (!box.toLogical(at, at))
+                return;
+            pointerHeld = true;
+        } else {
+            if (!pointerHeld)
+                return;
+            at = box.toLogicalClamped(at);
+            if (kind == POINTER_RELEASED && event->buttons() == Qt::NoButton)
+                pointerHeld = false;
+        }
+    }
+    Lumbra::runEntry(VirtualMachine::EntryPointerEvent,
+                     [&](VirtualMachine& vm) { vm.deliverPointer(kind, at.x(), at.y(), 0); });
 }
 
 void MainView::mousePressEvent(QMouseEvent* event)

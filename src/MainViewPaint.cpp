@@ -13,7 +13,7 @@
 
 void MainView::drawApplication(const QRegion& region)
 {
-    Lumbra::runGuarded([&](VirtualMachine& vm) {
+    Lumbra::runEntry(VirtualMachine::EntryDraw, [&](VirtualMachine& vm) {
         auto* container = new GraphicsContainer(&buffer, &canvases);
         if (container->isPainting())
             container->painter().setClipRegion(region);
@@ -29,6 +29,10 @@ void MainView::paintEvent(QPaintEvent* event)
         return;
     // A canvas the application kept from an earlier paint still holds the buffer's painter.
     canvases.endAll();
+    if (presented()) {
+        paintPresented(event);
+        return;
+    }
     if (buffer.isNull())
         buffer = QPixmap(size()); // a paint before the first resize
     drawApplication(event->region());
@@ -45,6 +49,8 @@ void MainView::paintEvent(QPaintEvent* event)
 
 void MainView::resizeEvent(QResizeEvent* event)
 {
+    if (presented())
+        return; // the buffer keeps the logical screen's size; Qt repaints the window
     const QSize size = event->size();
     if (getOrientation() == ORIENTATION_PORTRAIT && size.width() >= size.height())
         return;

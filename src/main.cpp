@@ -1,18 +1,22 @@
-// Player entry: chooses the application directory, opens the main view,
-// subscribes it to the display status, starts the application and runs the
-// event loop.
-//   mcbplayer            the working directory holds index.mcb
-//   mcbplayer --auto     /opt/<name of this executable> holds it
-//   mcbplayer --help     what the player does
-// Any other argument is left alone: launchers may pass their own.
+// Player entry: reads the player's options, chooses the application
+// directory, opens the main view, subscribes it to the display status,
+// starts the application and runs the event loop.
+//   mcbplayer [OPTIONS]          the working directory holds index.mcb
+//   mcbplayer [OPTIONS] --auto   /opt/<name of this executable> holds it
+// Options may stand anywhere; of the other arguments only a first "--auto"
+// counts, the rest are left alone: launchers may pass their own.
 #include "MainView.h"
 #include "PlatformStart.h"
+#include "PlayerOptions.h"
 #include "QtClientApplication.h"
+#include "ScreenshotFiles.h"
 #include "StartupReports.h"
+#include "Trace.h"
 #include "VMError.h"
 
 #include <QDBusConnection>
 #include <QDir>
+#include <QTimer>
 
 #include <libgen.h>
 
@@ -25,23 +29,60 @@
 namespace {
 
 constexpr int PATH_BUFFER_SIZE = 4097;
+constexpr int USAGE_STATUS = 2;
 
 const char* const HELP =
-    "usage: mcbplayer [--auto] | --help\n"
-    "Runs the application compiled into index.mcb in a full-screen window.\n"
+    "usage: mcbplayer [--window | --fullscreen] [--screenshot-dir DIR]\n"
+    "                 [--screenshot-after MS FILE] [--trace] [--auto] | --help\n"
+    "Runs the application compiled into index.mcb.\n"
     "\n"
     "The application directory holds index.mcb and every file the application\n"
     "reads or writes (a log file it asks for included): the working directory,\n"
-    "or with --auto /opt/<name of this program>. Arguments other than a first\n"
-    "--auto or --help are ignored. The player needs a display and the system\n"
-    "message bus; scripts/play starts both when they are missing. Log lines\n"
-    "(\"LOG: ...\") and errors go to standard error; mcbrun runs an image\n"
-    "without a window.\n"
+    "or with --auto /opt/<name of this program>. Options may stand anywhere;\n"
+    "of the other arguments only a first --auto counts, the rest are ignored.\n"
     "\n"
-    "Exit status: 0 when the application asks to exit or the window closes;\n"
-    "1 when index.mcb does not open (\"Failed to open '<path>'\"), on a fatal\n"
-    "machine error (one \"FATAL: \" line), without a display or without the\n"
-    "message bus.\n";
+    "Without --window or --fullscreen the player covers the whole screen as on\n"
+    "the handset: the application draws from the top left corner in window\n"
+    "coordinates and is told its screen is 800 x 480 (480 x 800 in portrait).\n"
+    "\n"
+    "Options:\n"
+    "  --window          show that logical screen in a normal window, scaled by\n"
+    "                    the largest whole factor that fits the window (shrunk\n"
+    "                    to fit when even 1 does not), centred between black\n"
+    "                    bars; the window opens at the largest whole multiple\n"
+    "                    of the logical screen that fits the desktop. Pointer\n"
+    "                    positions reach the application in logical pixels; a\n"
+    "                    press on the bars is ignored, the moves and release of\n"
+    "                    a press on the screen are held to its edges. F12 saves\n"
+    "                    a screenshot and never reaches the application.\n"
+    "  --fullscreen      the same scaling over the whole screen\n"
+    "  --screenshot-dir DIR\n"
+    "                    where F12 saves (default: the pictures folder, ~/Pictures\n"
+    "                    or XDG_PICTURES_DIR, when it exists, else the working\n"
+    "                    directory), as <application directory name>-YYYYMMDD-\n"
+    "                    HHMMSS.png, with -2, -3 ... added rather than replacing\n"
+    "                    a file; one line on standard error names the file\n"
+    "  --screenshot-after MS FILE\n"
+    "                    in any presentation, run for MS milliseconds, then save\n"
+    "                    the logical screen (800 x 480 or 480 x 800, unscaled, as\n"
+    "                    the application draws it then) as PNG to FILE and exit\n"
+    "                    with status 0; an application that ends first saves\n"
+    "                    nothing and ends as usual\n"
+    "  --trace           write \"TRACE: \" lines to standard error: each entry\n"
+    "                    point the player calls, the fatal error that ends a run\n"
+    "                    (with the call and position it stopped at), and the\n"
+    "                    heap's memory report when the player ends\n"
+    "  --help            print this text\n"
+    "\n"
+    "The player needs a display and the system message bus; scripts/play\n"
+    "starts both when they are missing. Log lines (\"LOG: ...\") and errors go\n"
+    "to standard error; mcbrun runs an image without a window.\n"
+    "\n"
+    "Exit status: 0 when the application asks to exit, the window closes or a\n"
+    "--screenshot-after file is saved; 1 when index.mcb does not open\n"
+    "(\"Failed to open '<path>'\"), on a fatal machine error (one \"FATAL: \"\n"
+    "line), when the screenshot file cannot be written, without a display or\n"
+    "without the message bus; 2 for a bad command line.\n";
 
 // POSIX basename of `path` (which it may modify, so it works on a copy).
 std::string baseName(const char* path)
@@ -65,9 +106,19 @@ bool installedDirectory(const char* program, Str16& directory)
     return true;
 }
 
-int runView(QtClientApplication& app, const Str16& directory)
+// Saves the logical screen to `file` for --screenshot-after: the status to end with.
+int saveFinalScreen(MainView& view, const QString& file)
 {
-    MainView view(directory);
+    if (Lumbra::savePng(view.logicalScreen(), file))
+        return 0;
+    std::fprintf(stderr, "mcbplayer: could not write the screenshot to '%s'\n", file.toLocal8Bit().constData());
+    return 1;
+}
+
+int runView(QtClientApplication& app, const Str16& directory, const Lumbra::PlayerOptions& options)
+{
+    MainView view(directory, options.presentation);
+    view.setScreenshotFolder(options.screenshotDir);
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.connect(QStringLiteral("com.nokia.mce"), QStringLiteral("/com/nokia/mce/signal"),
                      QStringLiteral("com.nokia.mce.signal"), QStringLiteral("display_status_ind"), &view,
@@ -76,9 +127,13 @@ int runView(QtClientApplication& app, const Str16& directory)
         return 1;
     }
     app.view = &view;
+    if (options.screenshotAfterMs >= 0)
+        QTimer::singleShot(options.screenshotAfterMs, &view,
+                           [&] { QCoreApplication::exit(saveFinalScreen(view, options.screenshotFile)); });
     view.setVisible(true);
     view.startApplication();
     const int result = app.exec();
+    Lumbra::Trace::memoryReport();
     app.view = nullptr;
     return result;
 }
@@ -87,22 +142,35 @@ int runView(QtClientApplication& app, const Str16& directory)
 
 int main(int argc, char** argv)
 {
-    if (argc >= 2 && std::strcmp(argv[1], "--help") == 0) {
+    const std::string program = baseName(argv[0]);
+    Lumbra::PlayerOptions options;
+    QString problem;
+    if (!Lumbra::parsePlayerOptions(argc, argv, options, problem)) {
+        std::fprintf(stderr, "%s: %s (see %s --help)\n", program.c_str(), problem.toLocal8Bit().constData(),
+                     program.c_str());
+        return USAGE_STATUS;
+    }
+    if (options.help) {
         std::fputs(HELP, stdout);
         return 0;
     }
-    Lumbra::guardPlatformStart(baseName(argv[0]).c_str(), "scripts/play starts a virtual display");
+    if (options.trace)
+        Lumbra::Trace::enable();
+    Lumbra::guardPlatformStart(program.c_str(), "scripts/play starts a virtual display");
     QtClientApplication app(argc, argv);
     Lumbra::platformStarted();
+    // Qt took its own arguments out: what is left decides about "--auto".
+    Lumbra::PlayerOptions left;
+    options.installed = Lumbra::parsePlayerOptions(argc, argv, left, problem) && left.installed;
     Str16 directory;
-    if (argc >= 2 && std::strcmp(argv[1], "--auto") == 0) {
+    if (options.installed) {
         if (!installedDirectory(argv[0], directory))
             return 1;
     } else {
         directory = Str16::fromQString(QDir::currentPath());
     }
     try {
-        return runView(app, directory);
+        return runView(app, directory, options);
     } catch (const Lumbra::ErrorHandlingException&) {
         return Lumbra::reportEscapedError();
     } catch (const std::exception& error) {

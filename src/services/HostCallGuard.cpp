@@ -1,6 +1,7 @@
 #include "HostCallGuard.h"
 
 #include "StartupReports.h"
+#include "Trace.h"
 #include "VMError.h"
 #include "VirtualMachine.h"
 
@@ -27,6 +28,14 @@ void runGuarded(const std::function<void(VirtualMachine&)>& call)
     } catch (const std::exception& error) {
         std::exit(reportHostError(error));
     }
+}
+
+void runEntry(int entry, const std::function<void(VirtualMachine&)>& call)
+{
+    runGuarded([&](VirtualMachine& vm) {
+        Trace::entryCalled(vm, entry);
+        call(vm);
+    });
 }
 
 } // namespace Lumbra

@@ -12,5 +12,8 @@ namespace Lumbra {
 
 // Runs `call` on the current machine; does nothing when there is none.
 void runGuarded(const std::function<void(VirtualMachine&)>& call);
+// runGuarded for a `call` that delivers `entry` (a VirtualMachine::Entry),
+// which the trace names.
+void runEntry(int entry, const std::function<void(VirtualMachine&)>& call);
 
 } // namespace Lumbra

@@ -1,5 +1,6 @@
 #include "StartupReports.h"
 
+#include "Trace.h"
 #include "VMError.h"
 
 #include <cstdio>
@@ -15,6 +16,7 @@ int fatalLine(const std::string& message)
     const std::string line = "FATAL: " + message + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
+    Trace::fatal(message);
     return 1;
 }
 

@@ -34,5 +34,6 @@ void Timer::timeout()
 {
     if (VirtualMachine::current() != vm)
         return; // the machine this timer belongs to is gone
-    Lumbra::runGuarded([this](VirtualMachine& machine) { machine.deliverTimer(listenerWord); });
+    Lumbra::runEntry(VirtualMachine::EntrySystemTimer,
+                     [this](VirtualMachine& machine) { machine.deliverTimer(listenerWord); });
 }

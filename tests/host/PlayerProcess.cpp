@@ -1,15 +1,17 @@
 #include "PlayerProcess.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 
-PlayerProcess::PlayerProcess(const QString& appDir)
+PlayerProcess::PlayerProcess(const QString& appDir, const QStringList& args, const QString& platform)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(appDir);
     process.setProgram(QStringLiteral(MCBPLAYER_PATH));
+    process.setArguments(args);
     process.start();
     process.waitForStarted();
 }
@@ -52,6 +54,18 @@ bool PlayerProcess::expectLine(const QString& line, QStringList* skipped, int ti
     }
 }
 
+int PlayerProcess::exitStatus(int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (process.state() != QProcess::NotRunning && clock.elapsed() < timeoutMs)
+        collect(50);
+    collect(0);
+    if (process.state() != QProcess::NotRunning || process.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return process.exitCode();
+}
+
 QStringList PlayerProcess::linesDuring(int ms)
 {
     QElapsedTimer clock;
@@ -78,6 +92,15 @@ quint32 PlayerProcess::window(int timeoutMs)
         QThread::msleep(100);
     }
     return 0;
+}
+
+void ensureCoreApplication()
+{
+    static int argc = 1;
+    static char name[] = "host_player_tests";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        new QCoreApplication(argc, argv);
 }
 
 QString runTool(const QString& program, const QStringList& args, int timeoutMs)

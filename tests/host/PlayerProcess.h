@@ -7,8 +7,9 @@
 
 class PlayerProcess {
 public:
-    // Starts the player in `appDir` (QT_QPA_PLATFORM=xcb).
-    explicit PlayerProcess(const QString& appDir);
+    // Starts the player in `appDir` with `args` on Qt's `platform`.
+    explicit PlayerProcess(const QString& appDir, const QStringList& args = {},
+                           const QString& platform = QStringLiteral("xcb"));
     ~PlayerProcess();
 
     // Waits up to `timeoutMs` for `line` among the lines after the cursor;
@@ -21,6 +22,9 @@ public:
     // The player's top-level window id (through its _NET_WM_PID), 0 when none.
     quint32 window(int timeoutMs = 10000);
     qint64 pid() const { return process.processId(); }
+    // The exit status once the player ended by itself; -1 when it crashed or
+    // still runs after `timeoutMs`.
+    int exitStatus(int timeoutMs = 30000);
     const QStringList& allLines() const { return lines; }
 
 private:
@@ -31,6 +35,9 @@ private:
     QStringList lines;
     int cursor = 0;
 };
+
+// The Qt application object the test process needs for QProcess and QImage.
+void ensureCoreApplication();
 
 // Runs a helper command and answers its standard output (empty on failure).
 QString runTool(const QString& program, const QStringList& args, int timeoutMs = 10000);

@@ -3,12 +3,9 @@
 // display status through a second X client and the MCE stand-in, and the
 // window's pixels through a screenshot.
 #include "PlayerProcess.h"
+#include "ProbeScreen.h"
 #include "ScreenReference.h"
 #include "X11TestClient.h"
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -31,11 +28,7 @@ protected:
     {
         if (qEnvironmentVariableIsEmpty("DISPLAY") || qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS"))
             GTEST_SKIP() << "needs DISPLAY and DBUS_SYSTEM_BUS_ADDRESS (scripts/test starts both)";
-        static int argc = 1;
-        static char name[] = "host_player_tests";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
+        ensureCoreApplication();
         ASSERT_TRUE(x11.connected());
     }
 
@@ -61,14 +54,8 @@ protected:
     bool screenShows(const char* name, const std::function<bool(const QImage&)>& check, QString savePath = {})
     {
         QImage shot;
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 10000) {
-            shot = x11.grab(window);
-            if (!shot.isNull() && check(shot))
-                return true;
-            QThread::msleep(100);
-        }
+        if (x11.waitUntilShows(window, check, shot))
+            return true;
         if (savePath.isEmpty())
             savePath = QStringLiteral(HOST_TEST_OUTPUT_DIR "/%1-actual.png").arg(QLatin1String(name));
         shot.save(savePath);
@@ -86,14 +73,6 @@ protected:
     X11TestClient x11;
     quint32 window = 0;
 };
-
-const QRgb RED = qRgb(0xFF, 0x00, 0x00);
-const QRgb BACKGROUND = qRgb(0x10, 0x20, 0x40);
-
-bool pixelIs(const QImage& image, int x, int y, QRgb colour)
-{
-    return image.valid(x, y) && (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
-}
 
 } // namespace
 

@@ -1,5 +1,8 @@
 #include "X11TestClient.h"
 
+#include <QElapsedTimer>
+#include <QThread>
+
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -74,4 +77,17 @@ QImage X11TestClient::grab(std::uint32_t window)
         result = QImage(xcb_get_image_data(image), width, height, width * 4, QImage::Format_RGB32).copy();
     std::free(image);
     return result;
+}
+
+bool X11TestClient::waitUntilShows(std::uint32_t window, const std::function<bool(const QImage&)>& check, QImage& last)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 10000) {
+        last = grab(window);
+        if (!last.isNull() && check(last))
+            return true;
+        QThread::msleep(100);
+    }
+    return false;
 }

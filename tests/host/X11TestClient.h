@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 struct xcb_connection_t;
 
@@ -24,6 +25,9 @@ public:
     void setIconic(std::uint32_t window, bool iconic);
     // The window's current contents.
     QImage grab(std::uint32_t window);
+    // Grabs the window until `check` holds for its contents, for up to 10 s;
+    // `last` is the last grab.
+    bool waitUntilShows(std::uint32_t window, const std::function<bool(const QImage&)>& check, QImage& last);
 
 private:
     xcb_connection_t* connection = nullptr;

@@ -1,0 +1,117 @@
+// The desktop presentation: the logical screen in a buffer of its own size,
+// shown scaled by a whole factor and centred in the window with black bars,
+// and the screenshots of that logical screen.
+#include "MainView.h"
+
+#include "ScreenshotFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+QSize MainView::logicalSize()
+{
+    int width = 0, height = 0;
+    getScreenSize(width, height);
+    return QSize(width, height);
+}
+
+Lumbra::Letterbox MainView::letterbox()
+{
+    return Lumbra::Letterbox(logicalSize(), size());
+}
+
+void MainView::setUpPresentation()
+{
+    const QString directory = QDir::cleanPath(applicationDirectoryPath().toQString());
+    setWindowTitle(QStringLiteral("%1 - %2").arg(QFileInfo(directory).fileName(), directory));
+    fitToLogicalScreen();
+}
+
+void MainView::fitToLogicalScreen()
+{
+    canvases.endAll();
+    buffer = QPixmap(logicalSize());
+    buffer.fill(Qt::black);
+    const QScreen* shownOn = screen();
+    if (!shownOn)
+        return;
+    if (presentation == Lumbra::Presentation::FullScreen) {
+        // Where no window manager makes the window full screen, its size does.
+        setGeometry(shownOn->geometry());
+        return;
+    }
+    resize(buffer.size() * Lumbra::wholeScaleFitting(buffer.size(), shownOn->availableGeometry().size()));
+}
+
+void MainView::updateArea(int x, int y, int width, int height)
+{
+    if (!presented()) {
+        MainViewBase::updateArea(x, y, width, height);
+        return;
+    }
+    // Any numbers may come from bytecode: cut to the screen without overflow.
+    const QSize logical = logicalSize();
+    auto clampTo = [](qint64 value, int high) { return int(std::clamp<qint64>(value, 0, high)); };
+    const int left = clampTo(x, logical.width()), top = clampTo(y, logical.height());
+    const int right = clampTo(qint64(x) + width, logical.width());
+    const int bottom = clampTo(qint64(y) + height, logical.height());
+    if (left < right && top < bottom)
+        update(letterbox().toWindow(QRect(left, top, right - left, bottom - top)));
+}
+
+void MainView::paintPresented(QPaintEvent* event)
+{
+    const Lumbra::Letterbox box = letterbox();
+    const QRect logical = box.toLogical(event->rect());
+    if (!logical.isEmpty())
+        drawApplication(QRegion(logical));
+
+    QPainter painter(this);
+    painter.setClipRegion(event->region());
+    for (const QRect& bar : QRegion(rect()).subtracted(QRegion(box.target())))
+        painter.fillRect(bar, Qt::black);
+    // Whole factors copy each pixel into a square; only a shrunk screen is smoothed.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, box.scale() < 1.0);
+    painter.drawPixmap(box.target(), buffer);
+    painter.end();
+}
+
+QImage MainView::logicalScreen()
+{
+    const QSize logical = logicalSize();
+    canvases.endAll();
+    // The application draws on a buffer of exactly the logical screen's
+    // size, which starts as a copy of the window's: a full-screen window
+    // smaller than the logical screen would otherwise cut the picture.
+    QPixmap screen(logical);
+    screen.fill(Qt::black);
+    if (!buffer.isNull()) {
+        QPainter copy(&screen);
+        copy.drawPixmap(0, 0, buffer);
+    }
+    std::swap(screen, buffer);
+    drawApplication(QRegion(QRect(QPoint(0, 0), logical)));
+    // The application's canvas keeps painting until it is ended.
+    canvases.endAll();
+    std::swap(screen, buffer);
+    return screen.toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+void MainView::saveScreenshot()
+{
+    const QString folder = Lumbra::screenshotFolder(screenshotFolder);
+    const QString name = Lumbra::screenshotBaseName(applicationDirectoryPath().toQString());
+    const QString saved = Lumbra::saveNewScreenshot(logicalScreen(), folder, name, QDateTime::currentDateTime());
+    if (saved.isEmpty())
+        std::fprintf(stderr, "mcbplayer: could not save a screenshot in '%s'\n", folder.toLocal8Bit().constData());
+    else
+        std::fprintf(stderr, "mcbplayer: screenshot saved to '%s'\n", saved.toLocal8Bit().constData());
+    std::fflush(stderr);
+}

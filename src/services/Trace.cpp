@@ -1,0 +1,98 @@
+#include "Trace.h"
+
+#include "VirtualMachine.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+namespace Lumbra::Trace {
+
+namespace {
+
+bool tracing = false;
+bool memoryReported = false;
+
+void traceLine(const std::string& text)
+{
+    const std::string line = "TRACE: " + text + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+}
+
+std::string signatureOf(const VirtualMachine& vm, int handle)
+{
+    if (handle < 0 || handle >= vm.handles.size())
+        return std::string();
+    return vm.handles[handle].signature.toUtf8();
+}
+
+} // namespace
+
+void enable()
+{
+    if (tracing)
+        return;
+    tracing = true;
+    // A run ended by std::exit (the exit service, a fatal error) skips the
+    // host's own report; the machine is still alive when this runs.
+    std::atexit(memoryReport);
+}
+
+bool enabled()
+{
+    return tracing;
+}
+
+void entryCalled(const VirtualMachine& vm, int entry)
+{
+    if (!tracing || entry < 0 || entry >= VirtualMachine::ENTRY_COUNT || vm.entries[entry] < 0)
+        return;
+    // Every entry but the timer's goes to the application object.
+    if (entry != VirtualMachine::EntrySystemTimer && vm.application == 0)
+        return;
+    traceLine("call " + signatureOf(vm, vm.entries[entry]));
+}
+
+void mainCalled()
+{
+    if (tracing)
+        traceLine("call main");
+}
+
+void fatal(const std::string& message)
+{
+    if (!tracing)
+        return;
+    std::string where;
+    if (const VirtualMachine* vm = VirtualMachine::current()) {
+        // A call that ends in a fatal error leaves its handle and position behind.
+        const std::string signature = signatureOf(*vm, vm->runningHandle);
+        if (!signature.empty())
+            where += " in " + signature;
+        if (vm->ip >= 0)
+            where += " at " + std::to_string(vm->ip);
+    }
+    traceLine("fatal" + where + ": " + message);
+}
+
+void memoryReport()
+{
+    VirtualMachine* vm = VirtualMachine::current();
+    if (!tracing || memoryReported || !vm)
+        return;
+    memoryReported = true;
+    VUvarString report;
+    try {
+        vm->heap().getMemUsage(&report);
+    } catch (...) {
+        traceLine("memory report unavailable: the heap is inconsistent");
+        return;
+    }
+    std::istringstream lines(report.toUtf8());
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty())
+            traceLine("memory " + line);
+}
+
+} // namespace Lumbra::Trace

@@ -73,13 +73,16 @@ TAddr Arena::allocate(TUint32 bytes)
         removeLargeFree(largeFreeAt.find(addr));
         if (found > size)
             addLargeFree(addr + size, found - size);
+        populate(addr, size);
         return addr;
     }
     // Keep large ranges page-aligned.
     TUint32 pad = (PAGE - (top & (PAGE - 1))) & (PAGE - 1);
     if (pad != 0)
         bump(pad);
-    return bump(size);
+    const TAddr addr = bump(size);
+    populate(addr, size);
+    return addr;
 }
 
 void Arena::release(TAddr addr, TUint32 bytes)
@@ -137,6 +140,18 @@ bool Arena::grow(TAddr addr, TUint32 oldBytes, TUint32 newBytes)
     if (left > 0)
         addLargeFree(end + more, left);
     return true;
+}
+
+void Arena::populate(TAddr addr, TUint32 size)
+{
+    // Large ranges are mostly written soon after they are handed out:
+    // mapping their pages in one call costs less than a fault per page.
+#ifdef MADV_POPULATE_WRITE
+    ::madvise(base + addr, size, MADV_POPULATE_WRITE);
+#else
+    (void)addr;
+    (void)size;
+#endif
 }
 
 TUint32 Arena::pageRound(TUint32 bytes)

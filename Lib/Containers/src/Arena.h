@@ -83,6 +83,7 @@ private:
     static int smallClass(TUint32 bytes);
     static TUint32 pageRound(TUint32 bytes);
     TAddr bump(TUint32 bytes);
+    void populate(TAddr addr, TUint32 size);
     void addLargeFree(TAddr addr, TUint32 size);
     void removeLargeFree(std::map<TAddr, TUint32>::iterator range);
 

@@ -1,4 +1,6 @@
-; 10^7 allocations of a one-field object; the collection after main included. The number on each line marked "size" is the size: in-process benchmarks put theirs there.
+; 10^7 allocations of a one-field object; the collection after main included.
+; The number on each line marked "size" is the size: in-process benchmarks
+; put theirs there.
 .method "main" code=main frame=F
 .frame F
 main:

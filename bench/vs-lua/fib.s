@@ -1,4 +1,6 @@
-; fib(32) through plain recursive calls. The number on each line marked "size" is the size: in-process benchmarks put theirs there.
+; fib(32) through plain recursive calls.
+; The number on each line marked "size" is the size: in-process benchmarks
+; put theirs there.
 .method "main" code=main frame=F
 .frame F
 main:

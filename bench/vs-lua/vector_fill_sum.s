@@ -1,4 +1,6 @@
-; A vector of 10^7 ints filled by appends, then summed through element reads. The number on each line marked "size" is the size: in-process benchmarks put theirs there.
+; A vector of 10^7 ints filled by appends, then summed through element reads.
+; The number on each line marked "size" is the size: in-process benchmarks
+; put theirs there.
 .method "main" code=main frame=F
 .frame F
 main:

@@ -1,7 +1,7 @@
 // One million small objects of mixed sizes, a tenth of them kept alive:
 // the managed heap (allocate, then one collection releases the rest) against
-// malloc/free doing the same allocations and releases; and the churn of small
-// objects that all die.
+// malloc/free doing the same allocations and releases; the churn of small
+// objects that all die; and the pause of a collection that keeps everything.
 #include "Heap.h"
 
 #include <benchmark/benchmark.h>
@@ -85,8 +85,27 @@ void BM_HeapChurnSmallObjects(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * OBJECTS);
 }
 
+// The pause of one full collection while the argument's number of small
+// objects (8 to 64 bytes) stay alive, each held by a root: every collection
+// marks and sweeps them all and frees nothing.
+void BM_FullCollectionPause(benchmark::State& state)
+{
+    const int live = int(state.range(0));
+    const std::vector<TUint32> sizes = objectSizes();
+    Lumbra::Arena arena(1u << 30);
+    Vec<Vec<int>> references, arrays;
+    Vec<Vec<bool>> arrayIsReference;
+    VMHeap heap(arena, 64000, references, arrays, arrayIsReference);
+    for (int i = 0; i < live; ++i)
+        heap.addRoot(heap.allocate(sizes[size_t(i) % sizes.size()], 0, GC_CODE_NATIVE));
+    for (auto _ : state)
+        heap.collect();
+    state.SetItemsProcessed(state.iterations() * live);
+}
+
 } // namespace
 
+BENCHMARK(BM_FullCollectionPause)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HeapChurnSmallObjects)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HeapAllocateAndCollect)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MallocAllocateAndFree)->Unit(benchmark::kMillisecond);

@@ -1,8 +1,10 @@
 ; 10^7 allocations of a one-field object; the collection after main included.
+; The number on each line marked "size" is the size: in-process benchmarks
+; put theirs there.
 .method "main" code=main frame=F
 .frame F
 main:
-    push 10000000
+    push 10000000       ; size
 loop:
     new 2, 2
     fieldaddr 1

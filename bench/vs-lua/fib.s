@@ -1,8 +1,10 @@
 ; fib(32) through plain recursive calls.
+; The number on each line marked "size" is the size: in-process benchmarks
+; put theirs there.
 .method "main" code=main frame=F
 .frame F
 main:
-    push 32
+    push 32             ; size
     call fib, F
     adjust -1
     ret 0, 1

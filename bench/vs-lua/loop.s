@@ -1,4 +1,6 @@
 ; A while-loop of 10^8 adds into a sum kept to 32 bits.
+; The number on each line marked "size" is the size: in-process benchmarks
+; put theirs there.
 .method "main" code=main frame=F
 .frame F
 main:
@@ -6,7 +8,7 @@ main:
     push 0              ; i
 loop:
     dup
-    push 100000000
+    push 100000000      ; size
     lt
     jz done
     dup

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs each program here as a whole process under mcbrun beside the same work
 # in Lua 5.4, in pairs (ours, Lua, ours, Lua, ...), and prints the CPU-time
-# ratio ours / Lua (user + system; below 1: faster): median, min and max.
+# ratio ours / Lua (user + system; below 1: faster): median, min and max; and
+# the peak resident memory of each side (median, MiB). Both sides run at the
+# programs' own sizes.
 #   bench/vs-lua/run.sh BUILD_DIR [RUNS] [NAME...]
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -14,31 +16,27 @@ lua="${LUA:-/usr/bin/lua5.4}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-# The Lua side of each program: a file here, or one of the native benchmarks'
-# programs at the full size.
-lua_program() {
-  case "$1" in
-    string_append_search | vector_fill_sum) echo "$here/../natives/$1.lua 10000000" ;;
-    *) echo "$here/$1.lua" ;;
-  esac
+run() { # "CPU-seconds peak-KiB" of one run of a command
+  /usr/bin/time -f "%U %S %M" -o "$work/time" "$@" >/dev/null 2>&1
+  awk '{print $1 + $2, $3}' "$work/time"
 }
 
-cpu() { # user + system seconds of one run of a command
-  /usr/bin/time -f "%U %S" -o "$work/time" "$@" >/dev/null 2>&1
-  awk '{print $1 + $2}' "$work/time"
-}
+median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 for name in "${names[@]}"; do
   mkdir -p "$work/$name"
   "$build/mcbasm" "$here/$name.s" -o "$work/$name/index.mcb" >/dev/null
-  ratios=()
+  ratios=() our_peaks=() their_peaks=()
   for _ in $(seq "$runs"); do
-    ours=$(cpu "$build/mcbrun" "$work/$name/index.mcb")
-    # shellcheck disable=SC2046 # the program and its argument are two words
-    theirs=$(cpu "$lua" $(lua_program "$name"))
+    read -r ours our_peak < <(run "$build/mcbrun" "$work/$name/index.mcb")
+    read -r theirs their_peak < <(run "$lua" "$here/$name.lua")
     ratios+=("$(echo "$ours / $theirs" | bc -l)")
+    our_peaks+=("$our_peak") their_peaks+=("$their_peak")
   done
-  printf '%s\n' "${ratios[@]}" | sort -g | awk -v name="$name" '
+  ours_mib=$(printf '%s\n' "${our_peaks[@]}" | median)
+  theirs_mib=$(printf '%s\n' "${their_peaks[@]}" | median)
+  printf '%s\n' "${ratios[@]}" | sort -g | awk -v name="$name" -v ours="$ours_mib" -v theirs="$theirs_mib" '
     { r[NR] = $1 }
-    END { printf "%-22s ratio %.2f (min %.2f, max %.2f, %d runs)\n", name, r[int((NR + 1) / 2)], r[1], r[NR], NR }'
+    END { printf "%-22s ratio %.2f (min %.2f, max %.2f, %d runs)  peak %.1f / %.1f MiB\n",
+                 name, r[int((NR + 1) / 2)], r[1], r[NR], NR, ours / 1024, theirs / 1024 }'
 done

@@ -1,5 +1,7 @@
 ; A string of 10^7 characters ('a' to 'z' over and over) built by appending one
 ; character at a time, then searched for an absent pattern and counted.
+; The number on each line marked "size" is the size: in-process benchmarks
+; put theirs there.
 .method "main" code=main frame=F
 .frame F
 .string empty ""
@@ -19,7 +21,7 @@ build:
     push 1
     add
     dup
-    push 10000000
+    push 10000000       ; size
     ge
     jz build
     adjust -1

@@ -1,4 +1,6 @@
 ; A vector of 10^7 ints filled by appends, then summed through element reads.
+; The number on each line marked "size" is the size: in-process benchmarks
+; put theirs there.
 .method "main" code=main frame=F
 .frame F
 main:
@@ -14,7 +16,7 @@ fill:
     push 1
     add
     dup
-    push 10000000
+    push 10000000       ; size
     ge
     jz fill
     adjust -1
@@ -32,7 +34,7 @@ sum:
     push 1
     add
     dup
-    push 10000000
+    push 10000000       ; size
     ge
     jz sum
     adjust -3

@@ -68,6 +68,37 @@ TEST_F(StringTest, FreedBuffersGoBackToTheArena)
     EXPECT_EQ(arena.highWater(), high);
 }
 
+TEST_F(StringTest, GrowthKeepsTheCapacityRuleWhereverTheBufferEndsUp)
+{
+    OString grown = OString::filled(u'g', 20000); // a buffer of pages at the arena's top
+    const TAddr first = grown.charAddress(0);
+    std::u16string model(20000, u'g');
+    OString shared;
+    for (int i = 0; i < 60000; ++i) {
+        if (i == 30000)
+            shared = grown; // a sharer: the next growth copies
+        const int before = grown.capacity();
+        const char16_t unit = char16_t(u'a' + i % 26);
+        grown.append(unit);
+        model.push_back(unit);
+        if (grown.capacity() != before) {
+            ASSERT_EQ(grown.capacity(), StringData::capacityFor(int(model.size()))) << i;
+        }
+        if (i < 30000) {
+            ASSERT_EQ(grown.charAddress(0), first) << i; // grown where it lies
+        }
+    }
+    EXPECT_NE(grown.charAddress(0), first);
+    EXPECT_EQ(grown.toU16(), model);
+    EXPECT_EQ(shared.toU16(), model.substr(0, 50000));
+    // The two released buffers merge: a request larger than either fits them.
+    grown.clear();
+    shared.clear();
+    const TUint32 high = arena.highWater();
+    OString::filled(u'z', 120000).clear();
+    EXPECT_EQ(arena.highWater(), high);
+}
+
 TEST_F(StringTest, CopiesShareAndEditsStayPrivate)
 {
     OString a = S(u"abc");

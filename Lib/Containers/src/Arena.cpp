@@ -66,21 +66,23 @@ TAddr Arena::allocate(TUint32 bytes)
     }
     if (bytes > reserveBytes)
         throw std::bad_alloc();
-    TUint32 size = (bytes + PAGE - 1) & ~(PAGE - 1);
-    auto it = largeFree.lower_bound(size);
-    if (it != largeFree.end()) {
-        TUint32 found = it->first;
-        TAddr addr = it->second;
-        largeFree.erase(it);
+    const TUint32 size = pageRound(bytes);
+    auto best = largeFreeBySize.lower_bound({size, 0});
+    if (best != largeFreeBySize.end()) {
+        const auto [found, addr] = *best;
+        removeLargeFree(largeFreeAt.find(addr));
         if (found > size)
-            largeFree.emplace(found - size, addr + size);
+            addLargeFree(addr + size, found - size);
+        populate(addr, size);
         return addr;
     }
     // Keep large ranges page-aligned.
     TUint32 pad = (PAGE - (top & (PAGE - 1))) & (PAGE - 1);
     if (pad != 0)
         bump(pad);
-    return bump(size);
+    const TAddr addr = bump(size);
+    populate(addr, size);
+    return addr;
 }
 
 void Arena::release(TAddr addr, TUint32 bytes)
@@ -93,9 +95,80 @@ void Arena::release(TAddr addr, TUint32 bytes)
         smallFree[smallClass(bytes)].push_back(addr);
         return;
     }
-    TUint32 size = (bytes + PAGE - 1) & ~(PAGE - 1);
+    TUint32 size = pageRound(bytes);
     ::madvise(base + addr, size, MADV_DONTNEED); // give the pages back, keep them zero
-    largeFree.emplace(size, addr);
+    // Merge with free neighbours, so that a larger request or a growth fits.
+    auto after = largeFreeAt.find(addr + size);
+    if (after != largeFreeAt.end()) {
+        size += after->second;
+        removeLargeFree(after);
+    }
+    auto before = largeFreeAt.lower_bound(addr);
+    if (before != largeFreeAt.begin()) {
+        --before;
+        if (before->first + before->second == addr) {
+            addr = before->first;
+            size += before->second;
+            removeLargeFree(before);
+        }
+    }
+    addLargeFree(addr, size);
+}
+
+bool Arena::grow(TAddr addr, TUint32 oldBytes, TUint32 newBytes)
+{
+    if (newBytes <= SMALL_LIMIT)
+        return oldBytes != 0 && smallClass(oldBytes) == smallClass(newBytes);
+    if (oldBytes <= SMALL_LIMIT || newBytes > reserveBytes)
+        return false;
+    const TUint32 oldSize = pageRound(oldBytes), newSize = pageRound(newBytes);
+    if (newSize <= oldSize)
+        return true;
+    const TUint32 more = newSize - oldSize;
+    const TAddr end = addr + oldSize;
+    if (end == top) {
+        if (more > reserveBytes - top)
+            return false;
+        top += more;
+        return true;
+    }
+    auto after = largeFreeAt.find(end);
+    if (after == largeFreeAt.end() || after->second < more)
+        return false;
+    const TUint32 left = after->second - more;
+    removeLargeFree(after);
+    if (left > 0)
+        addLargeFree(end + more, left);
+    return true;
+}
+
+void Arena::populate(TAddr addr, TUint32 size)
+{
+    // Large ranges are mostly written soon after they are handed out:
+    // mapping their pages in one call costs less than a fault per page.
+#ifdef MADV_POPULATE_WRITE
+    ::madvise(base + addr, size, MADV_POPULATE_WRITE);
+#else
+    (void)addr;
+    (void)size;
+#endif
+}
+
+TUint32 Arena::pageRound(TUint32 bytes)
+{
+    return TUint32((TUint64(bytes) + PAGE - 1) & ~TUint64(PAGE - 1));
+}
+
+void Arena::addLargeFree(TAddr addr, TUint32 size)
+{
+    largeFreeAt.emplace(addr, size);
+    largeFreeBySize.emplace(size, addr);
+}
+
+void Arena::removeLargeFree(std::map<TAddr, TUint32>::iterator range)
+{
+    largeFreeBySize.erase({range->second, range->first});
+    largeFreeAt.erase(range);
 }
 
 Arena* Arena::current()

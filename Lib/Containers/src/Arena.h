@@ -12,6 +12,8 @@
 
 #include <cstring>
 #include <map>
+#include <set>
+#include <utility>
 #include <vector>
 
 namespace Lumbra {
@@ -33,6 +35,10 @@ public:
     TAddr allocate(TUint32 bytes);
     // Gives back a range from allocate(); `bytes` must be the size asked for.
     void release(TAddr addr, TUint32 bytes);
+    // Tries to make the range at `addr`, allocated for `oldBytes`, hold
+    // `newBytes` > `oldBytes` where it is: true when it now does (release it
+    // with `newBytes` from then on), false when it stays as it was.
+    bool grow(TAddr addr, TUint32 oldBytes, TUint32 newBytes);
 
     // True when [addr, addr + len) lies inside memory handed out so far.
     bool contains(TAddr addr, TUint32 len) const
@@ -75,15 +81,21 @@ public:
 
 private:
     static int smallClass(TUint32 bytes);
+    static TUint32 pageRound(TUint32 bytes);
     TAddr bump(TUint32 bytes);
+    void populate(TAddr addr, TUint32 size);
+    void addLargeFree(TAddr addr, TUint32 size);
+    void removeLargeFree(std::map<TAddr, TUint32>::iterator range);
 
     TUint8* base = nullptr;
     TUint32 reserveBytes = 0;
     TUint32 top = FIRST_OFFSET;
     // Small ranges: one free list per power-of-two class from 16 to 32 KiB.
     std::vector<TAddr> smallFree[12];
-    // Large ranges (multiples of 4 KiB): free ranges by size, best fit.
-    std::multimap<TUint32, TAddr> largeFree;
+    // Large ranges (multiples of 4 KiB): free ranges by address, merged with
+    // their free neighbours, and the same ranges by size for the best fit.
+    std::map<TAddr, TUint32> largeFreeAt;
+    std::set<std::pair<TUint32, TAddr>> largeFreeBySize;
 };
 
 } // namespace Lumbra

@@ -36,6 +36,9 @@ struct StringData {
     // throws std::bad_alloc beyond it.
     static int fitLength(TInt64 length);
     static void destroy(StringData* data);
+    // Takes the capacity the rule gives for `length` > capacity where the
+    // buffer lies, when the arena has the room there; false otherwise.
+    bool growInPlace(int length);
 };
 
 class OString : public GCObject {

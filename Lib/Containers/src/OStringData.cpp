@@ -44,6 +44,15 @@ void StringData::destroy(StringData* data)
     delete data;
 }
 
+bool StringData::growInPlace(int length)
+{
+    const int grown = capacityFor(length);
+    if (!arena->grow(chars, TUint32(capacity + 1) * 2, TUint32(grown + 1) * 2))
+        return false;
+    capacity = grown;
+    return true;
+}
+
 OString::OString(const OString& other)
 {
     if (other.d)
@@ -117,8 +126,11 @@ void OString::splice(int position, int removed, const char16_t* units, int count
         detach();
         return;
     }
+    // A buffer of its own that must grow stays where it is when the arena has
+    // the room after it: nothing to copy, its pages stay.
     const bool inPlace = d && d->refCount == 1 &&
-                         (removing ? int(float(d->capacity) * 0.5f) < newLength : newLength <= d->capacity);
+                         (removing ? int(float(d->capacity) * 0.5f) < newLength
+                                   : newLength <= d->capacity || d->growInPlace(newLength));
     if (inPlace) {
         char16_t* buffer = d->units();
         std::u16string ownCopy; // the inserted units may come from this very buffer

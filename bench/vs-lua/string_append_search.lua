@@ -1,6 +1,6 @@
--- A string of n characters (default 1M; 'a' to 'z' over and over) built by
+-- A string of n characters (the argument, default 10^7; 'a' to 'z' over and over) built by
 -- appending one character at a time to a buffer, then searched and counted.
-local n = tonumber(arg and arg[1]) or 1000000
+local n = tonumber(arg and arg[1]) or 10000000
 local buffer = {}
 for i = 0, n - 1 do
   buffer[#buffer + 1] = string.char(97 + i % 26)

@@ -1,6 +1,6 @@
--- A table of n ints (default 1M) filled by appends, then summed through
+-- A table of n ints (the argument, default 10^7) filled by appends, then summed through
 -- element reads.
-local n = tonumber(arg and arg[1]) or 1000000
+local n = tonumber(arg and arg[1]) or 10000000
 local t = {}
 for i = 0, n - 1 do
   t[#t + 1] = i

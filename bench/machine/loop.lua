@@ -1,4 +1,0 @@
-local i = 0
-repeat
-  i = i + 1
-until i >= 100000000

@@ -23,7 +23,8 @@ public:
     bool has(int i) const { return i < n; }
     // Whether part i exists and is opcode `op`.
     bool is(int i, Opcode op) const { return i < n && TUint8(code[starts[i]]) == op; }
-    TInt32 i8(int i) const { return code[starts[i] + 1]; }
+    // The signed byte operand at offset `k` of part i.
+    TInt32 i8(int i, int k = 0) const { return code[starts[i] + 1 + k]; }
     TUint8 op(int i) const { return TUint8(code[starts[i]]); }
 
 private:
@@ -62,6 +63,9 @@ int branch(TUint8 cmp, int prefix)
 #undef LUMBRA_FUSED_CASE
 }
 
+// The vector group of one-word primitive elements.
+constexpr int WORD_VECTOR_GROUP = 3;
+
 int combined(const Sequence& s)
 {
     if (s.is(0, OP_SlotAddr) && s.is(1, OP_Pick) && s.i8(1) == -2 && s.is(2, OP_Store))
@@ -79,6 +83,10 @@ int combined(const Sequence& s)
     if (s.is(0, OP_Push) && s.has(1))
         if (const int fused = arithmetic(s.op(1)))
             return fused;
+    if (s.is(0, OP_Native) && s.i8(0) == WORD_VECTOR_GROUP && s.i8(0, 1) == 8)
+        return FUSED_WordVectorRead;
+    if (s.is(0, OP_Native) && s.i8(0) == WORD_VECTOR_GROUP && s.i8(0, 1) == 19)
+        return FUSED_WordVectorAppend;
     if ((dup || pick) && s.is(1, OP_Pick))
         return dup ? FUSED_DupPick : FUSED_PickPick;
     return 0;

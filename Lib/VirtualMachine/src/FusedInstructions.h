@@ -42,6 +42,8 @@ enum FusedOpcode : TUint8 {
     FUSED_SetSlotAdjust, // slotaddr k; pick -2; store; adjust n (n <= 0)
     FUSED_PickPick,      // pick a; pick b
     FUSED_DupPick,       // dup; pick b
+    FUSED_WordVectorRead,   // native 3, 8 (a single instruction with a shorter path)
+    FUSED_WordVectorAppend, // native 3, 19
     FUSED_END,
     FUSED_INVALID = 255,
 };

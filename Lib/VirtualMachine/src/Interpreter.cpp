@@ -179,6 +179,8 @@ void VirtualMachine::run()
     handlerOf[FUSED_SetSlotAdjust] = &&fused_SetSlotAdjust;
     handlerOf[FUSED_PickPick] = &&fused_PickPick;
     handlerOf[FUSED_DupPick] = &&fused_DupPick;
+    handlerOf[FUSED_WordVectorRead] = &&fused_WordVectorRead;
+    handlerOf[FUSED_WordVectorAppend] = &&fused_WordVectorAppend;
 
 #define SAVE() (ip = pc, sp = top, fuel = steps)
 #define RELOAD() \
@@ -917,6 +919,22 @@ void VirtualMachine::run()
         PICK_PICK(top + 1 + I8(1), top + 2 + I8(3), 4)
     fused_DupPick:
         PICK_PICK(top, top + 2 + I8(2), 3)
+    // Element read and append of one-word vectors: [handle, index] -> [handle,
+    // element] and [handle, value] -> []. Anything unusual takes the native call.
+    fused_WordVectorRead: {
+        TWord element;
+        if (top < 1 || !readWordElement(*this, S[top - 1], S[top], element))
+            PLAIN();
+        S[top] = element;
+        ins += 3;
+        DISPATCH();
+    }
+    fused_WordVectorAppend:
+        if (top < 1 || !appendWordElement(*this, S[top - 1], S[top]))
+            PLAIN();
+        top -= 2;
+        ins += 3;
+        DISPATCH();
 
     op_invalid:
         SAVE();

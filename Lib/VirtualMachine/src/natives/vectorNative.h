@@ -32,3 +32,10 @@ TAddr newObjectVectorHandle(VirtualMachine& vm, const TWord* elements, int n);
 // The element read (8) and append (19) of the groups of one-word or byte
 // elements, taken before the general dispatch: false for any other call.
 bool vectorFastCall(VirtualMachine& vm, int group, int function);
+
+// The element read and append of one-word primitive vectors (group 3) for
+// the interpreter's own fast path, through the vector handle at `handle`:
+// false, with nothing changed, wherever the native call would do anything
+// else (raise an error, grow the storage), so that call can run instead.
+bool readWordElement(VirtualMachine& vm, TWord handle, TWord index, TWord& element);
+bool appendWordElement(VirtualMachine& vm, TWord handle, TWord element);

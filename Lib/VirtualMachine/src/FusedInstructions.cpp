@@ -34,6 +34,20 @@ private:
     int starts[MAX_PARTS] = {};
 };
 
+// The combined opcode of `pick k; push c; op` for an arithmetic op, or 0.
+int pickedArithmetic(TUint8 op)
+{
+#define LUMBRA_FUSED_CASE(name, expr) \
+    case OP_##name:                   \
+        return FUSED_PickPush##name;
+    switch (op) {
+        LUMBRA_FUSED_ARITHMETIC(LUMBRA_FUSED_CASE)
+    default:
+        return 0;
+    }
+#undef LUMBRA_FUSED_CASE
+}
+
 // The combined opcode of `push c; op` or `[prefix] [push c] cmp; jz`, or 0.
 int arithmetic(TUint8 op)
 {
@@ -73,6 +87,9 @@ int combined(const Sequence& s)
     const bool dup = s.is(0, OP_Dup), pick = s.is(0, OP_Pick);
     if ((dup || pick) && s.is(1, OP_Push) && s.is(3, OP_Jz))
         if (const int fused = branch(s.op(2), dup ? 2 : 3))
+            return fused;
+    if (pick && s.is(1, OP_Push) && s.has(2))
+        if (const int fused = pickedArithmetic(s.op(2)))
             return fused;
     if (s.is(0, OP_Push) && s.is(2, OP_Jz))
         if (const int fused = branch(s.op(1), 1))

@@ -168,6 +168,9 @@ void VirtualMachine::run()
     LUMBRA_FUSED_ARITHMETIC(FUSED_PUSH_OP)
     LUMBRA_FUSED_COMPARISONS(FUSED_PUSH_OP)
 #undef FUSED_PUSH_OP
+#define FUSED_PICK_PUSH_OP(name, expr) handlerOf[FUSED_PickPush##name] = &&fused_PickPush##name;
+    LUMBRA_FUSED_ARITHMETIC(FUSED_PICK_PUSH_OP)
+#undef FUSED_PICK_PUSH_OP
 #define FUSED_BRANCHES(name, expr) \
     handlerOf[FUSED_##name##Jz] = &&fused_##name##Jz; \
     handlerOf[FUSED_Push##name##Jz] = &&fused_Push##name##Jz; \
@@ -830,6 +833,20 @@ void VirtualMachine::run()
 #define FUSED_PUSH_COMPARISON(name, expr) FUSED_PUSH_ARITHMETIC(name, truth(expr))
     LUMBRA_FUSED_ARITHMETIC(FUSED_PUSH_ARITHMETIC)
     LUMBRA_FUSED_COMPARISONS(FUSED_PUSH_COMPARISON)
+    // pick k; push c; op
+#define FUSED_PICK_PUSH_ARITHMETIC(name, expr) \
+    fused_PickPush##name: { \
+        const int from = top + 1 + I8(1); \
+        if ((unsigned)from >= (unsigned)STACK_WORDS || top + 2 > STACK_SOFT_LIMIT) \
+            PLAIN(); \
+        const TWord a = S[from], b = I32(3); \
+        S[top + 2] = b; \
+        S[top + 1] = (expr); \
+        ++top; \
+        ins += 8; \
+        DISPATCH(); \
+    }
+    LUMBRA_FUSED_ARITHMETIC(FUSED_PICK_PUSH_ARITHMETIC)
     // The jz ending a branch sequence, `ins` at it, its step already allowed.
 #define FUSED_JZ(zero) \
     --steps; \
@@ -988,6 +1005,7 @@ finished:
 #undef PLAIN
 #undef FUSED_PUSH_ARITHMETIC
 #undef FUSED_PUSH_COMPARISON
+#undef FUSED_PICK_PUSH_ARITHMETIC
 #undef FUSED_JZ
 #undef FUSED_BRANCHES
 #undef SET_SLOT

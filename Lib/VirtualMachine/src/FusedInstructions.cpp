@@ -34,12 +34,13 @@ private:
     int starts[MAX_PARTS] = {};
 };
 
-// The combined opcode of `pick k; push c; op` for an arithmetic op, or 0.
-int pickedArithmetic(TUint8 op)
+// The combined opcode of `pick k; push c; op` (pushed) or `pick k; op` for
+// an arithmetic op, or 0.
+int pickedArithmetic(TUint8 op, bool pushed)
 {
 #define LUMBRA_FUSED_CASE(name, expr) \
     case OP_##name:                   \
-        return FUSED_PickPush##name;
+        return pushed ? FUSED_PickPush##name : FUSED_Pick##name;
     switch (op) {
         LUMBRA_FUSED_ARITHMETIC(LUMBRA_FUSED_CASE)
     default:
@@ -89,7 +90,10 @@ int combined(const Sequence& s)
         if (const int fused = branch(s.op(2), dup ? 2 : 3))
             return fused;
     if (pick && s.is(1, OP_Push) && s.has(2))
-        if (const int fused = pickedArithmetic(s.op(2)))
+        if (const int fused = pickedArithmetic(s.op(2), true))
+            return fused;
+    if (pick && s.has(1))
+        if (const int fused = pickedArithmetic(s.op(1), false))
             return fused;
     if (s.is(0, OP_Push) && s.is(2, OP_Jz))
         if (const int fused = branch(s.op(1), 1))

@@ -38,6 +38,9 @@ enum FusedOpcode : TUint8 {
 #define LUMBRA_FUSED_PICK_PUSH_OP(op, expr) FUSED_PickPush##op,
     LUMBRA_FUSED_ARITHMETIC(LUMBRA_FUSED_PICK_PUSH_OP)  // pick k; push c; op
 #undef LUMBRA_FUSED_PICK_PUSH_OP
+#define LUMBRA_FUSED_PICK_OP(op, expr) FUSED_Pick##op,
+    LUMBRA_FUSED_ARITHMETIC(LUMBRA_FUSED_PICK_OP)       // pick k; op
+#undef LUMBRA_FUSED_PICK_OP
 #define LUMBRA_FUSED_BRANCHES(op, expr) FUSED_##op##Jz, FUSED_Push##op##Jz, FUSED_DupPush##op##Jz, FUSED_PickPush##op##Jz,
     LUMBRA_FUSED_COMPARISONS(LUMBRA_FUSED_BRANCHES)     // [dup | pick k] [push c] cmp; jz d
 #undef LUMBRA_FUSED_BRANCHES

@@ -329,11 +329,6 @@ TAddr VMHeap::allocateStorage(TUint32 size)
     return data;
 }
 
-bool VMHeap::isStorage(TAddr data) const
-{
-    return data >= HEADER && testBit(storageStarts, entryOf(data));
-}
-
 TAddr VMHeap::freeEntry(TAddr block)
 {
     const PoolExtent* pool = poolOf(block);

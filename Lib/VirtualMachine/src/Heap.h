@@ -68,7 +68,9 @@ public:
         return searchObject(addr);
     }
     TAddr allocateStorage(TUint32 size) override;
-    bool isStorage(TAddr data) const override;
+    bool isStorage(TAddr data) const override { return ownsStorage(data); }
+    // Whether `data` is a block handed out as vector storage (isStorage, inline).
+    bool ownsStorage(TAddr data) const { return data >= HEADER && testBit(storageStarts, entryOf(data)); }
 
     // Allocation and release; addresses of entries are data addresses - 24.
     TAddr createHeapEntry(TUint32 size, TInt32 objectFlag, GcCode code);

@@ -171,6 +171,9 @@ void VirtualMachine::run()
 #define FUSED_PICK_PUSH_OP(name, expr) handlerOf[FUSED_PickPush##name] = &&fused_PickPush##name;
     LUMBRA_FUSED_ARITHMETIC(FUSED_PICK_PUSH_OP)
 #undef FUSED_PICK_PUSH_OP
+#define FUSED_PICK_OP(name, expr) handlerOf[FUSED_Pick##name] = &&fused_Pick##name;
+    LUMBRA_FUSED_ARITHMETIC(FUSED_PICK_OP)
+#undef FUSED_PICK_OP
 #define FUSED_BRANCHES(name, expr) \
     handlerOf[FUSED_##name##Jz] = &&fused_##name##Jz; \
     handlerOf[FUSED_Push##name##Jz] = &&fused_Push##name##Jz; \
@@ -847,6 +850,19 @@ void VirtualMachine::run()
         DISPATCH(); \
     }
     LUMBRA_FUSED_ARITHMETIC(FUSED_PICK_PUSH_ARITHMETIC)
+    // pick k; op
+#define FUSED_PICK_ARITHMETIC(name, expr) \
+    fused_Pick##name: { \
+        const int from = top + 1 + I8(1); \
+        if ((unsigned)from >= (unsigned)STACK_WORDS || top >= STACK_SOFT_LIMIT) \
+            PLAIN(); \
+        const TWord a = S[top], b = S[from]; \
+        S[top + 1] = b; \
+        S[top] = (expr); \
+        ins += 3; \
+        DISPATCH(); \
+    }
+    LUMBRA_FUSED_ARITHMETIC(FUSED_PICK_ARITHMETIC)
     // The jz ending a branch sequence, `ins` at it, its step already allowed.
 #define FUSED_JZ(zero) \
     --steps; \
@@ -940,14 +956,14 @@ void VirtualMachine::run()
     // element] and [handle, value] -> []. Anything unusual takes the native call.
     fused_WordVectorRead: {
         TWord element;
-        if (top < 1 || !readWordElement(*this, S[top - 1], S[top], element))
+        if (top < 1 || !readWordElement(*heap_, mem, S[top - 1], S[top], element))
             PLAIN();
         S[top] = element;
         ins += 3;
         DISPATCH();
     }
     fused_WordVectorAppend:
-        if (top < 1 || !appendWordElement(*this, S[top - 1], S[top]))
+        if (top < 1 || !appendWordElement(*heap_, mem, S[top - 1], S[top]))
             PLAIN();
         top -= 2;
         ins += 3;
@@ -1006,6 +1022,7 @@ finished:
 #undef FUSED_PUSH_ARITHMETIC
 #undef FUSED_PUSH_COMPARISON
 #undef FUSED_PICK_PUSH_ARITHMETIC
+#undef FUSED_PICK_ARITHMETIC
 #undef FUSED_JZ
 #undef FUSED_BRANCHES
 #undef SET_SLOT

@@ -8,7 +8,6 @@
 #include "VirtualMachine.h"
 
 #include <algorithm>
-#include <cstring>
 #include <typeinfo>
 #include <vector>
 
@@ -506,53 +505,6 @@ bool vectorFastCall(VirtualMachine& vm, int group, int function)
     default:
         return false;
     }
-}
-
-namespace {
-
-using WordVector = OVector<WordElement<1>>;
-
-// The vector a handle refers to when it is a one-word primitive vector.
-WordVector* wordVectorAt(VirtualMachine& vm, TWord handle)
-{
-    Lumbra::Arena& mem = vm.arena();
-    if (!mem.contains(TAddr(handle), 4))
-        return nullptr;
-    GCObject* object = vm.heap().findObject(TAddr(mem.loadWord(TAddr(handle))));
-    return object && typeid(*object) == typeid(WordVector) ? static_cast<WordVector*>(object) : nullptr;
-}
-
-// Host memory of the storage word at `at` when the storage is the vector's own.
-TUint8* ownStorageWord(VirtualMachine& vm, const WordVector& v, TAddr at)
-{
-    return at != 0 && vm.heap().isStorage(v.storage()) && vm.arena().contains(at, 4) ? vm.arena().raw(at) : nullptr;
-}
-
-} // namespace
-
-bool readWordElement(VirtualMachine& vm, TWord handle, TWord index, TWord& element)
-{
-    const WordVector* v = wordVectorAt(vm, handle);
-    if (!v || index >= v->size())
-        return false;
-    const TUint8* word = ownStorageWord(vm, *v, v->storageAddress(index));
-    if (!word)
-        return false;
-    std::memcpy(&element, word, 4);
-    return true;
-}
-
-bool appendWordElement(VirtualMachine& vm, TWord handle, TWord element)
-{
-    WordVector* v = wordVectorAt(vm, handle);
-    if (!v)
-        return false;
-    TUint8* word = ownStorageWord(vm, *v, v->storageAddress(v->size()));
-    if (!word)
-        return false;
-    std::memcpy(word, &element, 4);
-    v->countAppended();
-    return true;
 }
 
 TAddr newEmptyVector(VirtualMachine& vm, int elementSize)

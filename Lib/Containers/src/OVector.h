@@ -25,6 +25,18 @@ public:
     // Address of the element storage block, 0 when there is none.
     TAddr storage() const { return data; }
     bool isEmpty() const { return count == 0; }
+    // Arena address of element `index` of the storage, 0 outside the
+    // capacity (the element at size() is the one an append fills in place).
+    TAddr storageAddress(int index) const
+    {
+        return data != 0 && index >= 0 && index < capacity ? data + TAddr(index) * TAddr(elementBytes) : 0;
+    }
+    // Counts the element at size(), written through storageAddress, as appended.
+    void countAppended()
+    {
+        if (count < capacity)
+            ++count;
+    }
 
     // Elements a new storage for n elements holds.
     static int capacityFor(int n) { return std::max(10, int(n * 1.2)); }

@@ -1,11 +1,14 @@
 // Signature resolution, loading with start-up, and the event deliveries.
 #include "VirtualMachine.h"
 
+#include "FusedInstructions.h"
+
 #include "BytecodeLoader.h"
 #include "NativeGroups.h"
 #include "OpcodeTable.h"
 #include "VMError.h"
 
+#include <cstdlib>
 #include <new>
 
 namespace {
@@ -33,6 +36,10 @@ constexpr const char* ENTRY_SIGNATURES[VirtualMachine::ENTRY_COUNT] = {
 // Padding after the code: operands read past the last instruction land here,
 // and an ip that reaches it stops at the loop's range check.
 constexpr int CODE_PADDING = 16;
+
+// Set (to anything) in the environment, the interpreter runs every
+// instruction through its own handler: a check on the combined instructions.
+bool plainDispatchRequested() { return std::getenv("LUMBRA_PLAIN_DISPATCH") != nullptr; }
 
 Vec<VUvarString> splitSignature(const VUvarString& signature)
 {
@@ -127,11 +134,17 @@ void VirtualMachine::loadTables(VUvarFileReader& reader, const VUvarString& imag
     };
     Lumbra::loadImage(*this, reader, imageName, services, hooks);
     implementationCache.assign(IMPLEMENTATION_CACHE_LINES, ImplementationCacheLine{});
+    // The code and, behind it, the bytes the interpreter dispatches on; each
+    // followed by invalid opcodes.
+    const int length = codeBytes.size();
     paddedCode = codeBytes;
-    for (int i = 0; i < CODE_PADDING; ++i)
+    for (int i = 0; i < length + 3 * CODE_PADDING; ++i)
         paddedCode.append(-1); // 255 is no instruction
+    dispatchOffset = length + CODE_PADDING;
+    writeDispatchBytes(paddedCode.data(), length, !plainDispatchRequested(),
+                       reinterpret_cast<TUint8*>(paddedCode.data() + dispatchOffset));
     code = paddedCode.data();
-    codeLength = codeBytes.size();
+    codeLength = length;
     convertStringConstants();
 }
 

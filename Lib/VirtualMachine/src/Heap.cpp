@@ -329,11 +329,6 @@ TAddr VMHeap::allocateStorage(TUint32 size)
     return data;
 }
 
-bool VMHeap::isStorage(TAddr data) const
-{
-    return data >= HEADER && testBit(storageStarts, entryOf(data));
-}
-
 TAddr VMHeap::freeEntry(TAddr block)
 {
     const PoolExtent* pool = poolOf(block);
@@ -509,9 +504,16 @@ GCObject* VMHeap::objectAt(TAddr addr)
 {
     if (addr == 0)
         Lumbra::Arena::nullAddress();
+    if (GCObject* object = findObject(addr))
+        return object;
+    Lumbra::throwError(Lumbra::EVM, std::string_view("not a native object"));
+}
+
+GCObject* VMHeap::searchObject(TAddr addr)
+{
+    if (addr == 0)
+        return nullptr;
     const TAddr block = entryOf(addr);
-    if (addr == lastObjectAddr && natives[lastObjectSlot].block == block)
-        return natives[lastObjectSlot].object;
     const PoolExtent* pool = poolOf(block);
     if (pool && block != pool->start && block != pool->end - HEADER) {
         const TUint32 size = checkedSize(block, *pool);
@@ -525,7 +527,7 @@ GCObject* VMHeap::objectAt(TAddr addr)
             }
         }
     }
-    Lumbra::throwError(Lumbra::EVM, std::string_view("not a native object"));
+    return nullptr;
 }
 
 void VMHeap::attachStream(TAddr holderData, GCObject* stream)

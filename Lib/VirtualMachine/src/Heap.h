@@ -60,8 +60,17 @@ public:
     TAddr allocate(TUint32 size, TInt32 objectFlag, GcCode code) override;
     TAddr adopt(GCObject* object, TUint32 blockSize, GcCode code) override;
     GCObject* objectAt(TAddr addr) override;
+    // The native object at `addr`, null where objectAt raises an error.
+    GCObject* findObject(TAddr addr)
+    {
+        if (addr != 0 && addr == lastObjectAddr && natives[lastObjectSlot].block == entryOf(addr))
+            return natives[lastObjectSlot].object;
+        return searchObject(addr);
+    }
     TAddr allocateStorage(TUint32 size) override;
-    bool isStorage(TAddr data) const override;
+    bool isStorage(TAddr data) const override { return ownsStorage(data); }
+    // Whether `data` is a block handed out as vector storage (isStorage, inline).
+    bool ownsStorage(TAddr data) const { return data >= HEADER && testBit(storageStarts, entryOf(data)); }
 
     // Allocation and release; addresses of entries are data addresses - 24.
     TAddr createHeapEntry(TUint32 size, TInt32 objectFlag, GcCode code);
@@ -230,6 +239,8 @@ private:
     // reused after dropNative, which forgets it.
     TAddr lastObjectAddr = 0;
     size_t lastObjectSlot = 0;
+    // findObject past that last address.
+    GCObject* searchObject(TAddr addr);
 };
 
 // ---- hot helpers of allocation, release and the sweep -----------------------

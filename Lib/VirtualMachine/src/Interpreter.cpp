@@ -11,6 +11,7 @@
 // whose bytes are no instruction, and the invalid-opcode handler reports it.
 #include "VirtualMachine.h"
 
+#include "FusedInstructions.h"
 #include "NativeGroups.h"
 #include "OpcodeTable.h"
 #include "VMError.h"
@@ -149,6 +150,7 @@ void VirtualMachine::run()
     TWord* const S = stackBase;
     Arena& mem = *arena_;
     const signed char* ins = pcode + ip; // the instruction being run
+    int dispatch = dispatchOffset; // ins[dispatch]: the byte dispatched on
     int top = sp;
     int limit = stackLimit;
     int codeEnd = codeLength; // locals: stack stores may alias the machine's fields
@@ -162,9 +164,34 @@ void VirtualMachine::run()
 #define OPCODE(number, name, mnemonic, layout, reloc) handlerOf[number] = &&op_##name;
 #include "Opcodes.def"
 #undef OPCODE
+#define FUSED_PUSH_OP(name, expr) handlerOf[FUSED_Push##name] = &&fused_Push##name;
+    LUMBRA_FUSED_ARITHMETIC(FUSED_PUSH_OP)
+    LUMBRA_FUSED_COMPARISONS(FUSED_PUSH_OP)
+#undef FUSED_PUSH_OP
+#define FUSED_PICK_PUSH_OP(name, expr) handlerOf[FUSED_PickPush##name] = &&fused_PickPush##name;
+    LUMBRA_FUSED_ARITHMETIC(FUSED_PICK_PUSH_OP)
+#undef FUSED_PICK_PUSH_OP
+#define FUSED_PICK_OP(name, expr) handlerOf[FUSED_Pick##name] = &&fused_Pick##name;
+    LUMBRA_FUSED_ARITHMETIC(FUSED_PICK_OP)
+#undef FUSED_PICK_OP
+#define FUSED_BRANCHES(name, expr) \
+    handlerOf[FUSED_##name##Jz] = &&fused_##name##Jz; \
+    handlerOf[FUSED_Push##name##Jz] = &&fused_Push##name##Jz; \
+    handlerOf[FUSED_DupPush##name##Jz] = &&fused_DupPush##name##Jz; \
+    handlerOf[FUSED_PickPush##name##Jz] = &&fused_PickPush##name##Jz;
+    LUMBRA_FUSED_COMPARISONS(FUSED_BRANCHES)
+#undef FUSED_BRANCHES
+    handlerOf[FUSED_SetSlot] = &&fused_SetSlot;
+    handlerOf[FUSED_SetSlotAdjust] = &&fused_SetSlotAdjust;
+    handlerOf[FUSED_PickPick] = &&fused_PickPick;
+    handlerOf[FUSED_DupPick] = &&fused_DupPick;
+    handlerOf[FUSED_WordVectorRead] = &&fused_WordVectorRead;
+    handlerOf[FUSED_WordVectorAppend] = &&fused_WordVectorAppend;
 
 #define SAVE() (ip = pc, sp = top, fuel = steps)
-#define RELOAD() (pcode = code, ins = pcode + ip, top = sp, steps = fuel, limit = stackLimit, codeEnd = codeLength)
+#define RELOAD() \
+    (pcode = code, ins = pcode + ip, top = sp, steps = fuel, limit = stackLimit, codeEnd = codeLength, \
+     dispatch = dispatchOffset)
     // ip as an offset into the code, read from `ins`; JUMP_TO moves `ins`.
 #define pc (int(ins - pcode))
 #define JUMP_TO(target) (ins = pcode + (target))
@@ -178,7 +205,7 @@ void VirtualMachine::run()
     do { \
         if (__builtin_expect((unsigned)top > (unsigned)STACK_SOFT_LIMIT, 0)) \
             goto stackCheck; \
-        goto* handlerOf[TUint8(*ins)]; \
+        goto* handlerOf[TUint8(ins[dispatch])]; \
     } while (0)
     // After a transfer of control ip may lie anywhere.
 #define JUMP_DISPATCH() \
@@ -250,6 +277,7 @@ void VirtualMachine::run()
         top -= 2; \
         NEXT(op); \
     }
+#define COMPARISON(op, expr) BINARY(op, truth(expr))
 #define BYTE_COMPARE(op, cmp) BINARY(op, truth(SByte(a) cmp SByte(b)))
 #define HALF_COMPARE(op, cmp) BINARY(op, truth(TInt16(a) cmp TInt16(b)))
 
@@ -263,7 +291,7 @@ void VirtualMachine::run()
         fatalError(OString::fromLatin1("Internal error: ip outside the code"), pc);
     stackCheck:
         if ((unsigned)top <= (unsigned)limit)
-            goto* handlerOf[TUint8(*ins)];
+            goto* handlerOf[TUint8(ins[dispatch])];
         if ((unsigned)pc >= (unsigned)codeEnd) // the code check comes first
             goto codeFault;
         SAVE();
@@ -434,9 +462,7 @@ void VirtualMachine::run()
         STORE(S[top], 0);
         --top;
         NEXT(Clear);
-    BINARY(Add, TWord(TUint32(a) + TUint32(b)))
-    BINARY(Sub, TWord(TUint32(a) - TUint32(b)))
-    BINARY(Mul, TWord(TUint32(a) * TUint32(b)))
+    LUMBRA_FUSED_ARITHMETIC(BINARY)
     BINARY(Div, b == 0 ? (divisionByZero(""), 0) : wrapDiv(a, b))
     BINARY(Rem, b == 0 ? (divisionByZero(""), 0) : wrapRem(a, b))
     op_Neg:
@@ -465,15 +491,7 @@ void VirtualMachine::run()
         ins += 1;
         DISPATCH();
     }
-    BINARY(Eq, truth(a == b))
-    BINARY(Lt, truth(a < b))
-    BINARY(Le, truth(a <= b))
-    BINARY(Ne, truth(a != b))
-    BINARY(Gt, truth(a > b))
-    BINARY(Ge, truth(a >= b))
-    BINARY(And, a & b)
-    BINARY(Or, a | b)
-    BINARY(Xor, a ^ b)
+    LUMBRA_FUSED_COMPARISONS(COMPARISON)
     BINARY(Shl, shiftLeft(a, b))
     BINARY(Shr, shiftRight(a, b))
     AT_SECOND(AndAt, a & b)
@@ -799,6 +817,158 @@ void VirtualMachine::run()
         ins += instructionSize(OPCODE_BYTE);
         DISPATCH();
     }
+
+    // ---- combined instructions (FusedInstructions.h)
+    // The ordinary handler of the first part, when the fast path may not run.
+#define PLAIN() goto* handlerOf[OPCODE_BYTE]
+    // push c; op. The stack words above the top are written as the parts
+    // write them: bytecode can read them.
+#define FUSED_PUSH_ARITHMETIC(name, expr) \
+    fused_Push##name: { \
+        if (top >= STACK_SOFT_LIMIT) \
+            PLAIN(); \
+        const TWord a = S[top], b = I32(1); \
+        S[top + 1] = b; \
+        S[top] = (expr); \
+        ins += 6; \
+        DISPATCH(); \
+    }
+#define FUSED_PUSH_COMPARISON(name, expr) FUSED_PUSH_ARITHMETIC(name, truth(expr))
+    LUMBRA_FUSED_ARITHMETIC(FUSED_PUSH_ARITHMETIC)
+    LUMBRA_FUSED_COMPARISONS(FUSED_PUSH_COMPARISON)
+    // pick k; push c; op
+#define FUSED_PICK_PUSH_ARITHMETIC(name, expr) \
+    fused_PickPush##name: { \
+        const int from = top + 1 + I8(1); \
+        if ((unsigned)from >= (unsigned)STACK_WORDS || top + 2 > STACK_SOFT_LIMIT) \
+            PLAIN(); \
+        const TWord a = S[from], b = I32(3); \
+        S[top + 2] = b; \
+        S[top + 1] = (expr); \
+        ++top; \
+        ins += 8; \
+        DISPATCH(); \
+    }
+    LUMBRA_FUSED_ARITHMETIC(FUSED_PICK_PUSH_ARITHMETIC)
+    // pick k; op
+#define FUSED_PICK_ARITHMETIC(name, expr) \
+    fused_Pick##name: { \
+        const int from = top + 1 + I8(1); \
+        if ((unsigned)from >= (unsigned)STACK_WORDS || top >= STACK_SOFT_LIMIT) \
+            PLAIN(); \
+        const TWord a = S[top], b = S[from]; \
+        S[top + 1] = b; \
+        S[top] = (expr); \
+        ins += 3; \
+        DISPATCH(); \
+    }
+    LUMBRA_FUSED_ARITHMETIC(FUSED_PICK_ARITHMETIC)
+    // The jz ending a branch sequence, `ins` at it, its step already allowed.
+#define FUSED_JZ(zero) \
+    --steps; \
+    if (zero) \
+        JUMP_RELATIVE(2 + I16(1)); \
+    else \
+        ins += 3; \
+    --top; \
+    JUMP_DISPATCH()
+    // [dup | pick k] [push c] cmp; jz d
+#define FUSED_BRANCHES(name, expr) \
+    fused_##name##Jz: { \
+        if (top < 1 || steps <= 0) \
+            PLAIN(); \
+        const TWord a = S[top - 1], b = S[top]; \
+        S[top - 1] = truth(expr); \
+        --top; \
+        ins += 1; \
+        FUSED_JZ(!(expr)); \
+    } \
+    fused_Push##name##Jz: { \
+        if (top >= STACK_SOFT_LIMIT || steps <= 0) \
+            PLAIN(); \
+        const TWord a = S[top], b = I32(1); \
+        S[top + 1] = b; \
+        S[top] = truth(expr); \
+        ins += 6; \
+        FUSED_JZ(!(expr)); \
+    } \
+    fused_DupPush##name##Jz: { \
+        if (top + 2 > STACK_SOFT_LIMIT || steps <= 0) \
+            PLAIN(); \
+        const TWord a = S[top], b = I32(2); \
+        S[top + 2] = b; \
+        S[top + 1] = truth(expr); \
+        ++top; \
+        ins += 7; \
+        FUSED_JZ(!(expr)); \
+    } \
+    fused_PickPush##name##Jz: { \
+        const int from = top + 1 + I8(1); \
+        if ((unsigned)from >= (unsigned)STACK_WORDS || top + 2 > STACK_SOFT_LIMIT || steps <= 0) \
+            PLAIN(); \
+        const TWord a = S[from], b = I32(3); \
+        S[top + 2] = b; \
+        S[top + 1] = truth(expr); \
+        ++top; \
+        ins += 8; \
+        FUSED_JZ(!(expr)); \
+    }
+    LUMBRA_FUSED_COMPARISONS(FUSED_BRANCHES)
+    // slotaddr k; pick -2; store: the top goes into a stack slot directly
+    // when the slot is on the stack (the arena word at its address).
+#define SET_SLOT() \
+    const int slot = top + 1 + I8(1); \
+    if (top + 2 > STACK_SOFT_LIMIT || (unsigned)slot >= (unsigned)STACK_WORDS) \
+        PLAIN(); \
+    const TWord value = S[top]; \
+    S[top + 1] = TWord(stackAddr + TUint32(slot) * 4); \
+    S[top + 2] = value; \
+    S[slot] = value; \
+    ins += 5
+    fused_SetSlot: {
+        SET_SLOT();
+        DISPATCH();
+    }
+    fused_SetSlotAdjust: {
+        SET_SLOT();
+        top = std::max(top + I8(1), -1);
+        ins += 2;
+        DISPATCH();
+    }
+    // pick a; pick b (dup for the first: pick -1 without an index check)
+#define PICK_PICK(first, second, size) \
+    { \
+        const int from1 = (first), from2 = (second); \
+        if (top >= STACK_SOFT_LIMIT || (unsigned)from1 >= (unsigned)STACK_WORDS || \
+            (unsigned)from2 >= (unsigned)STACK_WORDS) \
+            PLAIN(); \
+        S[top + 1] = S[from1]; \
+        S[top + 2] = S[from2]; \
+        top += 2; \
+        ins += (size); \
+        DISPATCH(); \
+    }
+    fused_PickPick:
+        PICK_PICK(top + 1 + I8(1), top + 2 + I8(3), 4)
+    fused_DupPick:
+        PICK_PICK(top, top + 2 + I8(2), 3)
+    // Element read and append of one-word vectors: [handle, index] -> [handle,
+    // element] and [handle, value] -> []. Anything unusual takes the native call.
+    fused_WordVectorRead: {
+        TWord element;
+        if (top < 1 || !readWordElement(*heap_, mem, S[top - 1], S[top], element))
+            PLAIN();
+        S[top] = element;
+        ins += 3;
+        DISPATCH();
+    }
+    fused_WordVectorAppend:
+        if (top < 1 || !appendWordElement(*heap_, mem, S[top - 1], S[top]))
+            PLAIN();
+        top -= 2;
+        ins += 3;
+        DISPATCH();
+
     op_invalid:
         SAVE();
         if (pc >= codeEnd) // ran off the end into the padding
@@ -847,5 +1017,15 @@ finished:
 #undef AT_SECOND
 #undef BYTE_AT_SECOND
 #undef BYTE_COMPARE
+#undef COMPARISON
+#undef PLAIN
+#undef FUSED_PUSH_ARITHMETIC
+#undef FUSED_PUSH_COMPARISON
+#undef FUSED_PICK_PUSH_ARITHMETIC
+#undef FUSED_PICK_ARITHMETIC
+#undef FUSED_JZ
+#undef FUSED_BRANCHES
+#undef SET_SLOT
+#undef PICK_PICK
 #undef HALF_COMPARE
 }

@@ -238,7 +238,10 @@ private:
     std::unique_ptr<Lumbra::Arena> arena_;
     std::unique_ptr<VMHeap> heap_;
     TAddr stackBlock = 0; // the stack's arena range, guards included
-    Vec<signed char> paddedCode; // codeBytes followed by invalid opcodes
+    // codeBytes, then the bytes the loop dispatches on at dispatchOffset
+    // (FusedInstructions.h), each followed by invalid opcodes.
+    Vec<signed char> paddedCode;
+    int dispatchOffset = 0;
     TInt64 instructionBudget = -1; // steps not handed out as fuel yet; negative: unbounded
     TInt64 timeLimitMillis = -1;
     std::chrono::steady_clock::time_point deadline;

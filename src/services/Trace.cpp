@@ -46,10 +46,7 @@ bool enabled()
 
 void entryCalled(const VirtualMachine& vm, int entry)
 {
-    if (!tracing || entry < 0 || entry >= VirtualMachine::ENTRY_COUNT || vm.entries[entry] < 0)
-        return;
-    // Every entry but the timer's goes to the application object.
-    if (entry != VirtualMachine::EntrySystemTimer && vm.application == 0)
+    if (!tracing || !vm.delivers(entry))
         return;
     traceLine("call " + signatureOf(vm, vm.entries[entry]));
 }

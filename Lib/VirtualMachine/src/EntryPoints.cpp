@@ -166,9 +166,18 @@ void VirtualMachine::startUp(int imageIndex)
 
 // ---- events
 
+bool VirtualMachine::delivers(int entry) const
+{
+    if (entry < 0 || entry >= ENTRY_COUNT || entries[entry] < 0)
+        return false;
+    // Input, drawing and activity changes reach only a registered application;
+    // timers and orientation changes go to their listeners.
+    return application != 0 || entry == EntrySystemTimer || entry == EntryOrientation || entry == EntryExit;
+}
+
 void VirtualMachine::deliverQueued(int entry, const Vec<int>& args, const Vec<int>& levels)
 {
-    if (entries[entry] >= 0)
+    if (delivers(entry))
         callMethod(entries[entry], args, levels, -1);
 }
 
@@ -184,14 +193,14 @@ Vec<int> words(std::initializer_list<int> values)
 
 void VirtualMachine::deliverDraw(TWord graphics)
 {
-    if (entries[EntryDraw] >= 0 && application != 0)
+    if (delivers(EntryDraw))
         callDirect(entries[EntryDraw], words({application, graphics}), words({1, 0}), -1);
 }
 
 void VirtualMachine::deliverKey(int key, int scanCode, int modifiers, const OString& text, int pressed)
 {
     const int entry = (pressed & 0xFF) != 0 ? EntryKeyPressed : EntryKeyReleased;
-    if (entries[entry] < 0 || application == 0)
+    if (!delivers(entry))
         return;
     const TAddr event = newKeyEvent(*this, key, scanCode, modifiers, text);
     if (event != 0)
@@ -200,26 +209,22 @@ void VirtualMachine::deliverKey(int key, int scanCode, int modifiers, const OStr
 
 void VirtualMachine::deliverPointer(int kind, int x, int y, int modifiers)
 {
-    if (application != 0)
-        deliverQueued(EntryPointerEvent, words({application, kind, x, y, modifiers}), words({1, 0, 0, 0, 0}));
+    deliverQueued(EntryPointerEvent, words({application, kind, x, y, modifiers}), words({1, 0, 0, 0, 0}));
 }
 
-// Like the input events, activity changes reach only a registered application.
 void VirtualMachine::deliverForeground()
 {
-    if (application != 0)
-        deliverQueued(EntryForeground, words({application}), words({1}));
+    deliverQueued(EntryForeground, words({application}), words({1}));
 }
 
 void VirtualMachine::deliverBackground()
 {
-    if (application != 0)
-        deliverQueued(EntryBackground, words({application}), words({1}));
+    deliverQueued(EntryBackground, words({application}), words({1}));
 }
 
 void VirtualMachine::deliverTimer(TWord listener)
 {
-    if (entries[EntrySystemTimer] >= 0)
+    if (delivers(EntrySystemTimer))
         callDirect(entries[EntrySystemTimer], words({listener}), words({1}), -1);
 }
 

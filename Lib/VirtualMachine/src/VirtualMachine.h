@@ -138,7 +138,11 @@ public:
     // at the clock, or ends the run.
     void refuel();
 
-    // Event delivery (each does nothing when its entry did not resolve).
+    // Whether a delivery of `entry` calls bytecode: its entry resolved and,
+    // but for the timer, orientation and exit entries, an application object
+    // is set.
+    bool delivers(int entry) const;
+    // Event delivery (each does nothing where delivers() is false).
     void deliverDraw(TWord graphics);
     void deliverKey(int key, int scanCode, int modifiers, const OString& text, int pressed);
     void deliverPointer(int kind, int x, int y, int modifiers);

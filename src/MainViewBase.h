@@ -16,7 +16,7 @@ public:
 
     void updateArea(int x, int y, int width, int height) override;
 
-    // The window rectangle that buffer rectangle (x, y, width, height) covers
-    // in a widget `widgetHeight` pixels high.
-    static QRect areaOnWindow(int x, int y, int width, int height, bool rotated, int widgetHeight);
+    // The part of a `widget`-sized window that buffer rectangle (x, y, width,
+    // height) covers; empty when none.
+    static QRect areaOnWindow(int x, int y, int width, int height, bool rotated, const QSize& widget);
 };

@@ -11,7 +11,6 @@
 #include <QPainter>
 #include <QScreen>
 
-#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -56,14 +55,9 @@ void MainView::updateArea(int x, int y, int width, int height)
         MainViewBase::updateArea(x, y, width, height);
         return;
     }
-    // Any numbers may come from bytecode: cut to the screen without overflow.
-    const QSize logical = logicalSize();
-    auto clampTo = [](qint64 value, int high) { return int(std::clamp<qint64>(value, 0, high)); };
-    const int left = clampTo(x, logical.width()), top = clampTo(y, logical.height());
-    const int right = clampTo(qint64(x) + width, logical.width());
-    const int bottom = clampTo(qint64(y) + height, logical.height());
-    if (left < right && top < bottom)
-        update(letterbox().toWindow(QRect(left, top, right - left, bottom - top)));
+    const QRect area = areaOnWindow(x, y, width, height, false, logicalSize());
+    if (!area.isEmpty())
+        update(letterbox().toWindow(area));
 }
 
 void MainView::paintPresented(QPaintEvent* event)

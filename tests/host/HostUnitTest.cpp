@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <climits>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -111,8 +113,15 @@ TEST(KeyTranslation, PlainRangeSpecialKeysAndEverythingElse)
 
 TEST(MainViewGeometry, RepaintAreaFollowsTheRotation)
 {
-    EXPECT_EQ(MainViewBase::areaOnWindow(10, 20, 30, 40, false, 480), QRect(10, 20, 30, 40));
-    EXPECT_EQ(MainViewBase::areaOnWindow(10, 20, 30, 40, true, 480), QRect(20, 440, 40, 30));
+    const QSize window(800, 480);
+    EXPECT_EQ(MainViewBase::areaOnWindow(10, 20, 30, 40, false, window), QRect(10, 20, 30, 40));
+    EXPECT_EQ(MainViewBase::areaOnWindow(10, 20, 30, 40, true, window), QRect(20, 440, 40, 30));
+    // Numbers from bytecode at the ends of the range: cut to the window, no overflow.
+    for (bool rotated : {false, true}) {
+        EXPECT_EQ(MainViewBase::areaOnWindow(INT_MIN, INT_MIN, INT_MAX, INT_MAX, rotated, window), QRect()) << rotated;
+        EXPECT_EQ(MainViewBase::areaOnWindow(-5, -5, INT_MAX, INT_MAX, rotated, window), QRect(QPoint(0, 0), window));
+        EXPECT_EQ(MainViewBase::areaOnWindow(INT_MAX, 0, INT_MAX, 10, rotated, window), QRect()) << rotated;
+    }
 }
 
 TEST(MainViewGeometry, OrientationScreenSizeAndRotation)

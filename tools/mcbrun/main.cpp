@@ -2,6 +2,7 @@
 // event loop for the application's timers until the application asks to
 // exit, stops on a fatal error, or nothing can call it any more.
 #include "BasicFrameworkServices.h"
+#include "NativeTable.h"
 #include "PlatformStart.h"
 #include "StartupReports.h"
 #include "VirtualMachine.h"
@@ -15,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <memory>
 #include <string>
 
 namespace {
@@ -130,7 +132,28 @@ private:
     VirtualMachine& machine;
 };
 
-int run(const Options& options)
+// Qt's GUI part (platform plugin, font database) costs more to start and
+// to end than many whole runs: it is started only for an image whose code
+// can call a graphics native, or for a platform the user names other than
+// the offscreen one (which is then started before anything else, so that a
+// missing display is reported first as ever).
+bool platformNamed()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    return !platform.isEmpty() && platform != "offscreen";
+}
+
+std::unique_ptr<QCoreApplication> startQt(bool graphics, int& argc, char** argv)
+{
+    if (!graphics)
+        return std::make_unique<QCoreApplication>(argc, argv);
+    Lumbra::guardPlatformStart("mcbrun", "without QT_QPA_PLATFORM mcbrun needs no display");
+    auto application = std::make_unique<QGuiApplication>(argc, argv);
+    Lumbra::platformStarted();
+    return application;
+}
+
+int run(const Options& options, std::unique_ptr<QCoreApplication>& application, int& qtArgc, char** argv)
 {
     const QFileInfo image(QString::fromLocal8Bit(options.image.c_str()));
     VirtualMachine machine;
@@ -144,15 +167,19 @@ int run(const Options& options)
         return Lumbra::reportOpenFailure(services.resolvedPath(name));
     VUvarFileReader reader(stream);
 
-    if (options.timeLimit >= 0) {
-        machine.setTimeLimit(options.timeLimit);
-        // While the loop waits for the next tick; inside bytecode the machine watches the clock.
-        QTimer::singleShot(int(options.timeLimit), QCoreApplication::instance(),
-                           [&machine] { std::exit(Lumbra::reportMachineStop(machine.timeLimitStop())); });
-    }
-    try {
+    const auto beforeMain = [&] {
+        if (!application)
+            application = startQt(mayCallGraphics(machine.code, machine.codeLength), qtArgc, argv);
+        if (options.timeLimit >= 0) {
+            machine.setTimeLimit(options.timeLimit);
+            // While the loop waits for the next tick; inside bytecode the machine watches the clock.
+            QTimer::singleShot(int(options.timeLimit), application.get(),
+                               [&machine] { std::exit(Lumbra::reportMachineStop(machine.timeLimitStop())); });
+        }
         services.start();
-        machine.load(reader, imageName, &services);
+    };
+    try {
+        machine.load(reader, imageName, &services, beforeMain);
     } catch (const MachineStop& stop) {
         return Lumbra::reportMachineStop(stop);
     } catch (const Lumbra::ErrorHandlingException&) {
@@ -180,14 +207,13 @@ int main(int argc, char** argv)
         std::fputs(HELP, stdout);
         return 0;
     }
-    // No window is ever shown: without a choice of the user's, Qt needs no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     // Qt sees no arguments: the image's name is not an option of Qt's.
     int qtArgc = 1;
     qtDefaultHandler = qInstallMessageHandler(filterQtMessages);
-    Lumbra::guardPlatformStart("mcbrun", "without QT_QPA_PLATFORM mcbrun needs no display");
-    QGuiApplication app(qtArgc, argv);
-    Lumbra::platformStarted();
-    return run(options);
+    std::unique_ptr<QCoreApplication> application; // outlives the machine
+    if (platformNamed())
+        application = startQt(true, qtArgc, argv);
+    else // No window is ever shown: without a choice of the user's, Qt needs no display.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return run(options, application, qtArgc, argv);
 }

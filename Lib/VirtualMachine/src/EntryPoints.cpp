@@ -110,12 +110,15 @@ int VirtualMachine::getMethodHandle(const VUvarString& signature, int imageIndex
     return -1;
 }
 
-void VirtualMachine::load(VUvarFileReader& reader, const VUvarString& imageName, FrameworkServices* services)
+void VirtualMachine::load(VUvarFileReader& reader, const VUvarString& imageName, FrameworkServices* services,
+                          const std::function<void()>& loaded)
 {
     setCurrent(this);
     try {
         int imageIndex = -1;
         loadTables(reader, imageName, services, imageIndex);
+        if (loaded)
+            loaded();
         startUp(imageIndex);
     } catch (const Lumbra::ErrorHandlingException&) {
         stopFromError();

@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -103,7 +104,10 @@ public:
 
     // Loads an image, resolves the entry points and runs `main` (start-up).
     // Any failure ends in MachineStop (status 1; status 0 for an exit request).
-    void load(VUvarFileReader& reader, const VUvarString& imageName, FrameworkServices* services);
+    // `loaded`, when given, runs between the load and `main`: the host can
+    // look at the code before it sets up what the code needs.
+    void load(VUvarFileReader& reader, const VUvarString& imageName, FrameworkServices* services,
+              const std::function<void()>& loaded = {});
     // The loading part alone (tables, string constants), without start-up.
     void loadTables(VUvarFileReader& reader, const VUvarString& imageName, FrameworkServices* services, int& imageIndex);
     // Resolves the entry signatures, runs `main` and collects.

@@ -10,6 +10,8 @@ struct NativeFunction {
     const char* name;
     int taken; // words removed from the stack; -1: the call never returns to the bytecode
     int left;  // words left in their place
+    // Reaches the host's graphics device (bitmaps, fonts, drawing).
+    bool graphics = false;
 };
 
 struct NativeGroupTable {
@@ -31,3 +33,7 @@ const NativeFunction* nativeFunction(int group, int number);
 std::string nativeName(int group, int number);
 // Finds "Group.name"; false when no group declares it.
 bool findNative(std::string_view qualifiedName, int& group, int& number);
+// Whether `code` may call a graphics function: any byte that, read as a
+// native-call instruction, names one. Bytes inside operands count too, so a
+// branch into the middle of an instruction cannot reach one unseen.
+bool mayCallGraphics(const signed char* code, int length);

@@ -4,10 +4,14 @@
 // the generated reference and the stack-effect test all read these tables.
 #include "NativeTable.h"
 
+#include "OpcodeTable.h"
+
 #include <array>
 #include <iterator>
 
 namespace {
+
+constexpr bool GRAPHICS = true;
 
 // The six vector groups share their functions: a value argument or result
 // takes one word per element word (`e`); the reference group's get leaves
@@ -393,41 +397,41 @@ constexpr NativeFunction GROUP_17[] = { // Rectangle
 };
 
 constexpr NativeFunction GROUP_18[] = { // Graphics
-    {1, "drawBitmap", 5, 0},
-    {2, "drawText", 6, 0},
-    {3, "drawTextRange", 8, 0},
-    {4, "fillRect", 6, 0},
-    {5, "drawLine", 6, 0},
-    {6, "drawTiled", 9, 0},
-    {7, "drawBitmapRegion", 9, 0},
-    {8, "fill", 2, 0},
-    {9, "touch", 5, 0},
-    {10, "drawTransformed", 11, 0},
+    {1, "drawBitmap", 5, 0, GRAPHICS},
+    {2, "drawText", 6, 0, GRAPHICS},
+    {3, "drawTextRange", 8, 0, GRAPHICS},
+    {4, "fillRect", 6, 0, GRAPHICS},
+    {5, "drawLine", 6, 0, GRAPHICS},
+    {6, "drawTiled", 9, 0, GRAPHICS},
+    {7, "drawBitmapRegion", 9, 0, GRAPHICS},
+    {8, "fill", 2, 0, GRAPHICS},
+    {9, "touch", 5, 0, GRAPHICS},
+    {10, "drawTransformed", 11, 0, GRAPHICS},
 };
 
 constexpr NativeFunction GROUP_19[] = { // Bitmap
-    {1, "create", 4, 0},
-    {2, "subBitmap", 6, 0},
-    {3, "load", 2, 0},
-    {4, "decode", 2, 0},
-    {5, "decodeRange", 4, 0},
-    {6, "copy", 2, 0},
-    {7, "pixel", 3, 1},
-    {8, "size", 1, 2},
-    {9, "setPixel", 4, 0},
-    {10, "resize", 3, 0},
-    {11, "resizeAlt", 3, 0},
-    {12, "resizeSmooth", 3, 0},
-    {13, "encode", 2, 1},
+    {1, "create", 4, 0, GRAPHICS},
+    {2, "subBitmap", 6, 0, GRAPHICS},
+    {3, "load", 2, 0, GRAPHICS},
+    {4, "decode", 2, 0, GRAPHICS},
+    {5, "decodeRange", 4, 0, GRAPHICS},
+    {6, "copy", 2, 0, GRAPHICS},
+    {7, "pixel", 3, 1, GRAPHICS},
+    {8, "size", 1, 2, GRAPHICS},
+    {9, "setPixel", 4, 0, GRAPHICS},
+    {10, "resize", 3, 0, GRAPHICS},
+    {11, "resizeAlt", 3, 0, GRAPHICS},
+    {12, "resizeSmooth", 3, 0, GRAPHICS},
+    {13, "encode", 2, 1, GRAPHICS},
 };
 
 constexpr NativeFunction GROUP_20[] = { // Font
-    {2, "height", 1, 1},
-    {3, "ascent", 1, 1},
-    {4, "width", 2, 1},
-    {5, "widthOfRange", 4, 1},
-    {6, "fitCount", 3, 1},
-    {7, "fitCountOfRange", 5, 1},
+    {2, "height", 1, 1, GRAPHICS},
+    {3, "ascent", 1, 1, GRAPHICS},
+    {4, "width", 2, 1, GRAPHICS},
+    {5, "widthOfRange", 4, 1, GRAPHICS},
+    {6, "fitCount", 3, 1, GRAPHICS},
+    {7, "fitCountOfRange", 5, 1, GRAPHICS},
 };
 
 constexpr NativeFunction GROUP_21[] = { // OutputStream
@@ -565,9 +569,9 @@ constexpr NativeFunction GROUP_32[] = { // System
     {7, "valueB", 0, 1},
     {8, "currentTime", 0, 1},
     {9, "dateTime", 1, 1},
-    {10, "nativeFont", 0, 1},
-    {11, "loadFont", 1, 1},
-    {12, "decodeFont", 1, 1},
+    {10, "nativeFont", 0, 1, GRAPHICS},
+    {11, "loadFont", 1, 1, GRAPHICS},
+    {12, "decodeFont", 1, 1, GRAPHICS},
     {13, "drop2", 2, 0},
     {14, "zeroTop", 1, 1},
     {15, "zeroTopAlt", 1, 1},
@@ -675,6 +679,18 @@ bool findNative(std::string_view qualifiedName, int& group, int& number)
                 number = table.functions[i].number;
                 return true;
             }
+    }
+    return false;
+}
+
+bool mayCallGraphics(const signed char* code, int length)
+{
+    for (int i = 0; i + 2 < length; ++i) {
+        if (TUint8(code[i]) != Lumbra::OP_Native)
+            continue;
+        const NativeFunction* function = nativeFunction(TUint8(code[i + 1]), TUint8(code[i + 2]));
+        if (function && function->graphics)
+            return true;
     }
     return false;
 }

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs each program here as a whole process under mcbrun beside the same work
 # in Lua 5.4, in pairs (ours, Lua, ours, Lua, ...), and prints the CPU-time
-# ratio ours / Lua (user + system; below 1: faster): median, min and max; and
-# the peak resident memory of each side (median, MiB). Both sides run at the
-# programs' own sizes.
+# ratio ours / Lua (user + system, to the millisecond; below 1: faster):
+# median, min and max; and the peak resident memory of each side (MiB, from
+# one more run of each before the pairs, which also warms the file cache).
+# Both sides run at the programs' own sizes.
 #   bench/vs-lua/run.sh BUILD_DIR [RUNS] [NAME...]
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -16,26 +17,30 @@ lua="${LUA:-/usr/bin/lua5.4}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-run() { # "CPU-seconds peak-KiB" of one run of a command
-  /usr/bin/time -f "%U %S %M" -o "$work/time" "$@" >/dev/null 2>&1
-  awk '{print $1 + $2, $3}' "$work/time"
+cpu() { # CPU seconds of one run of a command: bash's own count, to the millisecond
+  local TIMEFORMAT='%3U %3S' times
+  times=$({ time "$@" >/dev/null 2>&1; } 2>&1) || true
+  awk '{print $1 + $2}' <<<"$times"
 }
 
-median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+peak() { # peak resident KiB of one run of a command
+  /usr/bin/time -f "%M" -o "$work/time" "$@" >/dev/null 2>&1 || true
+  cat "$work/time"
+}
 
 for name in "${names[@]}"; do
   mkdir -p "$work/$name"
   "$build/mcbasm" "$here/$name.s" -o "$work/$name/index.mcb" >/dev/null
-  ratios=() our_peaks=() their_peaks=()
+  ours_cmd=("$build/mcbrun" "$work/$name/index.mcb") theirs_cmd=("$lua" "$here/$name.lua")
+  ours_kib=$(peak "${ours_cmd[@]}")
+  theirs_kib=$(peak "${theirs_cmd[@]}")
+  ratios=()
   for _ in $(seq "$runs"); do
-    read -r ours our_peak < <(run "$build/mcbrun" "$work/$name/index.mcb")
-    read -r theirs their_peak < <(run "$lua" "$here/$name.lua")
+    ours=$(cpu "${ours_cmd[@]}")
+    theirs=$(cpu "${theirs_cmd[@]}")
     ratios+=("$(echo "$ours / $theirs" | bc -l)")
-    our_peaks+=("$our_peak") their_peaks+=("$their_peak")
   done
-  ours_mib=$(printf '%s\n' "${our_peaks[@]}" | median)
-  theirs_mib=$(printf '%s\n' "${their_peaks[@]}" | median)
-  printf '%s\n' "${ratios[@]}" | sort -g | awk -v name="$name" -v ours="$ours_mib" -v theirs="$theirs_mib" '
+  printf '%s\n' "${ratios[@]}" | sort -g | awk -v name="$name" -v ours="$ours_kib" -v theirs="$theirs_kib" '
     { r[NR] = $1 }
     END { printf "%-22s ratio %.2f (min %.2f, max %.2f, %d runs)  peak %.1f / %.1f MiB\n",
                  name, r[int((NR + 1) / 2)], r[1], r[NR], NR, ours / 1024, theirs / 1024 }'

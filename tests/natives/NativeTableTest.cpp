@@ -2,6 +2,7 @@
 #include "MachineTestSupport.h"
 #include "NativeReference.h"
 #include "NativeTable.h"
+#include "OpcodeTable.h"
 #include "vectorNative.h"
 
 #include <fstream>
@@ -85,6 +86,7 @@ TEST(NativeTables, NativesLeaveTheStackAsTheirTablesSay)
             ++declared;
             bool done = false;
             SCOPED_TRACE(std::string(table.name) + "." + f.name);
+            const int graphicsRequests = m.services.graphicsRequests;
             for (int kind = 0; kind < 4 && !done; ++kind) {
                 for (int objects = 0; objects <= f.taken && !done; ++objects) {
                     for (TWord small : {0, 1}) {
@@ -118,6 +120,8 @@ TEST(NativeTables, NativesLeaveTheStackAsTheirTablesSay)
             }
             if (!done)
                 unchecked.push_back(std::string(table.name) + "." + f.name);
+            if (!f.graphics) // the runner would have no graphics device for it
+                EXPECT_EQ(m.services.graphicsRequests, graphicsRequests) << table.name << "." << f.name;
         }
     }
     // The natives of groups still to come (drawing, bitmaps, fonts) and those
@@ -144,4 +148,27 @@ TEST(NativeTables, NamesAreUniqueAndFoundAgain)
             EXPECT_EQ(group, table.group) << name;
             EXPECT_EQ(number, table.functions[i].number) << name;
         }
+}
+
+// The runner starts Qt's GUI part only for code that may call a graphics
+// native, wherever the call's bytes stand.
+TEST(NativeTables, GraphicsCallsAreFoundAnywhereInTheCode)
+{
+    const auto native = static_cast<signed char>(Lumbra::OP_Native), push = static_cast<signed char>(Lumbra::OP_Push);
+    const struct {
+        std::vector<signed char> code;
+        bool graphics;
+    } cases[] = {
+        {{}, false},
+        {{native, 19, 1}, true},                  // Bitmap.create
+        {{native, 20, 4}, true},                  // Font.width
+        {{native, 32, 10}, true},                 // System.nativeFont
+        {{native, 32, 3}, false},                 // System.uptime
+        {{native, 19, 99}, false},                // no such function
+        {{native, 30, 1, native, 18, 2}, true},   // Graphics.drawText after Debug.log
+        {{push, native, 18, 2, 0}, true},         // inside an operand: a branch may land there
+        {{native, 19}, false},                    // cut short
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(mayCallGraphics(c.code.data(), int(c.code.size())), c.graphics) << ::testing::PrintToString(c.code);
 }

@@ -23,6 +23,7 @@ public:
     std::vector<std::string> logs;
     std::vector<std::string> messages;
     int exitCalls = 0;
+    int graphicsRequests = 0;
     std::function<void(const std::string&)> onLog;
 
     int fileSystemReserved(int) override { return 0; }
@@ -66,6 +67,11 @@ public:
     bool updateTimerDelay(int, int) override { return true; }
     int reserved38(int) override { return 0; }
     OString applicationDirectory() override { return OString::fromLatin1("/tmp"); }
+    MGraphicsBackend* graphics() override
+    {
+        ++graphicsRequests;
+        return nullptr;
+    }
 };
 
 // Handlers every program may use: vminternalthrow logs the message and the

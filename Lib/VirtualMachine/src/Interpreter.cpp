@@ -975,42 +975,30 @@ void VirtualMachine::run()
         --steps;
         LEAVE_CALL(from, newTop);
     }
-    // pick a; pick b (dup for the first: pick -1 without an index check)
-#define PICK_PICK(first, second, size) \
+    // pick a; pick b (dup for the first: pick -1 without an index check),
+    // then `finish`; `highest`: how far above the top the parts' tops reach.
+    // The second pick may read the word the first one pushed.
+#define PICK_PICK(first, second, highest, size, finish) \
     { \
         const int from1 = (first), from2 = (second); \
-        if (top >= STACK_SOFT_LIMIT || (unsigned)from1 >= (unsigned)STACK_WORDS || \
+        if (top + (highest) > STACK_SOFT_LIMIT || (unsigned)from1 >= (unsigned)STACK_WORDS || \
             (unsigned)from2 >= (unsigned)STACK_WORDS) \
             PLAIN(); \
         S[top + 1] = S[from1]; \
         S[top + 2] = S[from2]; \
-        top += 2; \
+        finish; \
         ins += (size); \
         DISPATCH(); \
     }
+#define PICKED_SUM() (S[top + 1] = TWord(TUint32(S[top + 1]) + TUint32(S[top + 2])), ++top)
     fused_PickPick:
-        PICK_PICK(top + 1 + I8(1), top + 2 + I8(3), 4)
+        PICK_PICK(top + 1 + I8(1), top + 2 + I8(3), 1, 4, top += 2)
     fused_DupPick:
-        PICK_PICK(top, top + 2 + I8(2), 3)
-    // pick a; pick b; add (dup for the first). The second pick may read the
-    // word the first one pushed.
-#define PICK_PICK_ADD(first, second, size) \
-    { \
-        const int from1 = (first), from2 = (second); \
-        if (top + 2 > STACK_SOFT_LIMIT || (unsigned)from1 >= (unsigned)STACK_WORDS || \
-            (unsigned)from2 >= (unsigned)STACK_WORDS) \
-            PLAIN(); \
-        const TWord a = S[top + 1] = S[from1]; \
-        const TWord b = S[top + 2] = S[from2]; \
-        S[top + 1] = TWord(TUint32(a) + TUint32(b)); \
-        ++top; \
-        ins += (size); \
-        DISPATCH(); \
-    }
+        PICK_PICK(top, top + 2 + I8(2), 1, 3, top += 2)
     fused_PickPickAdd:
-        PICK_PICK_ADD(top + 1 + I8(1), top + 2 + I8(3), 5)
+        PICK_PICK(top + 1 + I8(1), top + 2 + I8(3), 2, 5, PICKED_SUM())
     fused_DupPickAdd:
-        PICK_PICK_ADD(top, top + 2 + I8(2), 4)
+        PICK_PICK(top, top + 2 + I8(2), 2, 4, PICKED_SUM())
     // push c; add; jmp d
     fused_PushAddJmp: {
         if (top >= STACK_SOFT_LIMIT || steps <= 0)
@@ -1116,7 +1104,7 @@ finished:
 #undef FUSED_BRANCHES
 #undef SET_SLOT
 #undef PICK_PICK
-#undef PICK_PICK_ADD
+#undef PICKED_SUM
 #undef FUSED_ARGUMENT_CALL
 #undef ENTER_CALL
 #undef LEAVE_CALL

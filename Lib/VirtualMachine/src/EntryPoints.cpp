@@ -148,6 +148,9 @@ void VirtualMachine::loadTables(VUvarFileReader& reader, const VUvarString& imag
                        reinterpret_cast<TUint8*>(paddedCode.data() + dispatchOffset));
     code = paddedCode.data();
     codeLength = length;
+    frameLowerSlots.clear();
+    for (const MethodGCInfo& info : frameDescriptors)
+        frameLowerSlots.append(TInt64(info.lowerSlotsA) + info.lowerSlotsB);
     convertStringConstants();
 }
 

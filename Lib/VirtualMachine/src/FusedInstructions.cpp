@@ -28,7 +28,7 @@ public:
     TUint8 op(int i) const { return TUint8(code[starts[i]]); }
 
 private:
-    static constexpr int MAX_PARTS = 4;
+    static constexpr int MAX_PARTS = 5;
     const signed char* code;
     int n = 0;
     int starts[MAX_PARTS] = {};
@@ -81,11 +81,31 @@ int branch(TUint8 cmp, int prefix)
 // The vector group of one-word primitive elements.
 constexpr int WORD_VECTOR_GROUP = 3;
 
+// The combined opcode of `pick k; push c; op; call`, or 0.
+int argumentCall(TUint8 op)
+{
+#define LUMBRA_FUSED_CASE(name, expr) \
+    case OP_##name:                   \
+        return FUSED_PickPush##name##Call;
+    switch (op) {
+        LUMBRA_FUSED_ARGUMENTS(LUMBRA_FUSED_CASE)
+    default:
+        return 0;
+    }
+#undef LUMBRA_FUSED_CASE
+}
+
 int combined(const Sequence& s)
 {
-    if (s.is(0, OP_SlotAddr) && s.is(1, OP_Pick) && s.i8(1) == -2 && s.is(2, OP_Store))
-        return s.is(3, OP_Adjust) && s.i8(3) <= 0 ? FUSED_SetSlotAdjust : FUSED_SetSlot;
+    if (s.is(0, OP_SlotAddr) && s.is(1, OP_Pick) && s.i8(1) == -2 && s.is(2, OP_Store)) {
+        if (!s.is(3, OP_Adjust) || s.i8(3) > 0)
+            return FUSED_SetSlot;
+        return s.is(4, OP_Ret) ? FUSED_SetSlotAdjustRet : FUSED_SetSlotAdjust;
+    }
     const bool dup = s.is(0, OP_Dup), pick = s.is(0, OP_Pick);
+    if (pick && s.is(1, OP_Push) && s.is(3, OP_Call))
+        if (const int fused = argumentCall(s.op(2)))
+            return fused;
     if ((dup || pick) && s.is(1, OP_Push) && s.is(3, OP_Jz))
         if (const int fused = branch(s.op(2), dup ? 2 : 3))
             return fused;
@@ -101,6 +121,8 @@ int combined(const Sequence& s)
     if (s.is(1, OP_Jz))
         if (const int fused = branch(s.op(0), 0))
             return fused;
+    if (s.is(0, OP_Push) && s.is(1, OP_Add) && s.is(2, OP_Jmp))
+        return FUSED_PushAddJmp;
     if (s.is(0, OP_Push) && s.has(1))
         if (const int fused = arithmetic(s.op(1)))
             return fused;
@@ -108,6 +130,8 @@ int combined(const Sequence& s)
         return FUSED_WordVectorRead;
     if (s.is(0, OP_Native) && s.i8(0) == WORD_VECTOR_GROUP && s.i8(0, 1) == 19)
         return FUSED_WordVectorAppend;
+    if ((dup || pick) && s.is(1, OP_Pick) && s.is(2, OP_Add))
+        return dup ? FUSED_DupPickAdd : FUSED_PickPickAdd;
     if ((dup || pick) && s.is(1, OP_Pick))
         return dup ? FUSED_DupPick : FUSED_PickPick;
     return 0;

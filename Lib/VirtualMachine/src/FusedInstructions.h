@@ -25,6 +25,10 @@
     X(Ne, a != b)                   \
     X(Gt, a > b)                    \
     X(Ge, a >= b)
+// The operators of an argument computed just before a call.
+#define LUMBRA_FUSED_ARGUMENTS(X)          \
+    X(Add, TWord(TUint32(a) + TUint32(b))) \
+    X(Sub, TWord(TUint32(a) - TUint32(b)))
 
 // The combined instructions, one enumerator each, numbered from FUSED_FIRST
 // (opcode numbers that are no instruction; real invalid bytes are dispatched
@@ -44,10 +48,17 @@ enum FusedOpcode : TUint8 {
 #define LUMBRA_FUSED_BRANCHES(op, expr) FUSED_##op##Jz, FUSED_Push##op##Jz, FUSED_DupPush##op##Jz, FUSED_PickPush##op##Jz,
     LUMBRA_FUSED_COMPARISONS(LUMBRA_FUSED_BRANCHES)     // [dup | pick k] [push c] cmp; jz d
 #undef LUMBRA_FUSED_BRANCHES
+#define LUMBRA_FUSED_ARGUMENT_CALL(op, expr) FUSED_PickPush##op##Call,
+    LUMBRA_FUSED_ARGUMENTS(LUMBRA_FUSED_ARGUMENT_CALL)  // pick k; push c; op; call t, f
+#undef LUMBRA_FUSED_ARGUMENT_CALL
     FUSED_SetSlot,       // slotaddr k; pick -2; store
     FUSED_SetSlotAdjust, // slotaddr k; pick -2; store; adjust n (n <= 0)
+    FUSED_SetSlotAdjustRet, // slotaddr k; pick -2; store; adjust n (n <= 0); ret a, b
     FUSED_PickPick,      // pick a; pick b
     FUSED_DupPick,       // dup; pick b
+    FUSED_PickPickAdd,   // pick a; pick b; add
+    FUSED_DupPickAdd,    // dup; pick b; add
+    FUSED_PushAddJmp,    // push c; add; jmp d
     FUSED_WordVectorRead,   // native 3, 8 (a single instruction with a shorter path)
     FUSED_WordVectorAppend, // native 3, 19
     FUSED_END,

@@ -183,8 +183,15 @@ void VirtualMachine::run()
 #undef FUSED_BRANCHES
     handlerOf[FUSED_SetSlot] = &&fused_SetSlot;
     handlerOf[FUSED_SetSlotAdjust] = &&fused_SetSlotAdjust;
+    handlerOf[FUSED_SetSlotAdjustRet] = &&fused_SetSlotAdjustRet;
     handlerOf[FUSED_PickPick] = &&fused_PickPick;
     handlerOf[FUSED_DupPick] = &&fused_DupPick;
+    handlerOf[FUSED_PickPickAdd] = &&fused_PickPickAdd;
+    handlerOf[FUSED_DupPickAdd] = &&fused_DupPickAdd;
+    handlerOf[FUSED_PushAddJmp] = &&fused_PushAddJmp;
+#define FUSED_ARGUMENT_CALL(name, expr) handlerOf[FUSED_PickPush##name##Call] = &&fused_PickPush##name##Call;
+    LUMBRA_FUSED_ARGUMENTS(FUSED_ARGUMENT_CALL)
+#undef FUSED_ARGUMENT_CALL
     handlerOf[FUSED_WordVectorRead] = &&fused_WordVectorRead;
     handlerOf[FUSED_WordVectorAppend] = &&fused_WordVectorAppend;
 
@@ -238,6 +245,34 @@ void VirtualMachine::run()
         if (!fitsInt(target)) \
             goto codeFault; \
         JUMP_TO(int(target)); \
+    } while (0)
+    // The call at `ins`, its checks passed (frame descriptor index, room on
+    // the frame stacks, the step taken): the return address pushed, the frame
+    // registered, ip at the target. The base is computed before either frame
+    // stack grows, so a base out of range leaves both as they were.
+#define ENTER_CALL(frame) \
+    do { \
+        ++top; \
+        const TInt64 base = TUint32(frame) < TUint32(frameLowerSlots.size()) \
+                                ? top - frameLowerSlots.data()[frame] \
+                                : frameBase((frame), top); \
+        if (!fitsInt(base)) \
+            raiseError(EInvalidArgument); \
+        frameDescriptorStack.append(frame); \
+        frameBaseStack.append(int(base)); \
+        S[top] = pc + 9; \
+        JUMP_TO(I32(1)); \
+        JUMP_DISPATCH(); \
+    } while (0)
+    // A return whose return-address slot and new top are inside the stack
+    // and whose frame stacks are not empty.
+#define LEAVE_CALL(from, newTop) \
+    do { \
+        frameDescriptorStack.removeLast(); \
+        frameBaseStack.removeLast(); \
+        top = int(newTop); \
+        JUMP_TO(S[from]); \
+        JUMP_DISPATCH(); \
     } while (0)
 #define GUARD(addr) ((addr) == 0 ? (Arena::nullAddress(), 0) : (addr))
     // The operands of New and NewAt: a gc code (an invalid one is a fatal
@@ -379,12 +414,7 @@ void VirtualMachine::run()
             SAVE();
             stackOverflow();
         }
-        ++top;
-        frameDescriptorStack.append(frame);
-        frameBaseStack.append(frameBase(frame, top));
-        S[top] = pc + 9;
-        JUMP_TO(I32(1));
-        JUMP_DISPATCH();
+        ENTER_CALL(frame);
     }
     op_VCall: {
         STEP();
@@ -416,11 +446,7 @@ void VirtualMachine::run()
         const TInt64 newTop = TInt64(top) - I32(5);
         if (newTop < -1 || newTop >= STACK_WORDS)
             badStackIndex();
-        frameDescriptorStack.removeLast();
-        frameBaseStack.removeLast();
-        top = int(newTop);
-        JUMP_TO(S[from]);
-        JUMP_DISPATCH();
+        LEAVE_CALL(from, newTop);
     }
     op_New: {
         ALLOCATION_OPERANDS(gc, n);
@@ -935,23 +961,74 @@ void VirtualMachine::run()
         ins += 2;
         DISPATCH();
     }
-    // pick a; pick b (dup for the first: pick -1 without an index check)
-#define PICK_PICK(first, second, size) \
+    // ... and the return that follows: every top the parts start at lies in
+    // the stack, the return's slots too, and the return may take its step.
+    fused_SetSlotAdjustRet: {
+        const int adjusted = std::max(top + I8(6), -1);
+        const TInt64 from = TInt64(adjusted) - I32(8), newTop = TInt64(adjusted) - I32(12);
+        if (adjusted < 0 || steps <= 0 || frameDescriptorStack.isEmpty() || TUint64(from) >= TUint64(STACK_WORDS) ||
+            newTop < -1 || newTop >= STACK_WORDS)
+            PLAIN();
+        SET_SLOT();
+        top = adjusted;
+        ins += 2;
+        --steps;
+        LEAVE_CALL(from, newTop);
+    }
+    // pick a; pick b (dup for the first: pick -1 without an index check),
+    // then `finish`; `highest`: how far above the top the parts' tops reach.
+    // The second pick may read the word the first one pushed.
+#define PICK_PICK(first, second, highest, size, finish) \
     { \
         const int from1 = (first), from2 = (second); \
-        if (top >= STACK_SOFT_LIMIT || (unsigned)from1 >= (unsigned)STACK_WORDS || \
+        if (top + (highest) > STACK_SOFT_LIMIT || (unsigned)from1 >= (unsigned)STACK_WORDS || \
             (unsigned)from2 >= (unsigned)STACK_WORDS) \
             PLAIN(); \
         S[top + 1] = S[from1]; \
         S[top + 2] = S[from2]; \
-        top += 2; \
+        finish; \
         ins += (size); \
         DISPATCH(); \
     }
+#define PICKED_SUM() (S[top + 1] = TWord(TUint32(S[top + 1]) + TUint32(S[top + 2])), ++top)
     fused_PickPick:
-        PICK_PICK(top + 1 + I8(1), top + 2 + I8(3), 4)
+        PICK_PICK(top + 1 + I8(1), top + 2 + I8(3), 1, 4, top += 2)
     fused_DupPick:
-        PICK_PICK(top, top + 2 + I8(2), 3)
+        PICK_PICK(top, top + 2 + I8(2), 1, 3, top += 2)
+    fused_PickPickAdd:
+        PICK_PICK(top + 1 + I8(1), top + 2 + I8(3), 2, 5, PICKED_SUM())
+    fused_DupPickAdd:
+        PICK_PICK(top, top + 2 + I8(2), 2, 4, PICKED_SUM())
+    // push c; add; jmp d
+    fused_PushAddJmp: {
+        if (top >= STACK_SOFT_LIMIT || steps <= 0)
+            PLAIN();
+        const TWord b = I32(1);
+        S[top + 1] = b;
+        S[top] = TWord(TUint32(S[top]) + TUint32(b));
+        ins += 6;
+        --steps;
+        JUMP_RELATIVE(2 + I16(1));
+        JUMP_DISPATCH();
+    }
+    // pick k; push c; op; call t, f: the argument computed, then the call made
+    // (every top the parts start at is checked, and the call's own checks).
+#define FUSED_ARGUMENT_CALL(name, expr) \
+    fused_PickPush##name##Call: { \
+        const int from = top + 1 + I8(1); \
+        const int frame = I32(13); \
+        if ((unsigned)from >= (unsigned)STACK_WORDS || top + 2 > STACK_SOFT_LIMIT || steps <= 0 || \
+            frame >= frameDescriptors.size() || frameDescriptorStack.size() >= STACK_WORDS) \
+            PLAIN(); \
+        const TWord a = S[from], b = I32(3); \
+        S[top + 2] = b; \
+        S[top + 1] = (expr); \
+        ++top; \
+        ins += 8; \
+        --steps; \
+        ENTER_CALL(frame); \
+    }
+    LUMBRA_FUSED_ARGUMENTS(FUSED_ARGUMENT_CALL)
     // Element read and append of one-word vectors: [handle, index] -> [handle,
     // element] and [handle, value] -> []. Anything unusual takes the native call.
     fused_WordVectorRead: {
@@ -1027,5 +1104,9 @@ finished:
 #undef FUSED_BRANCHES
 #undef SET_SLOT
 #undef PICK_PICK
+#undef PICKED_SUM
+#undef FUSED_ARGUMENT_CALL
+#undef ENTER_CALL
+#undef LEAVE_CALL
 #undef HALF_COMPARE
 }

@@ -250,6 +250,9 @@ private:
     // (FusedInstructions.h), each followed by invalid opcodes.
     Vec<signed char> paddedCode;
     int dispatchOffset = 0;
+    // lowerSlotsA + lowerSlotsB of each frame descriptor, in the order of
+    // frameDescriptors: the frame base of a call is one subtraction away.
+    Vec<TInt64> frameLowerSlots;
     TInt64 instructionBudget = -1; // steps not handed out as fuel yet; negative: unbounded
     TInt64 timeLimitMillis = -1;
     std::chrono::steady_clock::time_point deadline;

@@ -85,6 +85,14 @@ TAddr Arena::allocate(TUint32 bytes)
     return addr;
 }
 
+TAddr Arena::allocateCleared(TUint32 bytes)
+{
+    const TAddr addr = allocate(bytes);
+    if (bytes <= SMALL_LIMIT)
+        std::memset(base + addr, 0, bytes);
+    return addr;
+}
+
 void Arena::release(TAddr addr, TUint32 bytes)
 {
     if (addr == 0)

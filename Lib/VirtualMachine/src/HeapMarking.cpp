@@ -244,6 +244,13 @@ void VMHeap::collect()
     sweep();
 }
 
+namespace {
+// The next block's place depends on this one's size: fetching this far ahead
+// by address keeps the walk from waiting on memory block by block (a prefetch
+// past the arena's end is harmless).
+constexpr int SWEEP_PREFETCH = 2048;
+} // namespace
+
 // Each block's size is checked once: releasing a block checks the one after
 // the merged result on its way and hands its size on.
 void VMHeap::sweepPool(const PoolExtent& pool)
@@ -256,6 +263,7 @@ void VMHeap::sweepPool(const PoolExtent& pool)
     TUint32 size = block != trailer ? checkedSize(block, pool) : 0;
     while (block != trailer) {
         HeapEntry* he = reinterpret_cast<HeapEntry*>(arena_.raw(block));
+        __builtin_prefetch(reinterpret_cast<const char*>(he) + SWEEP_PREFETCH, 1);
         if (he->marked != 0 || isFree(block)) {
             he->marked = 0;
             block += OVERHEAD + size;
@@ -299,6 +307,7 @@ TAddr VMHeap::absorbDeadRun(TAddr free, TAddr block, const PoolExtent& pool, TUi
     try {
         while (block != trailer) {
             HeapEntry* dead = reinterpret_cast<HeapEntry*>(arena_.raw(block));
+            __builtin_prefetch(reinterpret_cast<const char*>(dead) + SWEEP_PREFETCH, 1);
             if (dead->marked != 0 || dead->freeHeapEntryIterator != 0 || dead->objectFlag != 0 ||
                 dead->gcCode == GC_CODE_STREAM_HOLDER)
                 break;

@@ -50,8 +50,8 @@ TUint32 roundUp4(TUint64 size)
 VMHeap::VMHeap(Lumbra::Arena& arena, int minPoolSize, const Vec<Vec<int>>& classReferenceSlots,
                const Vec<Vec<int>>& classArraySlots,
                const Vec<Vec<bool>>& classArrayElementIsReference)
-    : arena_(arena), minPoolSize(minPoolSize), classReferenceSlots(classReferenceSlots),
-      classArraySlots(classArraySlots), classArrayElementIsReference(classArrayElementIsReference)
+    : arena_(arena), arenaBase(arena.raw(0)), minPoolSize(minPoolSize),
+      classReferenceSlots(classReferenceSlots), classArraySlots(classArraySlots), classArrayElementIsReference(classArrayElementIsReference)
 {
     for (int i = 0; i < SIZE_CLASSES; ++i)
         freeHeapEntries.append(new LinkedList<FreeSlot>(&nodePool));
@@ -241,7 +241,7 @@ HOT TAddr VMHeap::createHeapEntry(TUint32 requested, TInt32 objectFlag, GcCode c
         const int listIndex = std::countr_zero(larger);
         const LinkedList<FreeSlot>* list = freeHeapEntries.data()[listIndex];
         const LinkedListIterator<FreeSlot> node = list->first();
-        TUint8* const base = arena_.raw(0); // stores to the arena cannot move it
+        TUint8* const base = arenaBase;
         const TAddr block = node->data.block;
         const TUint32 blockSize = node->data.size;
         HeapEntry* const he = reinterpret_cast<HeapEntry*>(base + block);
@@ -251,7 +251,7 @@ HOT TAddr VMHeap::createHeapEntry(TUint32 requested, TInt32 objectFlag, GcCode c
         // Anything unusual (a damaged header included) takes the general path.
         if (he->freeHeapEntryIterator == TUint32(node->id) + 1 && he->size == blockSize &&
             footer == blockSize + OVERHEAD && blockSize - size > 28 && node == list->lastNode() &&
-            sizeClass(tailSize) == listIndex) {
+            tailSize > TUint32(1) << (listIndex - 1)) { // the tail's class is listIndex
             const TAddr tail = block + OVERHEAD + size;
             *reinterpret_cast<HeapEntry*>(base + tail) = HeapEntry{0, tailSize, 0, 0, 0, TUint32(node->id) + 1};
             footer = tailSize + OVERHEAD; // the footer word stays where it was

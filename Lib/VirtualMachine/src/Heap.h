@@ -199,6 +199,7 @@ private:
     TAddr absorbDeadRun(TAddr free, TAddr block, const PoolExtent& pool, TUint32& size);
 
     Lumbra::Arena& arena_;
+    TUint8* const arenaBase; // the arena's mapping never moves
     NodePool<FreeSlot> nodePool;
     int minPoolSize;
     Vec<TAddr> pools;

@@ -87,8 +87,14 @@ TEST_F(HeapTest, EveryBlockReadsZeroFreshOrReused)
         for (TAddr data : blocks)
             heap->free(data);
     }
-    // A second heap on the same arena gets the first one's pool ranges.
+    // A second heap on the same arena gets the first one's pool ranges, here
+    // written again after they were given back (through kept addresses).
+    std::vector<std::pair<TAddr, int>> pools;
+    for (int i = 0; i < heap->nOfPools(); ++i)
+        pools.emplace_back(heap->poolStart(i), heap->poolSize(i));
     heap.reset();
+    for (const auto& [start, length] : pools)
+        std::memset(arena.raw(start), 0xA5, size_t(length));
     heap = std::make_unique<VMHeap>(arena, 64000, referenceSlots, arraySlots, arrayIsReference);
     ManagedMemory::setCurrent(heap.get());
     for (TUint32 size : sizes)

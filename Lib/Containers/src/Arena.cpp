@@ -87,8 +87,12 @@ TAddr Arena::allocate(TUint32 bytes)
 
 TAddr Arena::allocateCleared(TUint32 bytes)
 {
+    const TAddr fresh = top;
     const TAddr addr = allocate(bytes);
-    if (bytes <= SMALL_LIMIT)
+    // Pages above the old top were never handed out: still as mapped, zero.
+    // A range given back may have been written since (through an address
+    // kept from before), so it is cleared like any other.
+    if (addr < fresh)
         std::memset(base + addr, 0, bytes);
     return addr;
 }

@@ -170,6 +170,24 @@ TEST_F(HeapModelTest, ChurnCollectionsFollowTheRules)
     EXPECT_EQ(heap->nOfEntries(), 0);
 }
 
+// Dead runs of every length from one block to whole pools, so that merged
+// blocks end in many size classes beside free blocks listed there before.
+TEST_F(HeapModelTest, DeadRunsOfEveryLengthFollowTheRules)
+{
+    for (int round = 0; round < 6; ++round) {
+        for (int i = 0; i < 5000; ++i)
+            allocate(TUint32(random() % 64), GC_CODE_NATIVE);
+        std::vector<bool> kept(live.size());
+        for (size_t i = 0, gap = 0; i < kept.size(); ++i, --gap)
+            if (gap == 0) {
+                kept[i] = true;
+                gap = 1 + random() % (round % 2 == 0 ? 8 : 2000);
+            }
+        collectKeeping(kept);
+        ASSERT_TRUE(sameState()) << "round " << round;
+    }
+}
+
 // Releases in address order and in reverse: every block merges forward or
 // backward with the one released before it.
 TEST_F(HeapModelTest, ReleasesInAddressOrderAndReverseFollowTheRules)

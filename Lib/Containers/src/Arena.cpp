@@ -85,6 +85,18 @@ TAddr Arena::allocate(TUint32 bytes)
     return addr;
 }
 
+TAddr Arena::allocateCleared(TUint32 bytes)
+{
+    const TAddr fresh = top;
+    const TAddr addr = allocate(bytes);
+    // Pages above the old top were never handed out: still as mapped, zero.
+    // A range given back may have been written since (through an address
+    // kept from before), so it is cleared like any other.
+    if (addr < fresh)
+        std::memset(base + addr, 0, bytes);
+    return addr;
+}
+
 void Arena::release(TAddr addr, TUint32 bytes)
 {
     if (addr == 0)

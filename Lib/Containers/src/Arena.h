@@ -33,6 +33,9 @@ public:
     // `bytes` (rounded up to 16) of arena memory, not cleared; throws
     // std::bad_alloc when the reserve is exhausted.
     TAddr allocate(TUint32 bytes);
+    // Like allocate, but the range reads zero; memory beyond everything
+    // handed out so far is zero already and is not touched.
+    TAddr allocateCleared(TUint32 bytes);
     // Gives back a range from allocate(); `bytes` must be the size asked for.
     void release(TAddr addr, TUint32 bytes);
     // Tries to make the range at `addr`, allocated for `oldBytes`, hold

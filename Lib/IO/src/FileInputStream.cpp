@@ -53,7 +53,7 @@ bool FileInputStream::read(char* buffer, int count)
 
 int FileInputStream::size()
 {
-    const long size = file ? stdioFileSize(file) : -1;
+    const long size = file ? stdioReadOnlySize(file) : -1;
     if (size < 0) {
         onError();
         return 0;

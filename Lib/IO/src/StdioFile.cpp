@@ -90,6 +90,14 @@ long stdioFileSize(FILE* file)
     return end;
 }
 
+long stdioReadOnlySize(FILE* file)
+{
+    struct stat status {};
+    if (::fstat(::fileno(file), &status) != 0 || status.st_size > INT_MAX)
+        return -1;
+    return long(status.st_size);
+}
+
 long stdioPosition(FILE* file)
 {
     const long here = std::ftell(file);

@@ -29,6 +29,10 @@ FILE* openStdioFile(const Str16& path, StdioMode mode);
 // Length of the file in bytes, keeping the current position; -1 on failure.
 long stdioFileSize(FILE* file);
 
+// The same for a file opened only for reading, which buffers nothing to
+// write: one status query instead of two seeks.
+long stdioReadOnlySize(FILE* file);
+
 // Current position; -1 on failure or when it does not fit an int.
 long stdioPosition(FILE* file);
 

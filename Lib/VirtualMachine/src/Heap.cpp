@@ -50,11 +50,16 @@ TUint32 roundUp4(TUint64 size)
 VMHeap::VMHeap(Lumbra::Arena& arena, int minPoolSize, const Vec<Vec<int>>& classReferenceSlots,
                const Vec<Vec<int>>& classArraySlots,
                const Vec<Vec<bool>>& classArrayElementIsReference)
-    : arena_(arena), minPoolSize(minPoolSize), classReferenceSlots(classReferenceSlots),
-      classArraySlots(classArraySlots), classArrayElementIsReference(classArrayElementIsReference)
+    : arena_(arena), arenaBase(arena.raw(0)), minPoolSize(minPoolSize),
+      classReferenceSlots(classReferenceSlots), classArraySlots(classArraySlots), classArrayElementIsReference(classArrayElementIsReference)
 {
     for (int i = 0; i < SIZE_CLASSES; ++i)
         freeHeapEntries.append(new LinkedList<FreeSlot>(&nodePool));
+    // Room for the bits of the whole arena up front: growing them copies,
+    // and the pages of the reserve are only touched as pools are added.
+    const size_t bitWords = size_t(arena.reserved()) / 4 / 64 + 1;
+    blockStarts.reserve(bitWords);
+    storageStarts.reserve(bitWords);
     addEntryToFreeEntries(newPool(roundUp4(TUint32(std::max(minPoolSize, 0)))));
 }
 
@@ -74,8 +79,9 @@ VMHeap::~VMHeap()
     }
     for (LinkedList<FreeSlot>* list : freeHeapEntries)
         delete list;
-    for (int i = 0; i < pools.size(); ++i)
-        arena_.release(pools[i], TUint32(poolSizes[i]));
+    if (!arenaGoesToo)
+        for (int i = 0; i < pools.size(); ++i)
+            arena_.release(pools[i], TUint32(poolSizes[i]));
 }
 
 void VMHeap::corrupt(const char* what)
@@ -124,7 +130,7 @@ TAddr VMHeap::newPool(TUint32 n)
     if (n > LARGEST_REQUEST)
         throw std::bad_alloc();
     const TUint32 length = n + POOL_EXTRA;
-    const TAddr start = arena_.allocate(length);
+    const TAddr start = arena_.allocateCleared(length);
     bool addedPool = false, addedSize = false;
     try {
         pools.append(start);
@@ -225,10 +231,55 @@ HOT_INLINE VMHeap::FreeFit VMHeap::findFreeEntry(TUint32 size)
 HOT TAddr VMHeap::createHeapEntry(TUint32 requested, TInt32 objectFlag, GcCode code)
 {
     const TUint32 size = roundUp4(requested);
+    // The common case: the head of the lowest larger size class is alone at
+    // the tail of its list (the remainder of the previous split), and what is
+    // left of it after this split stays in that class. The remainder keeps
+    // the node and its place; only its header moves forward.
+    const int k = sizeClass(size);
+    const TUint64 larger = TUint64(nonEmptyLists) & (~TUint64(0) << (k + 1));
+    if (larger != 0) {
+        const int listIndex = std::countr_zero(larger);
+        const LinkedList<FreeSlot>* list = freeHeapEntries.data()[listIndex];
+        const LinkedListIterator<FreeSlot> node = list->first();
+        TUint8* const base = arenaBase;
+        const TAddr block = node->data.block;
+        const TUint32 blockSize = node->data.size;
+        HeapEntry* const he = reinterpret_cast<HeapEntry*>(base + block);
+        TUint32 footer;
+        std::memcpy(&footer, base + block + HEADER + blockSize, 4);
+        const TUint32 tailSize = blockSize - size - OVERHEAD;
+        // Anything unusual (a damaged header included) takes the general path.
+        if (he->freeHeapEntryIterator == TUint32(node->id) + 1 && he->size == blockSize &&
+            footer == blockSize + OVERHEAD && blockSize - size > 28 && node == list->lastNode() &&
+            tailSize > TUint32(1) << (listIndex - 1)) { // the tail's class is listIndex
+            const TAddr tail = block + OVERHEAD + size;
+            *reinterpret_cast<HeapEntry*>(base + tail) = HeapEntry{0, tailSize, 0, 0, 0, TUint32(node->id) + 1};
+            footer = tailSize + OVERHEAD; // the footer word stays where it was
+            std::memcpy(base + tail + HEADER + tailSize, &footer, 4);
+            setBit(blockStarts, tail, true);
+            node->data.block = tail;
+            node->data.size = tailSize;
+            *he = HeapEntry{size, size, objectFlag, 0, code, 0};
+            footer = size + OVERHEAD;
+            std::memcpy(base + tail - 4, &footer, 4);
+            zeroData(base + block + HEADER, size);
+            ++nOfEntries_;
+            return block;
+        }
+    }
+    return splitFreeEntry(size, objectFlag, code);
+}
+
+TAddr VMHeap::splitFreeEntry(TUint32 size, TInt32 objectFlag, GcCode code)
+{
     FreeFit fit = findFreeEntry(size);
+    // A new pool is cleared by the arena; the only words written in it since
+    // are headers, footers and terminators, all outside its block's data.
+    bool cleared = false;
     if (fit.block == 0) {
         fit.block = newPool(std::max(size, roundUp4(TUint32(std::max(minPoolSize, 0)))));
         fit.size = checkedSize(fit.block, *poolOf(fit.block));
+        cleared = true;
     }
     const TAddr block = fit.block;
     const TUint32 blockSize = fit.size;
@@ -255,7 +306,8 @@ HOT TAddr VMHeap::createHeapEntry(TUint32 requested, TInt32 objectFlag, GcCode c
     he->objectFlag = objectFlag;
     he->marked = 0;
     he->freeHeapEntryIterator = 0;
-    zeroData(arena_.raw(dataOf(block)), he->size);
+    if (!cleared)
+        zeroData(arena_.raw(dataOf(block)), he->size);
     ++nOfEntries_;
     return block;
 }

@@ -10,6 +10,7 @@
 #include "LinkedList.h"
 #include "ManagedMemory.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <string>
@@ -42,7 +43,7 @@ struct HeapMemUsage {
     TInt64 nOfEntries = 0, nOfPools = 0, szOfPools = 0, allContents = 0, freeSpace = 0;
 };
 
-class VMHeap : public ManagedMemory {
+class VMHeap final : public ManagedMemory {
 public:
     static constexpr TUint32 HEADER = sizeof(HeapEntry);
     static constexpr TUint32 OVERHEAD = HEADER + 4; // header + footer
@@ -52,6 +53,10 @@ public:
     VMHeap(Lumbra::Arena& arena, int minPoolSize, const Vec<Vec<int>>& classReferenceSlots,
            const Vec<Vec<int>>& classArraySlots, const Vec<Vec<bool>>& classArrayElementIsReference);
     ~VMHeap() override;
+    // The arena is destroyed right after the heap: the destructor still runs
+    // every destructor but leaves the pools to go with the arena's mapping
+    // (one unmapping instead of a page release per pool).
+    void poolsGoWithArena() { arenaGoesToo = true; }
     VMHeap(const VMHeap&) = delete;
     VMHeap& operator=(const VMHeap&) = delete;
 
@@ -172,6 +177,7 @@ private:
 
     TAddr newPool(TUint32 n);
     FreeFit findFreeEntry(TUint32 size);
+    TAddr splitFreeEntry(TUint32 size, TInt32 objectFlag, GcCode code);
     int freeListIndex(TUint32 size) const;
     TUint32 listedSize(LinkedListIterator<FreeSlot> node);
     void linkFree(LinkedListIterator<FreeSlot> node, TAddr entry, TUint32 size);
@@ -193,6 +199,7 @@ private:
     TAddr absorbDeadRun(TAddr free, TAddr block, const PoolExtent& pool, TUint32& size);
 
     Lumbra::Arena& arena_;
+    TUint8* const arenaBase; // the arena's mapping never moves
     NodePool<FreeSlot> nodePool;
     int minPoolSize;
     Vec<TAddr> pools;
@@ -202,6 +209,7 @@ private:
     LinkedList<TAddr> roots;
     int nOfEntries_ = 0;
     int totalSizeOfPools_ = 0;
+    bool arenaGoesToo = false;
     const Vec<Vec<int>>& classReferenceSlots;
     const Vec<Vec<int>>& classArraySlots;
     const Vec<Vec<bool>>& classArrayElementIsReference;
@@ -220,6 +228,18 @@ private:
         const size_t word = addr / 4;
         const TUint64 mask = TUint64(1) << (word % 64);
         bits[word / 64] = on ? bits[word / 64] | mask : bits[word / 64] & ~mask;
+    }
+    // Clears the bits of every word in [from, to).
+    static void clearBits(std::vector<TUint64>& bits, TAddr from, TAddr to)
+    {
+        size_t word = from / 4;
+        const size_t end = std::min(size_t(to / 4), bits.size() * 64);
+        while (word < end) {
+            const size_t count = std::min<size_t>(64 - word % 64, end - word);
+            const TUint64 mask = (count == 64 ? ~TUint64(0) : (TUint64(1) << count) - 1) << (word % 64);
+            bits[word / 64] &= ~mask;
+            word += count;
+        }
     }
     // A block stops being one: it no longer starts anything, nor is storage.
     void forgetStart(TAddr entry)

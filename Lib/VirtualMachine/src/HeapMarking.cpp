@@ -244,6 +244,13 @@ void VMHeap::collect()
     sweep();
 }
 
+namespace {
+// The next block's place depends on this one's size: fetching this far ahead
+// by address keeps the walk from waiting on memory block by block (a prefetch
+// past the arena's end is harmless).
+constexpr int SWEEP_PREFETCH = 2048;
+} // namespace
+
 // Each block's size is checked once: releasing a block checks the one after
 // the merged result on its way and hands its size on.
 void VMHeap::sweepPool(const PoolExtent& pool)
@@ -256,6 +263,7 @@ void VMHeap::sweepPool(const PoolExtent& pool)
     TUint32 size = block != trailer ? checkedSize(block, pool) : 0;
     while (block != trailer) {
         HeapEntry* he = reinterpret_cast<HeapEntry*>(arena_.raw(block));
+        __builtin_prefetch(reinterpret_cast<const char*>(he) + SWEEP_PREFETCH, 1);
         if (he->marked != 0 || isFree(block)) {
             he->marked = 0;
             block += OVERHEAD + size;
@@ -275,39 +283,53 @@ void VMHeap::sweepPool(const PoolExtent& pool)
 }
 
 // Releases the plain dead blocks that follow the free block `free`, starting
-// with `block` (of `size`, checked), as releaseEntry would one by one: each
-// merges backward into `free`, whose node goes back to the tail of its size
-// class. Stops before a block that is live, free, owns a native object or is
-// followed by a free block (those take the general path); returns that block
-// with its checked size in `size`.
+// with `block` (of `size`, checked), with the result of releasing them one by
+// one: each would merge backward into `free` and move its node to the tail of
+// the size class it has then, so the node goes to the tail of the final class
+// once, when the run ends. Each absorbed header and footer is written as that
+// release would leave it. Stops before a block that is live, free, owns a
+// native object or is followed by a free block (those take the general path);
+// returns that block with its checked size in `size`.
 TAddr VMHeap::absorbDeadRun(TAddr free, TAddr block, const PoolExtent& pool, TUint32& size)
 {
     const TAddr trailer = pool.end - HEADER;
-    HeapEntry* merged = reinterpret_cast<HeapEntry*>(arena_.raw(free));
     const LinkedListIterator<FreeSlot> node = freeNodeOf(free);
-    TUint32 mergedSize = merged->size;
-    while (block != trailer) {
-        HeapEntry* dead = reinterpret_cast<HeapEntry*>(arena_.raw(block));
-        if (dead->marked != 0 || dead->freeHeapEntryIterator != 0 || dead->objectFlag != 0 ||
-            dead->gcCode == GC_CODE_STREAM_HOLDER)
-            break;
-        const TAddr after = block + OVERHEAD + size;
-        TUint32 afterSize = 0;
-        if (after != trailer) {
-            afterSize = checkedSize(after, pool);
-            if (isFree(after))
-                break;
-        }
-        --nOfEntries_;
-        dead->gcCode = GC_CODE_FREE;
-        forgetStart(block);
-        mergedSize += size + OVERHEAD;
-        merged->size = mergedSize;
-        setFooter(free, mergedSize);
+    const TAddr first = block;
+    TUint32 mergedSize = reinterpret_cast<const HeapEntry*>(arena_.raw(free))->size;
+    int absorbed = 0;
+    auto settle = [&] {
+        nOfEntries_ -= absorbed;
+        clearBits(blockStarts, first, block);
+        clearBits(storageStarts, first, block);
+        reinterpret_cast<HeapEntry*>(arena_.raw(free))->size = mergedSize;
         relinkFree(node, free, mergedSize);
-        block = after;
-        size = afterSize;
+    };
+    try {
+        while (block != trailer) {
+            HeapEntry* dead = reinterpret_cast<HeapEntry*>(arena_.raw(block));
+            __builtin_prefetch(reinterpret_cast<const char*>(dead) + SWEEP_PREFETCH, 1);
+            if (dead->marked != 0 || dead->freeHeapEntryIterator != 0 || dead->objectFlag != 0 ||
+                dead->gcCode == GC_CODE_STREAM_HOLDER)
+                break;
+            const TAddr after = block + OVERHEAD + size;
+            TUint32 afterSize = 0;
+            if (after != trailer) {
+                afterSize = checkedSize(after, pool);
+                if (reinterpret_cast<const HeapEntry*>(arena_.raw(after))->freeHeapEntryIterator != 0)
+                    break;
+            }
+            dead->gcCode = GC_CODE_FREE;
+            mergedSize += size + OVERHEAD;
+            setFooter(free, mergedSize);
+            ++absorbed;
+            block = after;
+            size = afterSize;
+        }
+    } catch (...) {
+        settle();
+        throw;
     }
+    settle();
     return block;
 }
 

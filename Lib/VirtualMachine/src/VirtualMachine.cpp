@@ -39,6 +39,8 @@ VirtualMachine::~VirtualMachine()
     for (const StoredMethodCall& call : pendingCalls)
         releaseStoredCallRoots(call);
     stringConstants.clear(); // their buffers live in the arena
+    if (heap_)
+        heap_->poolsGoWithArena();
     heap_.reset();
     std::free(randomState);
     if (currentMachine == this)

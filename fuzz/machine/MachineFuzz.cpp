@@ -110,7 +110,12 @@ Outcome run(const std::uint8_t* data, std::size_t size, bool combined)
     outcome.sp = vm.sp;
     for (int i = 0; i <= vm.sp && i < VirtualMachine::STACK_WORDS; ++i)
         outcome.stack.push_back(vm.stackBase[i]);
-    outcome.heapReport = vm.heap().memUsageText();
+    try {
+        outcome.heapReport = vm.heap().memUsageText();
+    } catch (const Lumbra::ErrorHandlingException&) {
+        // Stores through forged addresses may overwrite block headers.
+        outcome.heapReport = "unreadable: " + Lumbra::u16ToUtf8(Lumbra::lastErrorMessage());
+    }
     VirtualMachine::setCurrent(nullptr);
     return outcome;
 }

@@ -1,6 +1,7 @@
 // Loads the input as an image, runs main and then the ticks of the timers it
 // started, all within one small instruction budget. Every outcome must be an
-// orderly stop or a normal return.
+// orderly stop or a normal return, and the same whether the machine combines
+// instruction sequences or runs each instruction through its own handler.
 #include "BasicFrameworkServices.h"
 #include "FileRefusingServices.h"
 #include "MemoryInputStream.h"
@@ -10,6 +11,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -28,7 +33,7 @@ public:
     }
 
     bool setLogFile(const OString&) override { return false; }
-    void log(const OString&) override {}
+    void log(const OString& line) override { lines.push_back(Lumbra::u16ToUtf8(line.toU16())); }
     [[noreturn]] void exit() override { Lumbra::raiseError(Lumbra::EExitRequest); }
 
     int addTimer(TWord listener, int) override
@@ -51,6 +56,7 @@ public:
 
     std::vector<std::pair<int, TWord>> timers; // id, listener
     int nextId = 10;
+    std::vector<std::string> lines;
 };
 
 void runTicks(VirtualMachine& vm, FuzzServices& services)
@@ -64,19 +70,77 @@ void runTicks(VirtualMachine& vm, FuzzServices& services)
     }
 }
 
-} // namespace
+// What a run leaves that bytecode or the host can see.
+struct Outcome {
+    bool stopped = false;
+    MachineStop stop;
+    int errorCode = 0;
+    std::string errorMessage;
+    std::vector<std::string> lines;
+    int sp = 0;
+    std::vector<TWord> stack; // slots 0..sp
+    std::string heapReport;
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+    auto fields() const
+    {
+        return std::tie(stopped, stop.status, stop.message, errorCode, errorMessage, lines, sp, stack, heapReport);
+    }
+};
+
+Outcome run(const std::uint8_t* data, std::size_t size, bool combined)
 {
+    Outcome outcome;
+    Lumbra::clearLastError();
     VirtualMachine vm(64u << 20);
+    vm.setCombinedDispatch(combined);
     vm.setInstructionBudget(20000);
     FuzzServices services;
     VUvarFileReader reader(new LumbraAsm::MemoryInputStream(std::vector<unsigned char>(data, data + size)));
     try {
         vm.load(reader, VUvarString("index.mcb"), &services);
         runTicks(vm, services);
-    } catch (const MachineStop&) {
+    } catch (const MachineStop& stop) {
+        outcome.stopped = true;
+        outcome.stop = stop;
+    }
+    // Also an error that bytecode caught: the last one raised.
+    outcome.errorCode = Lumbra::lastErrorCode();
+    outcome.errorMessage = Lumbra::u16ToUtf8(Lumbra::lastErrorMessage());
+    outcome.lines = std::move(services.lines);
+    outcome.sp = vm.sp;
+    for (int i = 0; i <= vm.sp && i < VirtualMachine::STACK_WORDS; ++i)
+        outcome.stack.push_back(vm.stackBase[i]);
+    try {
+        outcome.heapReport = vm.heap().memUsageText();
+    } catch (const Lumbra::ErrorHandlingException&) {
+        // Stores through forged addresses may overwrite block headers.
+        outcome.heapReport = "unreadable: " + Lumbra::u16ToUtf8(Lumbra::lastErrorMessage());
     }
     VirtualMachine::setCurrent(nullptr);
+    return outcome;
+}
+
+void print(const char* title, const Outcome& o)
+{
+    std::fprintf(stderr, "%s: stopped %d status %d \"%s\", last error %d \"%s\", sp %d, %zu log lines\n", title,
+                 int(o.stopped), o.stop.status, o.stop.message.c_str(), o.errorCode, o.errorMessage.c_str(), o.sp, o.lines.size());
+    for (const std::string& line : o.lines)
+        std::fprintf(stderr, "  log: %s\n", line.c_str());
+    for (std::size_t i = o.stack.size() > 16 ? o.stack.size() - 16 : 0; i < o.stack.size(); ++i)
+        std::fprintf(stderr, "  slot %zu: %d\n", i, int(o.stack[i]));
+    std::fprintf(stderr, "  heap: %s\n", o.heapReport.c_str());
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const Outcome combined = run(data, size, true);
+    const Outcome plain = run(data, size, false);
+    if (combined.fields() != plain.fields()) {
+        print("combined dispatch", combined);
+        print("plain dispatch", plain);
+        std::abort();
+    }
     return 0;
 }

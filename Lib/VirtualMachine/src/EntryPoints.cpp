@@ -8,7 +8,6 @@
 #include "OpcodeTable.h"
 #include "VMError.h"
 
-#include <cstdlib>
 #include <new>
 
 namespace {
@@ -36,10 +35,6 @@ constexpr const char* ENTRY_SIGNATURES[VirtualMachine::ENTRY_COUNT] = {
 // Padding after the code: operands read past the last instruction land here,
 // and an ip that reaches it stops at the loop's range check.
 constexpr int CODE_PADDING = 16;
-
-// Set (to anything) in the environment, the interpreter runs every
-// instruction through its own handler: a check on the combined instructions.
-bool plainDispatchRequested() { return std::getenv("LUMBRA_PLAIN_DISPATCH") != nullptr; }
 
 Vec<VUvarString> splitSignature(const VUvarString& signature)
 {
@@ -144,7 +139,7 @@ void VirtualMachine::loadTables(VUvarFileReader& reader, const VUvarString& imag
     for (int i = 0; i < length + 3 * CODE_PADDING; ++i)
         paddedCode.append(-1); // 255 is no instruction
     dispatchOffset = length + CODE_PADDING;
-    writeDispatchBytes(paddedCode.data(), length, !plainDispatchRequested(),
+    writeDispatchBytes(paddedCode.data(), length, combinedDispatch,
                        reinterpret_cast<TUint8*>(paddedCode.data() + dispatchOffset));
     code = paddedCode.data();
     codeLength = length;

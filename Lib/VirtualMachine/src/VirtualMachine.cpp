@@ -32,6 +32,7 @@ VirtualMachine::VirtualMachine(TUint32 arenaReserve)
                                      classArrayElementIsReference);
     for (int& entry : entries)
         entry = -1;
+    combinedDispatch = std::getenv("LUMBRA_PLAIN_DISPATCH") == nullptr;
 }
 
 VirtualMachine::~VirtualMachine()

@@ -133,6 +133,11 @@ public:
     // call ends with the fatal error "instruction budget exhausted".
     // Negative: unbounded (the default).
     void setInstructionBudget(TInt64 steps);
+    // Whether the next load() combines frequent instruction sequences in the
+    // code the interpreter dispatches on. Off, every instruction runs through
+    // its own handler: a check on the combined ones. Starts off where
+    // LUMBRA_PLAIN_DISPATCH is set (to anything) in the environment.
+    void setCombinedDispatch(bool on) { combinedDispatch = on; }
     // Ends the run with timeLimitStop() once `milliseconds` have passed from
     // now; the clock is read where the budget is counted. Negative: no limit.
     void setTimeLimit(TInt64 milliseconds);
@@ -250,6 +255,7 @@ private:
     // (FusedInstructions.h), each followed by invalid opcodes.
     Vec<signed char> paddedCode;
     int dispatchOffset = 0;
+    bool combinedDispatch = true;
     // lowerSlotsA + lowerSlotsB of each frame descriptor, in the order of
     // frameDescriptors: the frame base of a call is one subtraction away.
     Vec<TInt64> frameLowerSlots;

@@ -69,7 +69,7 @@ recurse:
 )");
     EXPECT_EQ(outcome.logs, Logs{"55"});
     EXPECT_FALSE(outcome.stopped);
-    EXPECT_TRUE(m.vm->frameDescriptorStack.isEmpty());
+    EXPECT_EQ(m.vm->frameDepth, 0);
 }
 
 TEST(Calls, VirtualDispatchByTypeId)

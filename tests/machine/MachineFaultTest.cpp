@@ -31,7 +31,7 @@ thrower:                     ; [e, count, ret]
     throw
 )");
     EXPECT_EQ(outcome.logs, Logs{"1000000"});
-    EXPECT_TRUE(m.vm->frameDescriptorStack.isEmpty());
+    EXPECT_EQ(m.vm->frameDepth, 0);
 }
 
 // Operands at the ends of their range: each ends in an orderly error, never

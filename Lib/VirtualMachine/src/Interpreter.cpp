@@ -138,10 +138,18 @@ void VirtualMachine::enterUncaughtHandler(TWord thrown)
         undeliverable("uncaught exception at " + std::to_string(ip) + ", vmprintthrowableandexit has no code");
     push(convertReference(handle.argumentLevels[0] - 1, thrown, GC_CODE_REFERENCE));
     push(ip + 1);
-    const int base = frameBase(impl->frameDescriptor, sp);
-    frameDescriptorStack.append(impl->frameDescriptor);
-    frameBaseStack.append(base);
+    pushFrame(impl->frameDescriptor, frameBase(impl->frameDescriptor, sp));
     ip = impl->codeAddress;
+}
+
+void VirtualMachine::pushFrame(int descriptor, int base)
+{
+    // Outside the loop the depth may pass STACK_WORDS (the uncaught-exception
+    // handler is entered whatever the depth): the records grow here.
+    if (frameDepth >= int(callFrames.size()))
+        callFrames.resize(std::size_t(frameDepth) + 1);
+    callFrames[std::size_t(frameDepth)] = {descriptor, base};
+    ++frameDepth;
 }
 
 void VirtualMachine::run()
@@ -155,6 +163,8 @@ void VirtualMachine::run()
     int limit = stackLimit;
     int codeEnd = codeLength; // locals: stack stores may alias the machine's fields
     TInt64 steps = fuel;
+    CallFrame* frames = callFrames.data();
+    int depth = frameDepth; // frames[depth - 1]: the innermost call
     bool partial = false; // inside the first dereference of fieldof1..3
 
     // Handler of every opcode byte; bytes without an instruction go to op_invalid.
@@ -195,10 +205,10 @@ void VirtualMachine::run()
     handlerOf[FUSED_WordVectorRead] = &&fused_WordVectorRead;
     handlerOf[FUSED_WordVectorAppend] = &&fused_WordVectorAppend;
 
-#define SAVE() (ip = pc, sp = top, fuel = steps)
+#define SAVE() (ip = pc, sp = top, fuel = steps, frameDepth = depth)
 #define RELOAD() \
     (pcode = code, ins = pcode + ip, top = sp, steps = fuel, limit = stackLimit, codeEnd = codeLength, \
-     dispatch = dispatchOffset)
+     dispatch = dispatchOffset, frames = callFrames.data(), depth = frameDepth)
     // ip as an offset into the code, read from `ins`; JUMP_TO moves `ins`.
 #define pc (int(ins - pcode))
 #define JUMP_TO(target) (ins = pcode + (target))
@@ -246,10 +256,10 @@ void VirtualMachine::run()
             goto codeFault; \
         JUMP_TO(int(target)); \
     } while (0)
-    // The call at `ins`, its checks passed (frame descriptor index, room on
-    // the frame stacks, the step taken): the return address pushed, the frame
-    // registered, ip at the target. The base is computed before either frame
-    // stack grows, so a base out of range leaves both as they were.
+    // The call at `ins`, its checks passed (frame descriptor index, a free
+    // frame record, the step taken): the return address pushed, the frame
+    // recorded, ip at the target. The base is computed before the record is
+    // written, so a base out of range leaves the depth as it was.
 #define ENTER_CALL(frame) \
     do { \
         ++top; \
@@ -258,18 +268,17 @@ void VirtualMachine::run()
                                 : frameBase((frame), top); \
         if (!fitsInt(base)) \
             raiseError(EInvalidArgument); \
-        frameDescriptorStack.append(frame); \
-        frameBaseStack.append(int(base)); \
+        frames[depth] = {int(frame), int(base)}; \
+        ++depth; \
         S[top] = pc + 9; \
         JUMP_TO(I32(1)); \
         JUMP_DISPATCH(); \
     } while (0)
     // A return whose return-address slot and new top are inside the stack
-    // and whose frame stacks are not empty.
+    // and whose frame records are not empty.
 #define LEAVE_CALL(from, newTop) \
     do { \
-        frameDescriptorStack.removeLast(); \
-        frameBaseStack.removeLast(); \
+        --depth; \
         top = int(newTop); \
         JUMP_TO(S[from]); \
         JUMP_DISPATCH(); \
@@ -410,7 +419,7 @@ void VirtualMachine::run()
         const int frame = I32(5);
         if (frame >= frameDescriptors.size())
             raiseError(EInvalidArgument);
-        if (frameDescriptorStack.size() >= STACK_WORDS) {
+        if (depth >= STACK_WORDS) {
             SAVE();
             stackOverflow();
         }
@@ -428,19 +437,19 @@ void VirtualMachine::run()
         }
         if (impl->frameDescriptor < 0 || impl->frameDescriptor >= frameDescriptors.size())
             raiseError(EInvalidArgument);
-        if (frameDescriptorStack.size() >= STACK_WORDS) {
+        if (depth >= STACK_WORDS) {
             SAVE();
             stackOverflow();
         }
         S[top] = pc + 5;
-        frameDescriptorStack.append(impl->frameDescriptor);
-        frameBaseStack.append(frameBase(impl->frameDescriptor, top));
+        frames[depth] = {impl->frameDescriptor, frameBase(impl->frameDescriptor, top)};
+        ++depth;
         JUMP_TO(impl->codeAddress);
         JUMP_DISPATCH();
     }
     op_Ret: {
         STEP();
-        if (frameDescriptorStack.isEmpty())
+        if (depth == 0)
             raiseError(EInvalidArgument);
         const int from = STACK_INDEX(TInt64(top) - I32(1));
         const TInt64 newTop = TInt64(top) - I32(5);
@@ -561,6 +570,7 @@ void VirtualMachine::run()
         ip = pc + 2;
         sp = top;
         fuel = steps;
+        frameDepth = depth;
         // The element reads and appends of inner loops skip the table checks
         // of the general dispatch: both are defined in every group they take.
         if (!vectorFastCall(*this, group, I8(2)))
@@ -620,6 +630,7 @@ void VirtualMachine::run()
         DISPATCH();
     }
     op_Extension: {
+        frameDepth = depth; // current before anything here can fail
         if (!frameworkServices)
             throwError(EVM, std::string_view("no host services"));
         ip = pc + 2;
@@ -663,7 +674,7 @@ void VirtualMachine::run()
         if (handler < -1 || handler >= INT32_MAX)
             throwError(EVM, std::string_view("exception handler address out of range"));
         ++handlerTop;
-        handlers[handlerTop] = {I32(1), top, int(handler), frameDescriptorStack.size()};
+        handlers[handlerTop] = {I32(1), top, int(handler), depth};
         NEXT(Try);
     }
     op_Handlers: {
@@ -703,10 +714,8 @@ void VirtualMachine::run()
                 if (top < STACK_SOFT_LIMIT)
                     stackLimit = limit = STACK_SOFT_LIMIT;
                 // The calls the exception left are over: their frames go too.
-                if (h.frameDepth >= 0 && h.frameDepth < frameDescriptorStack.size()) {
-                    frameDescriptorStack.removeLast(frameDescriptorStack.size() - h.frameDepth);
-                    frameBaseStack.removeLast(frameBaseStack.size() - h.frameDepth);
-                }
+                if (h.frameDepth >= 0 && h.frameDepth < depth)
+                    depth = h.frameDepth;
             }
         }
         if (!caught) {
@@ -966,7 +975,7 @@ void VirtualMachine::run()
     fused_SetSlotAdjustRet: {
         const int adjusted = std::max(top + I8(6), -1);
         const TInt64 from = TInt64(adjusted) - I32(8), newTop = TInt64(adjusted) - I32(12);
-        if (adjusted < 0 || steps <= 0 || frameDescriptorStack.isEmpty() || TUint64(from) >= TUint64(STACK_WORDS) ||
+        if (adjusted < 0 || steps <= 0 || depth == 0 || TUint64(from) >= TUint64(STACK_WORDS) ||
             newTop < -1 || newTop >= STACK_WORDS)
             PLAIN();
         SET_SLOT();
@@ -1018,7 +1027,7 @@ void VirtualMachine::run()
         const int from = top + 1 + I8(1); \
         const int frame = I32(13); \
         if ((unsigned)from >= (unsigned)STACK_WORDS || top + 2 > STACK_SOFT_LIMIT || steps <= 0 || \
-            frame >= frameDescriptors.size() || frameDescriptorStack.size() >= STACK_WORDS) \
+            frame >= frameDescriptors.size() || depth >= STACK_WORDS) \
             PLAIN(); \
         const TWord a = S[from], b = I32(3); \
         S[top + 2] = b; \
@@ -1060,10 +1069,11 @@ void VirtualMachine::run()
             const TUint8 faulting = TUint8(pcode[pc]);
             ip = partial ? pc + 1 : pc + instructionSize(faulting) - 1;
             if (faulting != OP_Native && faulting != OP_Extension)
-                sp = top;
+                sp = top, frameDepth = depth;
         } else {
             ip = pc;
             sp = top;
+            frameDepth = depth;
         }
         fuel = steps;
         throw;

@@ -219,8 +219,7 @@ TWord VirtualMachine::runHostCall(int h, const Vec<int>& args, const Vec<int>& l
     const int handleResultLevel = handles[h].resultLevel;
     const int methodRow = handles[h].methodRow;
     const Vec<int> argumentLevels = handles[h].argumentLevels;
-    frameDescriptorStack.clear();
-    frameBaseStack.clear();
+    frameDepth = 0;
     handlerTop = 0;
     stackLimit = STACK_SOFT_LIMIT;
 
@@ -238,8 +237,7 @@ TWord VirtualMachine::runHostCall(int h, const Vec<int>& args, const Vec<int>& l
     const ExportedMethod::MethodEntry* impl = findImplementation(methodRow, key);
     if (impl && impl->codeAddress >= 0 && impl->codeAddress < codeLength && impl->frameDescriptor >= 0 &&
         impl->frameDescriptor < frameDescriptors.size()) {
-        frameDescriptorStack.append(impl->frameDescriptor);
-        frameBaseStack.append(0);
+        pushFrame(impl->frameDescriptor, 0);
         ip = impl->codeAddress;
         slot(sp) = -1;
         runDelivering();
@@ -275,12 +273,12 @@ void VirtualMachine::collectWithStackRoots()
     const int top = std::min(sp, STACK_WORDS - 1);
     // Slot counts and offsets come from the image: sums of them are 64-bit.
     TInt64 a = 0;
-    for (int i = 0; i < frameDescriptorStack.size(); ++i) {
-        const int d = frameDescriptorStack[i];
+    for (int i = 0; i < frameDepth; ++i) {
+        const int d = callFrames[i].descriptor;
         if (d == -1)
             continue;
         const MethodGCInfo& info = frameDescriptors[d];
-        const int base = frameBaseStack[i];
+        const int base = callFrames[i].base;
         for (TInt64 s = std::max<TInt64>(a, 0); s < base && s <= top; ++s)
             heap_->markIfInPools(stackBase[s]);
         a = base;

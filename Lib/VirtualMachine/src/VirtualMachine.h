@@ -219,8 +219,16 @@ public:
     Vec<MethodHandle> handles;
     int runningHandle = -1;
     std::deque<StoredMethodCall> pendingCalls; // first in, first out
-    Vec<int> frameDescriptorStack;
-    Vec<int> frameBaseStack;
+    // One record per active call: its frame descriptor (-1: none) and the
+    // stack slot its frame starts at. The first STACK_WORDS records exist from
+    // the start, so a call in the interpreter loop only writes one and counts.
+    struct CallFrame {
+        int descriptor;
+        int base;
+    };
+    std::vector<CallFrame> callFrames = std::vector<CallFrame>(STACK_WORDS);
+    int frameDepth = 0; // records in use
+    void pushFrame(int descriptor, int base);
     void* randomState = nullptr;
     Vec<OString> stringConstants;
 

@@ -254,14 +254,12 @@ HOT TAddr VMHeap::createHeapEntry(TUint32 requested, TInt32 objectFlag, GcCode c
             tailSize > TUint32(1) << (listIndex - 1)) { // the tail's class is listIndex
             const TAddr tail = block + OVERHEAD + size;
             *reinterpret_cast<HeapEntry*>(base + tail) = HeapEntry{0, tailSize, 0, 0, 0, TUint32(node->id) + 1};
-            footer = tailSize + OVERHEAD; // the footer word stays where it was
-            std::memcpy(base + tail + HEADER + tailSize, &footer, 4);
+            setFooter(tail, tailSize); // the footer word stays where it was
             setBit(blockStarts, tail, true);
             node->data.block = tail;
             node->data.size = tailSize;
             *he = HeapEntry{size, size, objectFlag, 0, code, 0};
-            footer = size + OVERHEAD;
-            std::memcpy(base + tail - 4, &footer, 4);
+            setFooter(block, size);
             zeroData(base + block + HEADER, size);
             ++nOfEntries_;
             return block;

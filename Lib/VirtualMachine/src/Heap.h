@@ -312,7 +312,7 @@ inline ListEntry<FreeSlot>* VMHeap::freeNodeOf(TAddr entry) const
 inline void VMHeap::setFooter(TAddr entry, TUint32 size)
 {
     const TUint32 footer = size + OVERHEAD;
-    std::memcpy(arena_.raw(entry + HEADER + size), &footer, 4);
+    std::memcpy(arenaBase + entry + HEADER + size, &footer, 4);
 }
 
 inline int VMHeap::freeListIndex(TUint32 size) const

@@ -138,14 +138,14 @@ void VirtualMachine::loadTables(VUvarFileReader& reader, const VUvarString& imag
     paddedCode = codeBytes;
     for (int i = 0; i < length + 3 * CODE_PADDING; ++i)
         paddedCode.append(-1); // 255 is no instruction
-    dispatchOffset = length + CODE_PADDING;
-    writeDispatchBytes(paddedCode.data(), length, combinedDispatch,
-                       reinterpret_cast<TUint8*>(paddedCode.data() + dispatchOffset));
-    code = paddedCode.data();
-    codeLength = length;
     frameLowerSlots.clear();
     for (const MethodGCInfo& info : frameDescriptors)
         frameLowerSlots.append(TInt64(info.lowerSlotsA) + info.lowerSlotsB);
+    dispatchOffset = length + CODE_PADDING;
+    writeDispatchBytes(paddedCode.data(), length, combinedDispatch, {frameLowerSlots.data(), frameLowerSlots.size()},
+                       reinterpret_cast<TUint8*>(paddedCode.data() + dispatchOffset));
+    code = paddedCode.data();
+    codeLength = length;
     convertStringConstants();
 }
 

@@ -48,12 +48,16 @@ enum FusedOpcode : TUint8 {
 #define LUMBRA_FUSED_BRANCHES(op, expr) FUSED_##op##Jz, FUSED_Push##op##Jz, FUSED_DupPush##op##Jz, FUSED_PickPush##op##Jz,
     LUMBRA_FUSED_COMPARISONS(LUMBRA_FUSED_BRANCHES)     // [dup | pick k] [push c] cmp; jz d
 #undef LUMBRA_FUSED_BRANCHES
+#define LUMBRA_FUSED_BRANCH_RETURN(op, expr) FUSED_PickPush##op##JzRet,
+    LUMBRA_FUSED_COMPARISONS(LUMBRA_FUSED_BRANCH_RETURN) // pick k; push c; cmp; jz d; ret a, b
+#undef LUMBRA_FUSED_BRANCH_RETURN
 #define LUMBRA_FUSED_ARGUMENT_CALL(op, expr) FUSED_PickPush##op##Call,
     LUMBRA_FUSED_ARGUMENTS(LUMBRA_FUSED_ARGUMENT_CALL)  // pick k; push c; op; call t, f
 #undef LUMBRA_FUSED_ARGUMENT_CALL
     FUSED_SetSlot,       // slotaddr k; pick -2; store
     FUSED_SetSlotAdjust, // slotaddr k; pick -2; store; adjust n (n <= 0)
     FUSED_SetSlotAdjustRet, // slotaddr k; pick -2; store; adjust n (n <= 0); ret a, b
+    FUSED_AddSetSlotAdjustRet, // add; then the five above
     FUSED_PickPick,      // pick a; pick b
     FUSED_DupPick,       // dup; pick b
     FUSED_PickPickAdd,   // pick a; pick b; add
@@ -68,9 +72,20 @@ static_assert(FUSED_END <= FUSED_INVALID, "combined instructions must fit the fr
 
 inline constexpr int FUSED_FIRST = FUSED_BEFORE_FIRST + 1;
 
+// The frame descriptors' lower-slot counts (frames of them). A sequence
+// ending in a call is combined only where the call names one of these
+// frames, with a count no larger than the stack, and a target inside the
+// code; one ending in a jump only where the jump lands inside the code. The
+// combined handlers then need not check those parts again.
+struct CallFrameTable {
+    const TInt64* lowerSlots = nullptr;
+    int frames = 0;
+};
+
 // Fills out[0 .. length) with the bytes the interpreter dispatches on for
 // `code` (length bytes): the opcode of a plain instruction, a combined opcode
 // where a sequence starts, FUSED_INVALID for a byte that is no instruction.
 // Every position is decided on its own, so a jump into any byte finds the
 // right handler. With `combine` false only invalid bytes are rewritten.
-void writeDispatchBytes(const signed char* code, int length, bool combine, TUint8* out);
+void writeDispatchBytes(const signed char* code, int length, bool combine, const CallFrameTable& frames,
+                        TUint8* out);

@@ -164,6 +164,7 @@ void VirtualMachine::run()
     int codeEnd = codeLength; // locals: stack stores may alias the machine's fields
     TInt64 steps = fuel;
     CallFrame* frames = callFrames.data();
+    const TInt64* const lowerSlots = frameLowerSlots.data();
     int depth = frameDepth; // frames[depth - 1]: the innermost call
     bool partial = false; // inside the first dereference of fieldof1..3
 
@@ -191,9 +192,13 @@ void VirtualMachine::run()
     handlerOf[FUSED_PickPush##name##Jz] = &&fused_PickPush##name##Jz;
     LUMBRA_FUSED_COMPARISONS(FUSED_BRANCHES)
 #undef FUSED_BRANCHES
+#define FUSED_BRANCH_RETURN(name, expr) handlerOf[FUSED_PickPush##name##JzRet] = &&fused_PickPush##name##JzRet;
+    LUMBRA_FUSED_COMPARISONS(FUSED_BRANCH_RETURN)
+#undef FUSED_BRANCH_RETURN
     handlerOf[FUSED_SetSlot] = &&fused_SetSlot;
     handlerOf[FUSED_SetSlotAdjust] = &&fused_SetSlotAdjust;
     handlerOf[FUSED_SetSlotAdjustRet] = &&fused_SetSlotAdjustRet;
+    handlerOf[FUSED_AddSetSlotAdjustRet] = &&fused_AddSetSlotAdjustRet;
     handlerOf[FUSED_PickPick] = &&fused_PickPick;
     handlerOf[FUSED_DupPick] = &&fused_DupPick;
     handlerOf[FUSED_PickPickAdd] = &&fused_PickPickAdd;
@@ -898,16 +903,25 @@ void VirtualMachine::run()
         DISPATCH(); \
     }
     LUMBRA_FUSED_ARITHMETIC(FUSED_PICK_ARITHMETIC)
-    // The jz ending a branch sequence, `ins` at it, its step already allowed.
+    // The jz ending a branch sequence, `ins` at it, its step already allowed;
+    // its target lies inside the code (checked when the sequence was combined).
 #define FUSED_JZ(zero) \
     --steps; \
-    if (zero) \
-        JUMP_RELATIVE(2 + I16(1)); \
-    else \
-        ins += 3; \
+    ins += (zero) ? 2 + I16(1) : 3; \
     --top; \
-    JUMP_DISPATCH()
-    // [dup | pick k] [push c] cmp; jz d
+    DISPATCH()
+    // pick k; push c; cmp (the jz's step allowed too)
+#define PICK_PUSH_COMPARE(expr) \
+    const int from = top + 1 + I8(1); \
+    if ((unsigned)from >= (unsigned)STACK_WORDS || top + 2 > STACK_SOFT_LIMIT || steps <= 0) \
+        PLAIN(); \
+    const TWord a = S[from], b = I32(3); \
+    S[top + 2] = b; \
+    S[top + 1] = truth(expr); \
+    ++top; \
+    ins += 8
+    // [dup | pick k] [push c] cmp; jz d, and `pick k; push c; cmp; jz d; ret`
+    // whose ret, when the jz falls through to it, follows without a dispatch.
 #define FUSED_BRANCHES(name, expr) \
     fused_##name##Jz: { \
         if (top < 1 || steps <= 0) \
@@ -938,15 +952,18 @@ void VirtualMachine::run()
         FUSED_JZ(!(expr)); \
     } \
     fused_PickPush##name##Jz: { \
-        const int from = top + 1 + I8(1); \
-        if ((unsigned)from >= (unsigned)STACK_WORDS || top + 2 > STACK_SOFT_LIMIT || steps <= 0) \
-            PLAIN(); \
-        const TWord a = S[from], b = I32(3); \
-        S[top + 2] = b; \
-        S[top + 1] = truth(expr); \
-        ++top; \
-        ins += 8; \
+        PICK_PUSH_COMPARE(expr); \
         FUSED_JZ(!(expr)); \
+    } \
+    fused_PickPush##name##JzRet: { \
+        PICK_PUSH_COMPARE(expr); \
+        if (expr) { \
+            --steps; \
+            --top; \
+            ins += 3; \
+            goto op_Ret; \
+        } \
+        FUSED_JZ(true); \
     }
     LUMBRA_FUSED_COMPARISONS(FUSED_BRANCHES)
     // slotaddr k; pick -2; store: the top goes into a stack slot directly
@@ -984,6 +1001,15 @@ void VirtualMachine::run()
         --steps;
         LEAVE_CALL(from, newTop);
     }
+    // add; then the sequence above, whose handler decides on its own whether
+    // it may run whole (the add's result is what its plain handler would see).
+    fused_AddSetSlotAdjustRet:
+        if (top < 1)
+            PLAIN();
+        S[top - 1] = TWord(TUint32(S[top - 1]) + TUint32(S[top]));
+        --top;
+        ins += 1;
+        goto fused_SetSlotAdjustRet;
     // pick a; pick b (dup for the first: pick -1 without an index check),
     // then `finish`; `highest`: how far above the top the parts' tops reach.
     // The second pick may read the word the first one pushed.
@@ -1017,25 +1043,30 @@ void VirtualMachine::run()
         S[top] = TWord(TUint32(S[top]) + TUint32(b));
         ins += 6;
         --steps;
-        JUMP_RELATIVE(2 + I16(1));
-        JUMP_DISPATCH();
+        ins += 2 + I16(1); // inside the code, as for a combined jz
+        DISPATCH();
     }
     // pick k; push c; op; call t, f: the argument computed, then the call made
-    // (every top the parts start at is checked, and the call's own checks).
+    // (every top the parts start at is checked, and the step and the frame
+    // record). The frame and the target were checked when the sequence was
+    // combined: the base lies within a stack's height of the top. The pushed
+    // constant's slot takes the return address.
 #define FUSED_ARGUMENT_CALL(name, expr) \
     fused_PickPush##name##Call: { \
         const int from = top + 1 + I8(1); \
-        const int frame = I32(13); \
         if ((unsigned)from >= (unsigned)STACK_WORDS || top + 2 > STACK_SOFT_LIMIT || steps <= 0 || \
-            frame >= frameDescriptors.size() || depth >= STACK_WORDS) \
+            depth >= STACK_WORDS) \
             PLAIN(); \
         const TWord a = S[from], b = I32(3); \
-        S[top + 2] = b; \
         S[top + 1] = (expr); \
-        ++top; \
-        ins += 8; \
+        top += 2; \
         --steps; \
-        ENTER_CALL(frame); \
+        const int frame = I32(13); \
+        frames[depth] = {frame, int(top - lowerSlots[frame])}; \
+        ++depth; \
+        S[top] = pc + 17; \
+        JUMP_TO(I32(9)); \
+        DISPATCH(); \
     }
     LUMBRA_FUSED_ARGUMENTS(FUSED_ARGUMENT_CALL)
     // Element read and append of one-word vectors: [handle, index] -> [handle,

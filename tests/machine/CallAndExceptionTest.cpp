@@ -72,6 +72,62 @@ recurse:
     EXPECT_EQ(m.vm->frameDepth, 0);
 }
 
+// Calls, compare-and-return and add-and-return run combined stop where the
+// single instructions stop: every budget, at every step of the recursion, and
+// a stack too small for the base case's return.
+TEST(Calls, CombinedCallsAndReturnsStopWhereTheirPartsDo)
+{
+    const std::string fib = R"(
+fib:
+    pick -2
+    push 2
+    lt
+    jz recurse
+    ret RET
+recurse:
+    pick -2
+    push 1
+    sub
+    call fib, Main
+    pick -3
+    push 2
+    sub
+    call fib, Main
+    add
+    slotaddr -3
+    pick -2
+    store
+    adjust -1
+    ret 0, 1
+)";
+    const auto program = [&](const char* leafReturn) {
+        std::string body = "main:\n    push 9\n    call fib, Main\n    logi\n    ret 0, 1\n" + fib;
+        body.replace(body.find("RET"), 3, leafReturn);
+        return body;
+    };
+    const auto outcomeOf = [&](const std::string& body, bool combined, TInt64 budget) {
+        Machine m;
+        m.vm->setCombinedDispatch(combined);
+        return m.run(body, true, budget);
+    };
+    int stops = 0;
+    for (TInt64 budget = 1; budget <= 120; ++budget) {
+        const Outcome plain = outcomeOf(program("0, 1"), false, budget);
+        const Outcome combined = outcomeOf(program("0, 1"), true, budget);
+        stops += plain.stopped;
+        EXPECT_EQ(combined.stopped, plain.stopped) << budget;
+        EXPECT_EQ(combined.message, plain.message) << budget;
+        EXPECT_EQ(combined.logs, plain.logs) << budget;
+    }
+    EXPECT_EQ(stops, 120);
+    const Outcome plain = outcomeOf(program("2, 1"), false, 100000);
+    const Outcome combined = outcomeOf(program("2, 1"), true, 100000);
+    EXPECT_TRUE(plain.stopped);
+    EXPECT_EQ(combined.message, plain.message);
+    EXPECT_EQ(combined.logs, plain.logs);
+    EXPECT_EQ(outcomeOf(program("0, 1"), true, -1).logs, Logs{"34"});
+}
+
 TEST(Calls, VirtualDispatchByTypeId)
 {
     const Outcome outcome = runWithAnimals(R"(

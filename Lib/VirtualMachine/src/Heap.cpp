@@ -19,26 +19,6 @@ namespace {
 constexpr TUint32 LARGEST_REQUEST = 0x7FFF0000u;
 constexpr TUint32 TERMINATOR_LENGTH = 28; // leading terminator: header + footer
 
-// Zero-fills a data area of `size` bytes (a multiple of 4). Small objects
-// are the common case: a few overlapping word stores instead of a call.
-inline void zeroData(TUint8* data, TUint32 size)
-{
-    constexpr TUint64 zero = 0;
-    if (size > 32) {
-        std::memset(data, 0, size);
-    } else if (size >= 16) {
-        std::memcpy(data, &zero, 8);
-        std::memcpy(data + 8, &zero, 8);
-        std::memcpy(data + size - 16, &zero, 8);
-        std::memcpy(data + size - 8, &zero, 8);
-    } else if (size >= 8) {
-        std::memcpy(data, &zero, 8);
-        std::memcpy(data + size - 8, &zero, 8);
-    } else if (size == 4) {
-        std::memcpy(data, &zero, 4);
-    }
-}
-
 TUint32 roundUp4(TUint64 size)
 {
     if (size > LARGEST_REQUEST)
@@ -231,40 +211,8 @@ HOT_INLINE VMHeap::FreeFit VMHeap::findFreeEntry(TUint32 size)
 HOT TAddr VMHeap::createHeapEntry(TUint32 requested, TInt32 objectFlag, GcCode code)
 {
     const TUint32 size = roundUp4(requested);
-    // The common case: the head of the lowest larger size class is alone at
-    // the tail of its list (the remainder of the previous split), and what is
-    // left of it after this split stays in that class. The remainder keeps
-    // the node and its place; only its header moves forward.
-    const int k = sizeClass(size);
-    const TUint64 larger = TUint64(nonEmptyLists) & (~TUint64(0) << (k + 1));
-    if (larger != 0) {
-        const int listIndex = std::countr_zero(larger);
-        const LinkedList<FreeSlot>* list = freeHeapEntries.data()[listIndex];
-        const LinkedListIterator<FreeSlot> node = list->first();
-        TUint8* const base = arenaBase;
-        const TAddr block = node->data.block;
-        const TUint32 blockSize = node->data.size;
-        HeapEntry* const he = reinterpret_cast<HeapEntry*>(base + block);
-        TUint32 footer;
-        std::memcpy(&footer, base + block + HEADER + blockSize, 4);
-        const TUint32 tailSize = blockSize - size - OVERHEAD;
-        // Anything unusual (a damaged header included) takes the general path.
-        if (he->freeHeapEntryIterator == TUint32(node->id) + 1 && he->size == blockSize &&
-            footer == blockSize + OVERHEAD && blockSize - size > 28 && node == list->lastNode() &&
-            tailSize > TUint32(1) << (listIndex - 1)) { // the tail's class is listIndex
-            const TAddr tail = block + OVERHEAD + size;
-            *reinterpret_cast<HeapEntry*>(base + tail) = HeapEntry{0, tailSize, 0, 0, 0, TUint32(node->id) + 1};
-            setFooter(tail, tailSize); // the footer word stays where it was
-            setBit(blockStarts, tail, true);
-            node->data.block = tail;
-            node->data.size = tailSize;
-            *he = HeapEntry{size, size, objectFlag, 0, code, 0};
-            setFooter(block, size);
-            zeroData(base + block + HEADER, size);
-            ++nOfEntries_;
-            return block;
-        }
-    }
+    if (const TAddr block = takeFromLoneRemainder(size, objectFlag, code))
+        return block;
     return splitFreeEntry(size, objectFlag, code);
 }
 

@@ -79,6 +79,13 @@ public:
 
     // Allocation and release; addresses of entries are data addresses - 24.
     TAddr createHeapEntry(TUint32 size, TInt32 objectFlag, GcCode code);
+    // allocate's common case, inline for the interpreter: the data address,
+    // or 0 when the general path must run (`size`: a multiple of 4).
+    __attribute__((always_inline)) TAddr allocateFromLoneRemainder(TUint32 size, TInt32 objectFlag, GcCode code)
+    {
+        const TAddr block = takeFromLoneRemainder(size, objectFlag, code);
+        return block == 0 ? 0 : dataOf(block);
+    }
     void allocatePair(TUint32 sizeA, TInt32 flagA, GcCode codeA, TUint32 sizeB, TInt32 flagB,
                       GcCode codeB, TAddr& dataA, TAddr& dataB);
     void allocateTriple(TUint32 sizeA, TInt32 flagA, GcCode codeA, TUint32 sizeB, TInt32 flagB,
@@ -177,6 +184,7 @@ private:
 
     TAddr newPool(TUint32 n);
     FreeFit findFreeEntry(TUint32 size);
+    TAddr takeFromLoneRemainder(TUint32 size, TInt32 objectFlag, GcCode code);
     TAddr splitFreeEntry(TUint32 size, TInt32 objectFlag, GcCode code);
     int freeListIndex(TUint32 size) const;
     TUint32 listedSize(LinkedListIterator<FreeSlot> node);
@@ -313,6 +321,66 @@ inline void VMHeap::setFooter(TAddr entry, TUint32 size)
 {
     const TUint32 footer = size + OVERHEAD;
     std::memcpy(arenaBase + entry + HEADER + size, &footer, 4);
+}
+
+// Zero-fills a data area of `size` bytes (a multiple of 4). Small objects
+// are the common case: a few overlapping word stores instead of a call.
+inline void zeroData(TUint8* data, TUint32 size)
+{
+    constexpr TUint64 zero = 0;
+    if (size > 32) {
+        std::memset(data, 0, size);
+    } else if (size >= 16) {
+        std::memcpy(data, &zero, 8);
+        std::memcpy(data + 8, &zero, 8);
+        std::memcpy(data + size - 16, &zero, 8);
+        std::memcpy(data + size - 8, &zero, 8);
+    } else if (size >= 8) {
+        std::memcpy(data, &zero, 8);
+        std::memcpy(data + size - 8, &zero, 8);
+    } else if (size == 4) {
+        std::memcpy(data, &zero, 4);
+    }
+}
+
+
+// The common case of allocation: the head of the lowest larger size class is
+// alone at the tail of its list (the remainder of the previous split), and
+// what is left of it after this split stays in that class. The remainder
+// keeps the node and its place; only its header moves forward. Anything
+// unusual, a damaged header included, returns 0 for the general path.
+__attribute__((always_inline)) inline TAddr VMHeap::takeFromLoneRemainder(TUint32 size, TInt32 objectFlag,
+                                                                            GcCode code)
+{
+    const int k = sizeClass(size);
+    const TUint64 larger = TUint64(nonEmptyLists) & (~TUint64(0) << (k + 1));
+    if (larger == 0)
+        return 0;
+    const int listIndex = std::countr_zero(larger);
+    const LinkedList<FreeSlot>* list = freeHeapEntries.data()[listIndex];
+    const LinkedListIterator<FreeSlot> node = list->first();
+    TUint8* const base = arenaBase;
+    const TAddr block = node->data.block;
+    const TUint32 blockSize = node->data.size;
+    HeapEntry* const he = reinterpret_cast<HeapEntry*>(base + block);
+    TUint32 footer;
+    std::memcpy(&footer, base + block + HEADER + blockSize, 4);
+    const TUint32 tailSize = blockSize - size - OVERHEAD;
+    if (he->freeHeapEntryIterator != TUint32(node->id) + 1 || he->size != blockSize ||
+        footer != blockSize + OVERHEAD || blockSize - size <= 28 || node != list->lastNode() ||
+        tailSize <= TUint32(1) << (listIndex - 1)) // the tail's class must stay listIndex
+        return 0;
+    const TAddr tail = block + OVERHEAD + size;
+    *reinterpret_cast<HeapEntry*>(base + tail) = HeapEntry{0, tailSize, 0, 0, 0, TUint32(node->id) + 1};
+    setFooter(tail, tailSize); // the footer word stays where it was
+    setBit(blockStarts, tail, true);
+    node->data.block = tail;
+    node->data.size = tailSize;
+    *he = HeapEntry{size, size, objectFlag, 0, code, 0};
+    setFooter(block, size);
+    zeroData(base + block + HEADER, size);
+    ++nOfEntries_;
+    return block;
 }
 
 inline int VMHeap::freeListIndex(TUint32 size) const

@@ -18,7 +18,8 @@ set(images
   "plain|${head}${log_and_return}"
   "graphics|${head}${log_and_return}    native 32, 10\n"
   "extension|${head}${log_and_return}    ext 36, 0\n"
-  "torch|${head}    ext 36, 9\n${log_and_return}")
+  "torch|${head}    ext 36, 9\n${log_and_return}"
+  "no_such_extension|${head}    push 97\n    ext 99, 0\n${log_and_return}")
 foreach(image ${images})
   string(REPLACE "|" ";" fields "${image}")
   list(GET fields 0 name)
@@ -38,7 +39,10 @@ set(cases
   "${MCBRUN}|graphics|0|^LOG: ran\n$"
   "${MCBRUN}|extension|0|^LOG: ran\n$"
   # Only the device runner knows the torch's operations.
-  "${MCBRUN}|torch|1|Torch: Unknown opcode!")
+  "${MCBRUN}|torch|1|Torch: Unknown opcode!"
+  # An id that names no extension is refused alike by both.
+  "${lone}|no_such_extension|1|^FATAL: .*Dll not supported at 5\n$"
+  "${MCBRUN}-devices|no_such_extension|1|^FATAL: .*Dll not supported at 5\n$")
 
 set(failures "")
 foreach(case ${cases})

@@ -6,7 +6,9 @@
 // runs.
 #include "RunnerStart.h"
 
+#include "ExtensionIds.h"
 #include "NativeTable.h"
+#include "OpcodeTable.h"
 #include "VirtualMachine.h"
 
 #include <unistd.h>
@@ -45,6 +47,18 @@ std::string deviceRunnerPath()
     std::fprintf(stderr, "mcbrun: cannot start the device runner '%s': %s\n",
                  path.empty() ? DEVICE_RUNNER : path.c_str(), reason);
     std::exit(1);
+}
+
+// Whether `code` may call a device extension: any byte that, read as the
+// extension instruction, names one. Bytes inside operands count too, as for
+// the graphics natives; an instruction that names no extension fails the
+// same way in either runner.
+bool mayCallExtension(const signed char* code, int length)
+{
+    for (int i = 0; i + 1 < length; ++i)
+        if (TUint8(code[i]) == OP_Extension && isExtensionId(code[i + 1]))
+            return true;
+    return false;
 }
 
 } // namespace

@@ -37,6 +37,3 @@ bool findNative(std::string_view qualifiedName, int& group, int& number);
 // native-call instruction, names one. Bytes inside operands count too, so a
 // branch into the middle of an instruction cannot reach one unseen.
 bool mayCallGraphics(const signed char* code, int length);
-// Whether `code` may call a device extension: any byte that, read as an
-// instruction, is the extension call (counted the same way).
-bool mayCallExtension(const signed char* code, int length);

@@ -6,7 +6,6 @@
 
 #include "OpcodeTable.h"
 
-#include <algorithm>
 #include <array>
 #include <iterator>
 
@@ -694,10 +693,4 @@ bool mayCallGraphics(const signed char* code, int length)
             return true;
     }
     return false;
-}
-
-bool mayCallExtension(const signed char* code, int length)
-{
-    return std::find(code, code + std::max(length, 0), static_cast<signed char>(Lumbra::OP_Extension))
-        != code + std::max(length, 0);
 }

@@ -42,10 +42,14 @@ const char* const HELP =
     "application reads and writes its files there, and a log file it asks for\n"
     "is made there. Log lines (\"LOG: ...\") and errors go to standard error.\n"
     "\n"
+    "An image that may draw or call a device extension runs in mcbrun-devices,\n"
+    "which must stand in the same directory as mcbrun.\n"
+    "\n"
     "Exit status: 0 when the application asks to exit or nothing can happen\n"
-    "any more; 1 when the image does not open (\"Failed to open '<path>'\") or\n"
-    "the machine stops on a fatal error (one \"FATAL: \" line); 124 past the\n"
-    "time limit; 2 for a bad command line.\n";
+    "any more; 1 when the image does not open (\"Failed to open '<path>'\"),\n"
+    "mcbrun-devices does not start when needed, or the machine stops on a\n"
+    "fatal error (one \"FATAL: \" line); 124 past the time limit; 2 for a bad\n"
+    "command line.\n";
 
 struct Options {
     std::string image;

@@ -1,4 +1,5 @@
 cmake_policy(SET CMP0007 NEW)
+include(${CMAKE_CURRENT_LIST_DIR}/command_cases.cmake)
 # mcbrun runs plain images on Qt's core alone and hands an image that may
 # draw or call a device extension to mcbrun-devices beside it. A copy of
 # mcbrun alone in a directory shows both: plain runs need nothing more, the
@@ -33,30 +34,19 @@ endforeach()
 
 set(missing "^mcbrun: cannot start the device runner '${dir}/lone/mcbrun-devices': No such file or directory\n$")
 set(cases
-  "${lone}|plain|0|^LOG: ran\n$"
-  "${lone}|graphics|1|${missing}"
-  "${lone}|extension|1|${missing}"
-  "${MCBRUN}|graphics|0|^LOG: ran\n$"
-  "${MCBRUN}|extension|0|^LOG: ran\n$"
+  "${lone}|${dir}/plain.mcb|0|^LOG: ran\n$"
+  "${lone}|${dir}/graphics.mcb|1|${missing}"
+  "${lone}|${dir}/extension.mcb|1|${missing}"
+  "${MCBRUN}|${dir}/graphics.mcb|0|^LOG: ran\n$"
+  "${MCBRUN}|${dir}/extension.mcb|0|^LOG: ran\n$"
   # Only the device runner knows the torch's operations.
-  "${MCBRUN}|torch|1|Torch: Unknown opcode!"
+  "${MCBRUN}|${dir}/torch.mcb|1|Torch: Unknown opcode!"
   # An id that names no extension is refused alike by both.
-  "${lone}|no_such_extension|1|^FATAL: .*Dll not supported at 7, "
-  "${MCBRUN}-devices|no_such_extension|1|^FATAL: .*Dll not supported at 7, ")
+  "${lone}|${dir}/no_such_extension.mcb|1|^FATAL: .*Dll not supported at 7, "
+  "${MCBRUN}-devices|${dir}/no_such_extension.mcb|1|^FATAL: .*Dll not supported at 7, ")
 
 set(failures "")
-foreach(case ${cases})
-  string(REPLACE "|" ";" fields "${case}")
-  list(GET fields 0 runner)
-  list(GET fields 1 image)
-  list(GET fields 2 expected_status)
-  list(GET fields 3 pattern)
-  execute_process(COMMAND ${runner} ${dir}/${image}.mcb
-    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 30)
-  if(NOT status STREQUAL expected_status OR NOT "${out}${err}" MATCHES "${pattern}")
-    string(APPEND failures "\n${case}\n  status: ${status}\n  output: ${out}${err}")
-  endif()
-endforeach()
+check_command_cases(failures ${dir} ${cases})
 
 # Whatever the runs did, the plain runner must not bring the libraries in.
 execute_process(COMMAND ldd ${MCBRUN} OUTPUT_VARIABLE libraries RESULT_VARIABLE status)

@@ -1,112 +1,25 @@
-// The host services that need no window: files under the application
-// directory, time, the log and its file, timers, exit. The display and
-// orientation slots answer simple defaults here; a window host derives from
-// this class and replaces them. The device extensions are reached through the
-// registry owned here, the same for every host.
+// The host services of a run whose application may draw or reach a device:
+// the core services, a Qt graphics device (needs a Qt GUI application) and
+// the device extensions, through the registry owned here, the same for
+// every host.
 #pragma once
 
+#include "CoreFrameworkServices.h"
 #include "ExtensionRegistry.h"
-#include "FrameworkServices.h"
-#include "Scheduler.h"
 #include "QtGraphicsBackend.h"
-#include "VUvarString.h"
 
-#include <memory>
-
-class BasicFrameworkServices : public FrameworkServices {
+class BasicFrameworkServices : public CoreFrameworkServices {
 public:
     explicit BasicFrameworkServices(const Str16& applicationDirectory);
     ~BasicFrameworkServices() override;
 
-    // Restarts the uptime count (the host calls it when the application starts).
-    void start();
-    // The host path a valid name resolves to, exactly as the file slots use
-    // it when it stays inside the application directory.
-    Str16 resolvedPath(const OString& name) const;
-    const Str16& applicationDirectoryPath() const { return appDirectory; }
     ExtensionRegistry& extensionRegistry() { return extensions; }
-    // The machine the timers deliver to.
-    void setTimerMachine(VirtualMachine* machine) { scheduler.setMachine(machine); }
-    const Scheduler& timers() const { return scheduler; }
-    // Whether anything can still call the application without outside input:
-    // a running timer, or an extension's work under way (a sound playing).
-    virtual bool hasPendingWork() const;
-
-    // Wall-clock microseconds since the epoch.
-    static TInt64 wallClockMicros();
-
-    // ---- files (BasicFileServices.cpp)
-    LUMBRA::OutputStream* openFileForWriting(const OString& name, int overwrite) override;
-    LUMBRA::InputStream* openFileForReading(const OString& name) override;
-    bool deleteFile(const OString& name) override;
-    bool fileExists(const OString& name) override;
-    int fileSystemReserved(int value) override;
-    bool renameFile(const OString& from, const OString& to) override;
-    bool listDirectory(const OString& name, Vec<OString>& fileNames, Vec<OString>& directoryNames) override;
-    bool makeDirectory(const OString& name) override;
-    bool deleteDirectory(const OString& name) override;
-    bool renameDirectory(const OString& from, const OString& to) override;
-    bool directoryExists(const OString& name) override;
-
-    // ---- system, time, log (BasicFrameworkServices.cpp)
-    int systemValueB(int value) override;
-    int systemValueA(int value) override;
-    OString pathSeparator() override;
-    OString platformName() override;
-    TInt64 currentTimeMillis() override;
-    TInt64 uptimeMillis() override;
-    void log(const OString& message) override;
-    bool setLogFile(const OString& name) override;
-    int systemMessage(const OString& message) override;
-    // Ends the process with status 0 at once, after writing out the log
-    // file; tests override it.
-    [[noreturn]] void exit() override;
-    // Hands the log file's buffered lines to the disk; a failure is reported
-    // on standard error.
-    void flushLog();
-    int reserved24(int value) override;
-    int reserved25(int value) override;
-    void reserved26(int value) override;
-    OString applicationDirectory() override;
-    int reserved38(int value) override;
-
-    // ---- display, orientation, extensions: defaults (BasicDisplayServices.cpp)
-    void updateArea(int x, int y, int width, int height) override;
-    void setScreenFlag(bool flag) override;
-    void setOrientation(int orientation) override;
-    int getOrientation() override;
+    // Also while an extension's work is under way (a sound playing).
+    bool hasPendingWork() const override;
     int callExtension(int extension, int operation, int top, TWord* stackBase) override;
-    void getScreenSize(int& width, int& height) override;
-    void encodeNotify(int phase) override;
-    void orientationListenerAdded(TWord listener) override;
-    void orientationListenerRemoved(TWord listener) override;
-
-    // ---- timers (BasicTimerServices.cpp)
-    int addTimer(TWord listener, int delay) override;
-    TWord removeTimer(int id) override;
-    bool updateTimerDelay(int id, int delay) override;
-
-    // ---- bitmaps and their drawing (Qt pixmaps; needs a Qt GUI application)
     MGraphicsBackend* graphics() override { return &qtGraphics; }
 
-    // Screen size in the two orientations.
-    static constexpr int SCREEN_SHORT_SIDE = 480;
-    static constexpr int SCREEN_LONG_SIDE = 800;
-    static constexpr int ORIENTATION_LANDSCAPE = 2;
-
 private:
-    // The resolved path of `name`, or false for an invalid name or one that
-    // leaves the application directory.
-    bool resolveValid(const OString& name, Str16& path) const;
-    // The same, also false for the application directory itself.
-    bool resolveEntry(const OString& name, Str16& path) const;
-
-    Str16 appDirectory;
-    Str16 rootPath; // appDirectory normalised: what resolved paths are compared with
-    TInt64 startMicros = 0;
-    int orientation = ORIENTATION_LANDSCAPE;
-    std::shared_ptr<LUMBRA::OutputStream> logStream;
-    Scheduler scheduler;
     QtGraphicsBackend qtGraphics;
-    ExtensionRegistry extensions; // released first
+    ExtensionRegistry extensions; // released first, before the timers
 };

@@ -1,4 +1,5 @@
 cmake_policy(SET CMP0007 NEW)
+include(${CMAKE_CURRENT_LIST_DIR}/command_cases.cmake)
 # Every command-line program on help requests, bad options, directories,
 # missing, empty and malformed files: each ends with its status and message,
 # none with a signal. One case per line:
@@ -53,20 +54,7 @@ set(cases
 )
 
 set(failures "")
-foreach(case ${cases})
-  string(REPLACE "|" ";" fields "${case}")
-  list(GET fields 0 program)
-  list(GET fields 1 arguments)
-  list(GET fields 2 expected_status)
-  list(GET fields 3 pattern)
-  separate_arguments(program)
-  separate_arguments(arguments)
-  execute_process(COMMAND ${program} ${arguments} WORKING_DIRECTORY ${dir}/adir
-    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 30)
-  if(NOT status STREQUAL expected_status OR NOT "${out}${err}" MATCHES "${pattern}")
-    string(APPEND failures "\n${case}\n  status: ${status}\n  output: ${out}${err}")
-  endif()
-endforeach()
+check_command_cases(failures ${dir}/adir ${cases})
 if(failures)
   message(FATAL_ERROR "command lines that went wrong:${failures}")
 endif()

@@ -1,14 +1,11 @@
 // mcbrun: loads an image, runs its `main` without a window, then runs the
 // event loop for the application's timers until the application asks to
 // exit, stops on a fatal error, or nothing can call it any more.
-#include "BasicFrameworkServices.h"
-#include "NativeTable.h"
-#include "PlatformStart.h"
+#include "RunnerStart.h"
 #include "StartupReports.h"
 #include "VirtualMachine.h"
 
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QTimer>
 
 #include <cerrno>
@@ -45,10 +42,14 @@ const char* const HELP =
     "application reads and writes its files there, and a log file it asks for\n"
     "is made there. Log lines (\"LOG: ...\") and errors go to standard error.\n"
     "\n"
+    "An image that may draw or call a device extension runs in mcbrun-devices,\n"
+    "which must stand in the same directory as mcbrun.\n"
+    "\n"
     "Exit status: 0 when the application asks to exit or nothing can happen\n"
-    "any more; 1 when the image does not open (\"Failed to open '<path>'\") or\n"
-    "the machine stops on a fatal error (one \"FATAL: \" line); 124 past the\n"
-    "time limit; 2 for a bad command line.\n";
+    "any more; 1 when the image does not open (\"Failed to open '<path>'\"),\n"
+    "mcbrun-devices does not start when needed, or the machine stops on a\n"
+    "fatal error (one \"FATAL: \" line); 124 past the time limit; 2 for a bad\n"
+    "command line.\n";
 
 struct Options {
     std::string image;
@@ -101,20 +102,20 @@ void filterQtMessages(QtMsgType type, const QMessageLogContext& context, const Q
 }
 
 // The headless services; a removed timer may leave nothing to wait for.
-class RunnerServices : public BasicFrameworkServices {
+class RunnerServices : public RunnerServicesBase {
 public:
     RunnerServices(const Str16& directory, VirtualMachine& vm)
-        : BasicFrameworkServices(directory)
+        : RunnerServicesBase(directory)
         , machine(vm)
     {
         setTimerMachine(&vm);
-        extensionRegistry().setWorkEndedHandler(
-            [this] { QTimer::singleShot(0, QCoreApplication::instance(), [this] { quitWhenIdle(); }); });
+        Lumbra::watchExtensionWork(
+            *this, [this] { QTimer::singleShot(0, QCoreApplication::instance(), [this] { quitWhenIdle(); }); });
     }
 
     TWord removeTimer(int id) override
     {
-        const TWord listener = BasicFrameworkServices::removeTimer(id);
+        const TWord listener = RunnerServicesBase::removeTimer(id);
         // Looked at once the running call is over: its stored calls come first.
         QTimer::singleShot(0, QCoreApplication::instance(), [this] { quitWhenIdle(); });
         return listener;
@@ -132,25 +133,11 @@ private:
     VirtualMachine& machine;
 };
 
-// Qt's GUI part (platform plugin, font database) costs more to start and
-// to end than many whole runs: it is started only for an image whose code
-// can call a graphics native, or for a platform the user names other than
-// the offscreen one (which is then started before anything else, so that a
-// missing display is reported first as ever).
+// A platform the user names other than the offscreen one.
 bool platformNamed()
 {
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     return !platform.isEmpty() && platform != "offscreen";
-}
-
-std::unique_ptr<QCoreApplication> startQt(bool graphics, int& argc, char** argv)
-{
-    if (!graphics)
-        return std::make_unique<QCoreApplication>(argc, argv);
-    Lumbra::guardPlatformStart("mcbrun", "without QT_QPA_PLATFORM mcbrun needs no display");
-    auto application = std::make_unique<QGuiApplication>(argc, argv);
-    Lumbra::platformStarted();
-    return application;
 }
 
 int run(const Options& options, std::unique_ptr<QCoreApplication>& application, int& qtArgc, char** argv)
@@ -169,7 +156,7 @@ int run(const Options& options, std::unique_ptr<QCoreApplication>& application, 
 
     const auto beforeMain = [&] {
         if (!application)
-            application = startQt(mayCallGraphics(machine.code, machine.codeLength), qtArgc, argv);
+            application = Lumbra::startQtForImage(machine, qtArgc, argv);
         if (options.timeLimit >= 0) {
             machine.setTimeLimit(options.timeLimit);
             // While the loop waits for the next tick; inside bytecode the machine watches the clock.
@@ -212,7 +199,7 @@ int main(int argc, char** argv)
     qtDefaultHandler = qInstallMessageHandler(filterQtMessages);
     std::unique_ptr<QCoreApplication> application; // outlives the machine
     if (platformNamed())
-        application = startQt(true, qtArgc, argv);
+        application = Lumbra::startQtOnNamedPlatform(qtArgc, argv);
     else // No window is ever shown: without a choice of the user's, Qt needs no display.
         qputenv("QT_QPA_PLATFORM", "offscreen");
     return run(options, application, qtArgc, argv);

@@ -3,6 +3,7 @@
 #include "Accelerometer.h"
 #include "AudioContext.h"
 #include "CLocationWrapper.h"
+#include "ExtensionIds.h"
 #include "MaemoExtension.h"
 #include "TorchExtension.h"
 #include "VMError.h"
@@ -10,14 +11,6 @@
 #include <string_view>
 
 namespace {
-
-enum ExtensionId {
-    ACCELEROMETER_ID = 20,
-    LOCATION_ID = 27,
-    AUDIO_ID = 28,
-    TORCH_ID = 36,
-    SHELL_ID = 37,
-};
 
 std::shared_ptr<VMExtension> createExtension(int id, VirtualMachine& vm)
 {

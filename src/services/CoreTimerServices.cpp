@@ -1,25 +1,25 @@
 // The timer slots: each timer is a repeating QTimer of the scheduler whose
 // expiry delivers the system timer event.
-#include "BasicFrameworkServices.h"
+#include "CoreFrameworkServices.h"
 
-int BasicFrameworkServices::addTimer(TWord listener, int delay)
+int CoreFrameworkServices::addTimer(TWord listener, int delay)
 {
     // The natives clamp delays; a negative one still must not reach QTimer.
     return scheduler.addTimer(listener, TUint32(delay < 0 ? 0 : delay));
 }
 
-TWord BasicFrameworkServices::removeTimer(int id)
+TWord CoreFrameworkServices::removeTimer(int id)
 {
     return scheduler.removeTimer(id);
 }
 
-bool BasicFrameworkServices::updateTimerDelay(int id, int delay)
+bool CoreFrameworkServices::updateTimerDelay(int id, int delay)
 {
     scheduler.updateTimerDelay(id, delay < 0 ? 0 : delay);
     return true;
 }
 
-bool BasicFrameworkServices::hasPendingWork() const
+bool CoreFrameworkServices::hasPendingWork() const
 {
-    return scheduler.count() > 0 || extensions.hasPendingWork();
+    return scheduler.count() > 0;
 }

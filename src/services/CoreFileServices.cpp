@@ -2,29 +2,29 @@
 // application directory, and a name that leaves it is invalid; failures
 // answer false or null, never raise. The directory itself can be listed but
 // never deleted, moved or replaced.
-#include "BasicFrameworkServices.h"
+#include "CoreFrameworkServices.h"
 
 #include "FileUtility.h"
 #include "ServiceFileNames.h"
 
 #include <memory>
 
-bool BasicFrameworkServices::resolveValid(const OString& name, Str16& path) const
+bool CoreFrameworkServices::resolveValid(const OString& name, Str16& path) const
 {
     return Lumbra::isValidFileName(name) && Lumbra::confineFileName(appDirectory, name.toVUvar(), path);
 }
 
-bool BasicFrameworkServices::resolveEntry(const OString& name, Str16& path) const
+bool CoreFrameworkServices::resolveEntry(const OString& name, Str16& path) const
 {
     return resolveValid(name, path) && path != rootPath;
 }
 
-Str16 BasicFrameworkServices::resolvedPath(const OString& name) const
+Str16 CoreFrameworkServices::resolvedPath(const OString& name) const
 {
     return Lumbra::resolveFileName(appDirectory, name.toVUvar());
 }
 
-LUMBRA::OutputStream* BasicFrameworkServices::openFileForWriting(const OString& name, int overwrite)
+LUMBRA::OutputStream* CoreFrameworkServices::openFileForWriting(const OString& name, int overwrite)
 {
     Str16 path;
     if (!resolveValid(name, path))
@@ -38,7 +38,7 @@ LUMBRA::OutputStream* BasicFrameworkServices::openFileForWriting(const OString& 
     return stream.release();
 }
 
-LUMBRA::InputStream* BasicFrameworkServices::openFileForReading(const OString& name)
+LUMBRA::InputStream* CoreFrameworkServices::openFileForReading(const OString& name)
 {
     Str16 path;
     if (!resolveValid(name, path))
@@ -49,30 +49,30 @@ LUMBRA::InputStream* BasicFrameworkServices::openFileForReading(const OString& n
     return stream.release();
 }
 
-bool BasicFrameworkServices::deleteFile(const OString& name)
+bool CoreFrameworkServices::deleteFile(const OString& name)
 {
     Str16 path;
     return resolveEntry(name, path) && FileUtility::fileExists(path) && FileUtility::deleteFile(path);
 }
 
-bool BasicFrameworkServices::fileExists(const OString& name)
+bool CoreFrameworkServices::fileExists(const OString& name)
 {
     Str16 path;
     return resolveValid(name, path) && FileUtility::fileExists(path);
 }
 
-int BasicFrameworkServices::fileSystemReserved(int)
+int CoreFrameworkServices::fileSystemReserved(int)
 {
     return 0;
 }
 
-bool BasicFrameworkServices::renameFile(const OString& from, const OString& to)
+bool CoreFrameworkServices::renameFile(const OString& from, const OString& to)
 {
     Str16 source, target;
     return resolveEntry(from, source) && resolveEntry(to, target) && FileUtility::moveFile(source, target);
 }
 
-bool BasicFrameworkServices::listDirectory(const OString& name, Vec<OString>& fileNames,
+bool CoreFrameworkServices::listDirectory(const OString& name, Vec<OString>& fileNames,
                                            Vec<OString>& directoryNames)
 {
     Str16 path;
@@ -88,26 +88,26 @@ bool BasicFrameworkServices::listDirectory(const OString& name, Vec<OString>& fi
     return true;
 }
 
-bool BasicFrameworkServices::makeDirectory(const OString& name)
+bool CoreFrameworkServices::makeDirectory(const OString& name)
 {
     Str16 path;
     return resolveValid(name, path) && FileUtility::makePath(path);
 }
 
-bool BasicFrameworkServices::deleteDirectory(const OString& name)
+bool CoreFrameworkServices::deleteDirectory(const OString& name)
 {
     Str16 path;
     return resolveEntry(name, path) && FileUtility::removeDirectory(path);
 }
 
-bool BasicFrameworkServices::renameDirectory(const OString& from, const OString& to)
+bool CoreFrameworkServices::renameDirectory(const OString& from, const OString& to)
 {
     Str16 source, target;
     // FileUtility takes the target first.
     return resolveEntry(from, source) && resolveEntry(to, target) && FileUtility::renameDirectory(target, source);
 }
 
-bool BasicFrameworkServices::directoryExists(const OString& name)
+bool CoreFrameworkServices::directoryExists(const OString& name)
 {
     Str16 path;
     return resolveValid(name, path) && FileUtility::directoryExists(path);

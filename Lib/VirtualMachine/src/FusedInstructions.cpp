@@ -186,6 +186,10 @@ int combined(const Sequence& s)
         return dup ? FUSED_DupPickAdd : FUSED_PickPickAdd;
     if ((dup || pick) && s.is(1, OP_Pick))
         return dup ? FUSED_DupPick : FUSED_PickPick;
+    if (s.is(0, OP_Jz) && s.jumpsInside(0))
+        return FUSED_JzInside;
+    if (s.is(0, OP_Jmp) && s.jumpsInside(0))
+        return FUSED_JmpInside;
     return 0;
 }
 

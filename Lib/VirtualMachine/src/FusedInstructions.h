@@ -65,6 +65,8 @@ enum FusedOpcode : TUint8 {
     FUSED_PushAddJmp,    // push c; add; jmp d
     FUSED_WordVectorRead,   // native 3, 8 (a single instruction with a shorter path)
     FUSED_WordVectorAppend, // native 3, 19
+    FUSED_JzInside,         // jz d, landing inside the code (a single instruction with fewer checks)
+    FUSED_JmpInside,        // jmp d, likewise
     FUSED_END,
     FUSED_INVALID = 255,
 };

@@ -209,6 +209,8 @@ void VirtualMachine::run()
 #undef FUSED_ARGUMENT_CALL
     handlerOf[FUSED_WordVectorRead] = &&fused_WordVectorRead;
     handlerOf[FUSED_WordVectorAppend] = &&fused_WordVectorAppend;
+    handlerOf[FUSED_JzInside] = &&fused_JzInside;
+    handlerOf[FUSED_JmpInside] = &&fused_JmpInside;
 
 #define SAVE() (ip = pc, sp = top, fuel = steps, frameDepth = depth)
 #define RELOAD() \
@@ -1082,6 +1084,16 @@ void VirtualMachine::run()
         ins += 3;
         DISPATCH();
     }
+    // jz and jmp whose targets lie inside the code (checked when combined).
+    fused_JzInside:
+        STEP();
+        ins += S[top] == 0 ? 2 + I16(1) : 3;
+        --top;
+        DISPATCH();
+    fused_JmpInside:
+        STEP();
+        ins += 2 + I16(1);
+        DISPATCH();
     fused_WordVectorAppend:
         if (top < 1 || !appendWordElement(*heap_, mem, S[top - 1], S[top]))
             PLAIN();

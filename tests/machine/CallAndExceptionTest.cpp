@@ -28,62 +28,14 @@ catSpeak:
     ret 0, 1
 )";
 
-Outcome runWithAnimals(const std::string& body)
-{
-    Machine m;
-    return m.run(body + ANIMALS);
-}
-
-} // namespace
-
-TEST(Calls, RecursiveDirectCalls)
-{
-    Machine m;
-    const Outcome outcome = m.run(R"(
-main:
-    push 10
-    call fib, Main
-    logi
-    ret 0, 1
-fib:                ; [n, ret] -> [fib(n)]
-    pick -2
-    push 2
-    lt
-    jz recurse
-    ret 0, 1
-recurse:
-    pick -2
-    push 1
-    sub
-    call fib, Main
-    pick -3
-    push 2
-    sub
-    call fib, Main
-    add
-    slotaddr -3
-    pick -2
-    store
-    adjust -1
-    ret 0, 1
-)");
-    EXPECT_EQ(outcome.logs, Logs{"55"});
-    EXPECT_FALSE(outcome.stopped);
-    EXPECT_EQ(m.vm->frameDepth, 0);
-}
-
-// Calls, compare-and-return and add-and-return run combined stop where the
-// single instructions stop: every budget, at every step of the recursion, and
-// a stack too small for the base case's return.
-TEST(Calls, CombinedCallsAndReturnsStopWhereTheirPartsDo)
-{
-    const std::string fib = R"(
+// fib: [n, ret] -> [fib(n)]; the base case returns with `ret LEAF`.
+const std::string FIB = R"(
 fib:
     pick -2
     push 2
     lt
     jz recurse
-    ret RET
+    ret LEAF
 recurse:
     pick -2
     push 1
@@ -100,11 +52,37 @@ recurse:
     adjust -1
     ret 0, 1
 )";
-    const auto program = [&](const char* leafReturn) {
-        std::string body = "main:\n    push 9\n    call fib, Main\n    logi\n    ret 0, 1\n" + fib;
-        body.replace(body.find("RET"), 3, leafReturn);
-        return body;
-    };
+
+// main logs fib(n); the base case's return has the operands `leaf`.
+std::string fibProgram(int n, const char* leaf = "0, 1")
+{
+    std::string body = "main:\n    push " + std::to_string(n) + "\n    call fib, Main\n    logi\n    ret 0, 1\n" + FIB;
+    body.replace(body.find("LEAF"), 4, leaf);
+    return body;
+}
+
+Outcome runWithAnimals(const std::string& body)
+{
+    Machine m;
+    return m.run(body + ANIMALS);
+}
+
+} // namespace
+
+TEST(Calls, RecursiveDirectCalls)
+{
+    Machine m;
+    const Outcome outcome = m.run(fibProgram(10));
+    EXPECT_EQ(outcome.logs, Logs{"55"});
+    EXPECT_FALSE(outcome.stopped);
+    EXPECT_EQ(m.vm->frameDepth, 0);
+}
+
+// Calls, compare-and-return and add-and-return run combined stop where the
+// single instructions stop: every budget, at every step of the recursion, and
+// a base case whose return reads its address from the wrong slot.
+TEST(Calls, CombinedCallsAndReturnsStopWhereTheirPartsDo)
+{
     const auto outcomeOf = [&](const std::string& body, bool combined, TInt64 budget) {
         Machine m;
         m.vm->setCombinedDispatch(combined);
@@ -112,20 +90,20 @@ recurse:
     };
     int stops = 0;
     for (TInt64 budget = 1; budget <= 120; ++budget) {
-        const Outcome plain = outcomeOf(program("0, 1"), false, budget);
-        const Outcome combined = outcomeOf(program("0, 1"), true, budget);
+        const Outcome plain = outcomeOf(fibProgram(9), false, budget);
+        const Outcome combined = outcomeOf(fibProgram(9), true, budget);
         stops += plain.stopped;
         EXPECT_EQ(combined.stopped, plain.stopped) << budget;
         EXPECT_EQ(combined.message, plain.message) << budget;
         EXPECT_EQ(combined.logs, plain.logs) << budget;
     }
     EXPECT_EQ(stops, 120);
-    const Outcome plain = outcomeOf(program("2, 1"), false, 100000);
-    const Outcome combined = outcomeOf(program("2, 1"), true, 100000);
+    const Outcome plain = outcomeOf(fibProgram(9, "2, 1"), false, 100000);
+    const Outcome combined = outcomeOf(fibProgram(9, "2, 1"), true, 100000);
     EXPECT_TRUE(plain.stopped);
     EXPECT_EQ(combined.message, plain.message);
     EXPECT_EQ(combined.logs, plain.logs);
-    EXPECT_EQ(outcomeOf(program("0, 1"), true, -1).logs, Logs{"34"});
+    EXPECT_EQ(outcomeOf(fibProgram(9), true, -1).logs, Logs{"34"});
 }
 
 TEST(Calls, VirtualDispatchByTypeId)

@@ -89,26 +89,13 @@ int arithmetic(TUint8 op)
 #undef LUMBRA_FUSED_CASE
 }
 
-// prefix 0: `cmp; jz`, 1: `push c; cmp; jz`, 2: with dup before, 3: with pick k before.
+// prefix 0: `cmp; jz`, 1: `push c; cmp; jz`, 2: with dup before, 3: with pick k
+// before, 4: with pick k before and ret after.
 int branch(TUint8 cmp, int prefix)
 {
 #define LUMBRA_FUSED_CASE(name, expr) \
     case OP_##name:                   \
         return FUSED_##name##Jz + prefix;
-    switch (cmp) {
-        LUMBRA_FUSED_COMPARISONS(LUMBRA_FUSED_CASE)
-    default:
-        return 0;
-    }
-#undef LUMBRA_FUSED_CASE
-}
-
-// The combined opcode of `pick k; push c; cmp; jz d; ret a, b`, or 0.
-int branchOrReturn(TUint8 cmp)
-{
-#define LUMBRA_FUSED_CASE(name, expr) \
-    case OP_##name:                   \
-        return FUSED_PickPush##name##JzRet;
     switch (cmp) {
         LUMBRA_FUSED_COMPARISONS(LUMBRA_FUSED_CASE)
     default:
@@ -156,7 +143,7 @@ int combined(const Sequence& s)
         if (const int fused = argumentCall(s.op(2)))
             return fused;
     if (pick && s.is(1, OP_Push) && s.is(3, OP_Jz) && s.jumpsInside(3) && s.is(4, OP_Ret))
-        if (const int fused = branchOrReturn(s.op(2)))
+        if (const int fused = branch(s.op(2), 4))
             return fused;
     if ((dup || pick) && s.is(1, OP_Push) && s.is(3, OP_Jz) && s.jumpsInside(3))
         if (const int fused = branch(s.op(2), dup ? 2 : 3))

@@ -45,12 +45,11 @@ enum FusedOpcode : TUint8 {
 #define LUMBRA_FUSED_PICK_OP(op, expr) FUSED_Pick##op,
     LUMBRA_FUSED_ARITHMETIC(LUMBRA_FUSED_PICK_OP)       // pick k; op
 #undef LUMBRA_FUSED_PICK_OP
-#define LUMBRA_FUSED_BRANCHES(op, expr) FUSED_##op##Jz, FUSED_Push##op##Jz, FUSED_DupPush##op##Jz, FUSED_PickPush##op##Jz,
-    LUMBRA_FUSED_COMPARISONS(LUMBRA_FUSED_BRANCHES)     // [dup | pick k] [push c] cmp; jz d
+// [dup | pick k] [push c] cmp; jz d, and pick k; push c; cmp; jz d; ret a, b
+#define LUMBRA_FUSED_BRANCHES(op, expr) \
+    FUSED_##op##Jz, FUSED_Push##op##Jz, FUSED_DupPush##op##Jz, FUSED_PickPush##op##Jz, FUSED_PickPush##op##JzRet,
+    LUMBRA_FUSED_COMPARISONS(LUMBRA_FUSED_BRANCHES)
 #undef LUMBRA_FUSED_BRANCHES
-#define LUMBRA_FUSED_BRANCH_RETURN(op, expr) FUSED_PickPush##op##JzRet,
-    LUMBRA_FUSED_COMPARISONS(LUMBRA_FUSED_BRANCH_RETURN) // pick k; push c; cmp; jz d; ret a, b
-#undef LUMBRA_FUSED_BRANCH_RETURN
 #define LUMBRA_FUSED_ARGUMENT_CALL(op, expr) FUSED_PickPush##op##Call,
     LUMBRA_FUSED_ARGUMENTS(LUMBRA_FUSED_ARGUMENT_CALL)  // pick k; push c; op; call t, f
 #undef LUMBRA_FUSED_ARGUMENT_CALL

@@ -189,12 +189,10 @@ void VirtualMachine::run()
     handlerOf[FUSED_##name##Jz] = &&fused_##name##Jz; \
     handlerOf[FUSED_Push##name##Jz] = &&fused_Push##name##Jz; \
     handlerOf[FUSED_DupPush##name##Jz] = &&fused_DupPush##name##Jz; \
-    handlerOf[FUSED_PickPush##name##Jz] = &&fused_PickPush##name##Jz;
+    handlerOf[FUSED_PickPush##name##Jz] = &&fused_PickPush##name##Jz; \
+    handlerOf[FUSED_PickPush##name##JzRet] = &&fused_PickPush##name##JzRet;
     LUMBRA_FUSED_COMPARISONS(FUSED_BRANCHES)
 #undef FUSED_BRANCHES
-#define FUSED_BRANCH_RETURN(name, expr) handlerOf[FUSED_PickPush##name##JzRet] = &&fused_PickPush##name##JzRet;
-    LUMBRA_FUSED_COMPARISONS(FUSED_BRANCH_RETURN)
-#undef FUSED_BRANCH_RETURN
     handlerOf[FUSED_SetSlot] = &&fused_SetSlot;
     handlerOf[FUSED_SetSlotAdjust] = &&fused_SetSlotAdjust;
     handlerOf[FUSED_SetSlotAdjustRet] = &&fused_SetSlotAdjustRet;

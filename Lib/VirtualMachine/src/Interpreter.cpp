@@ -268,9 +268,8 @@ void VirtualMachine::run()
 #define ENTER_CALL(frame) \
     do { \
         ++top; \
-        const TInt64 base = TUint32(frame) < TUint32(frameLowerSlots.size()) \
-                                ? top - frameLowerSlots.data()[frame] \
-                                : frameBase((frame), top); \
+        const TInt64 base = TUint32(frame) < TUint32(frameLowerSlots.size()) ? top - lowerSlots[frame] \
+                                                                             : frameBase((frame), top); \
         if (!fitsInt(base)) \
             raiseError(EInvalidArgument); \
         frames[depth] = {int(frame), int(base)}; \
@@ -906,11 +905,16 @@ void VirtualMachine::run()
         DISPATCH(); \
     }
     LUMBRA_FUSED_ARITHMETIC(FUSED_PICK_ARITHMETIC)
-    // The jz ending a branch sequence, `ins` at it, its step already allowed;
-    // its target lies inside the code (checked when the sequence was combined).
+    // The jz or jmp at `ins` to a target inside the code (checked when its
+    // sequence was combined): no range check on the way.
+#define JUMP_INSIDE() (ins += 2 + I16(1))
+    // The jz ending a branch sequence, `ins` at it, its step already allowed.
 #define FUSED_JZ(zero) \
     --steps; \
-    ins += (zero) ? 2 + I16(1) : 3; \
+    if (zero) \
+        JUMP_INSIDE(); \
+    else \
+        ins += 3; \
     --top; \
     DISPATCH()
     // pick k; push c; cmp (the jz's step allowed too)
@@ -1046,7 +1050,7 @@ void VirtualMachine::run()
         S[top] = TWord(TUint32(S[top]) + TUint32(b));
         ins += 6;
         --steps;
-        ins += 2 + I16(1); // inside the code, as for a combined jz
+        JUMP_INSIDE();
         DISPATCH();
     }
     // pick k; push c; op; call t, f: the argument computed, then the call made
@@ -1082,21 +1086,20 @@ void VirtualMachine::run()
         ins += 3;
         DISPATCH();
     }
-    // jz and jmp whose targets lie inside the code (checked when combined).
-    fused_JzInside:
-        STEP();
-        ins += S[top] == 0 ? 2 + I16(1) : 3;
-        --top;
-        DISPATCH();
-    fused_JmpInside:
-        STEP();
-        ins += 2 + I16(1);
-        DISPATCH();
     fused_WordVectorAppend:
         if (top < 1 || !appendWordElement(*heap_, mem, S[top - 1], S[top]))
             PLAIN();
         top -= 2;
         ins += 3;
+        DISPATCH();
+    // A jz or jmp alone whose target lies inside the code.
+    fused_JzInside:
+        if (steps <= 0)
+            PLAIN();
+        FUSED_JZ(S[top] == 0);
+    fused_JmpInside:
+        STEP();
+        JUMP_INSIDE();
         DISPATCH();
 
     op_invalid:
@@ -1159,6 +1162,7 @@ finished:
 #undef SET_SLOT
 #undef PICK_PICK
 #undef PICKED_SUM
+#undef JUMP_INSIDE
 #undef FUSED_ARGUMENT_CALL
 #undef ENTER_CALL
 #undef LEAVE_CALL

@@ -122,7 +122,6 @@ stop_test_services() {
   if [ -n "$_lumbra_dbus_pid" ]; then
     kill "$_lumbra_dbus_pid" 2>/dev/null || true
     _lumbra_dbus_pid=""
-_lumbra_pulse_pid=""
   fi
   if [ -n "$_lumbra_xvfb_pid" ]; then
     kill "$_lumbra_xvfb_pid" 2>/dev/null || true

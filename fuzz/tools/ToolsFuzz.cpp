@@ -1,5 +1,6 @@
 // The input is read both as an image and as assembly text. An image the
-// disassembler prints must assemble into one that prints the same text, and
+// disassembler prints must assemble into one that prints the same text (with
+// or without code offsets), and
 // text the assembler accepts must give an image the disassembler prints and
 // the assembler reads back into the same bytes. Includes are refused, so no
 // file is ever read.
@@ -37,6 +38,10 @@ void expectStable(const std::string& text)
         fail("reassembled image is refused:", reprinted.error + "\n" + text);
     if (reprinted.text != text)
         fail("printing the reassembled image changes the text:", text + "\n----\n" + reprinted.text);
+    const LumbraAsm::DisassemblyResult numbered = LumbraAsm::disassemble(again.image, true);
+    const LumbraAsm::AssemblyResult fromNumbered = assembleText(numbered.text);
+    if (!numbered.ok || !fromNumbered.ok || fromNumbered.image != again.image)
+        fail("the text with code offsets assembles differently:", fromNumbered.error + "\n" + numbered.text);
 }
 
 } // namespace

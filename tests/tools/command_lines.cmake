@@ -28,6 +28,8 @@ set(cases
   "${MCBDIS}|--help|0|usage: mcbdis.*Exit status"
   "${MCBDIS}|-x|2|^usage: mcbdis"
   "${MCBDIS}|a.mcb b.mcb|2|^usage: mcbdis"
+  "${MCBDIS}|--offsets|2|^usage: mcbdis"
+  "${MCBDIS}|a.mcb --offsets|2|^usage: mcbdis"
   "${MCBDIS}|${dir}/adir|1|cannot read"
   "${MCBDIS}|${dir}/missing.mcb|1|cannot read"
   "${MCBDIS}|${dir}/empty.mcb|1|image rejected at byte offset 0, header, identity length"

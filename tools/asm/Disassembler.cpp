@@ -59,7 +59,7 @@ TInt32 operandValue(const unsigned char* p, OperandType type)
 
 class Printer {
 public:
-    explicit Printer(const ImageModel& model) : m(model) { findInstructions(); }
+    Printer(const ImageModel& model, bool offsets) : m(model), offsets(offsets) { findInstructions(); }
 
     std::string run()
     {
@@ -216,13 +216,19 @@ private:
         for (const auto& [pc, text] : lines) {
             if (labels.count(TInt32(pc)))
                 line("L" + std::to_string(pc) + ":");
-            line("    " + text);
+            std::string code = "    " + text;
+            if (offsets)
+                code.append(code.size() < OFFSET_COLUMN ? OFFSET_COLUMN - code.size() : 1, ' ') += "; " + std::to_string(pc);
+            line(code);
         }
         if (labels.count(TInt32(m.code.size())))
             line("L" + std::to_string(m.code.size()) + ":");
     }
 
+    static constexpr size_t OFFSET_COLUMN = 40;
+
     const ImageModel& m;
+    const bool offsets;
     std::set<TInt32> starts;
     std::set<TInt32> labels;
     size_t decodedEnd = 0;
@@ -231,9 +237,9 @@ private:
 
 } // namespace
 
-std::string printImage(const ImageModel& model) { return Printer(model).run(); }
+std::string printImage(const ImageModel& model, bool offsets) { return Printer(model, offsets).run(); }
 
-DisassemblyResult disassemble(const Bytes& image)
+DisassemblyResult disassemble(const Bytes& image, bool offsets)
 {
     DisassemblyResult result;
     ImageDiagnostics diagnostics;
@@ -255,7 +261,7 @@ DisassemblyResult disassemble(const Bytes& image)
         result.error = "image rejected at " + diagnostics.describe();
         return result;
     }
-    result.text = printImage(model);
+    result.text = printImage(model, offsets);
     result.ok = true;
     return result;
 }

@@ -14,10 +14,12 @@ struct DisassemblyResult {
     std::string error; // for an image the loader rejects: the offending offset and field
 };
 
-// Checks the image with the machine's loader first, then prints it.
-DisassemblyResult disassemble(const Bytes& image);
+// Checks the image with the machine's loader first, then prints it. With
+// `offsets`, every code line ends with a comment giving its code offset, the
+// position run-time error messages name.
+DisassemblyResult disassemble(const Bytes& image, bool offsets = false);
 
 // Prints a model read from an image.
-std::string printImage(const ImageModel& model);
+std::string printImage(const ImageModel& model, bool offsets = false);
 
 } // namespace LumbraAsm

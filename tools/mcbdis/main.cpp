@@ -8,7 +8,7 @@
 
 namespace {
 
-const char* const USAGE = "usage: mcbdis IN.mcb | --help\n";
+const char* const USAGE = "usage: mcbdis [--offsets] IN.mcb | --help\n";
 
 const char* const HELP =
     "Prints the bytecode image IN.mcb as assembly text on standard output;\n"
@@ -16,19 +16,21 @@ const char* const HELP =
     "would refuse is named with the byte offset and the field that failed.\n"
     "\n"
     "Options:\n"
-    "  --help   print this text\n"
+    "  --offsets  end every code line with a comment giving its code offset,\n"
+    "             the position that run-time error messages name\n"
+    "  --help     print this text\n"
     "\n"
     "Exit status: 0 when the image was printed; 1 when IN.mcb cannot be read\n"
     "or is refused; 2 for a bad command line.\n";
 
-int disassembleFile(const std::string& input)
+int disassembleFile(const std::string& input, bool offsets)
 {
     std::string bytes;
     if (!LumbraAsm::readFileBytes(input, bytes)) {
         std::fprintf(stderr, "mcbdis: cannot read %s\n", input.c_str());
         return 1;
     }
-    const LumbraAsm::DisassemblyResult result = LumbraAsm::disassemble(LumbraAsm::Bytes(bytes.begin(), bytes.end()));
+    const LumbraAsm::DisassemblyResult result = LumbraAsm::disassemble(LumbraAsm::Bytes(bytes.begin(), bytes.end()), offsets);
     if (!result.ok) {
         std::fprintf(stderr, "mcbdis: %s: %s\n", input.c_str(), result.error.c_str());
         return 1;
@@ -41,18 +43,19 @@ int disassembleFile(const std::string& input)
 
 int main(int argc, char** argv)
 {
-    const std::string arg = argc == 2 ? argv[1] : "";
-    if (arg == "--help") {
+    if (argc == 2 && std::string(argv[1]) == "--help") {
         std::fputs(USAGE, stdout);
         std::fputs(HELP, stdout);
         return 0;
     }
-    if (argc != 2 || (arg.size() > 1 && arg[0] == '-')) {
+    const bool offsets = argc == 3 && std::string(argv[1]) == "--offsets";
+    const std::string input = argc == 2 + int(offsets) ? argv[argc - 1] : "";
+    if (input.empty() || (input.size() > 1 && input[0] == '-')) {
         std::fputs(USAGE, stderr);
         return 2;
     }
     try {
-        return disassembleFile(arg);
+        return disassembleFile(input, offsets);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "FATAL: mcbdis: %s\n", error.what());
         return 1;

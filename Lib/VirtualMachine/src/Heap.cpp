@@ -481,9 +481,19 @@ void VMHeap::releaseNativeObjects(TAddr block, TUint32 size, TInt32 wordIndex)
     delete object;
 }
 
+// dropNative must not throw, so the free-slot list always has room for every
+// slot of the table. Its storage grows by doubling, as the table's does: an
+// exact reserve would take a new block of the table's size for every object.
+void VMHeap::reserveFreeNativeSlot()
+{
+    const size_t needed = natives.size() + 1;
+    if (freeNativeSlots.capacity() < needed)
+        freeNativeSlots.reserve(std::max(needed, 2 * freeNativeSlots.capacity()));
+}
+
 TAddr VMHeap::adopt(GCObject* object, TUint32 blockSize, GcCode code)
 {
-    freeNativeSlots.reserve(natives.size() + 1);
+    reserveFreeNativeSlot();
     const TInt32 index = addNative(object);
     TAddr data;
     try {
@@ -539,7 +549,7 @@ void VMHeap::attachStream(TAddr holderData, GCObject* stream)
         if (size < 8 || isFree(block))
             corrupt("stream holder");
         releaseNativeObjects(block, size, 1);
-        freeNativeSlots.reserve(natives.size() + 1);
+        reserveFreeNativeSlot();
         const TWord word = addNative(stream) + 1;
         natives[size_t(word - 1)].block = block;
         std::memcpy(arena_.raw(holderData + 4), &word, 4);

@@ -203,6 +203,7 @@ private:
     int nativeIndexOf(TAddr entry, TUint32 size, TInt32 wordIndex) const;
     TInt32 addNative(GCObject* object);
     void dropNative(int index);
+    void reserveFreeNativeSlot();
     void sweepPool(const PoolExtent& pool);
     TAddr absorbDeadRun(TAddr free, TAddr block, const PoolExtent& pool, TUint32& size);
 

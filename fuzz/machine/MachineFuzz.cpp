@@ -2,11 +2,15 @@
 // started, all within one small instruction budget. Every outcome must be an
 // orderly stop or a normal return, and the same whether the machine combines
 // instruction sequences or runs each instruction through its own handler.
+// The graphics natives draw for real, on Qt's offscreen platform.
 #include "BasicFrameworkServices.h"
 #include "FileRefusingServices.h"
+#include "GraphicsInterfaces.h"
 #include "MemoryInputStream.h"
 #include "VMError.h"
 #include "VirtualMachine.h"
+
+#include <QGuiApplication>
 
 #include <algorithm>
 #include <cstddef>
@@ -22,6 +26,52 @@ namespace {
 
 constexpr int TICK_ROUNDS = 4;
 
+// Nothing is collected before a run ends, so one input could hold many of
+// the largest bitmaps the natives allow. A run gets a budget of pixels; a
+// bitmap beyond it is refused as an oversized one is.
+class BoundedGraphics : public MGraphicsBackend {
+public:
+    explicit BoundedGraphics(MGraphicsBackend& real) : real(real) {}
+
+    VMBitmap* newBitmap(TInt32 width, TInt32 height) override
+    {
+        take(TInt64(width) * height);
+        return real.newBitmap(width, height);
+    }
+    VMBitmap* decodeBitmap(const void* bytes, int count) override { return counted(real.decodeBitmap(bytes, count)); }
+    VMBitmap* copyBitmap(VMBitmap& other) override { return counted(real.copyBitmap(other)); }
+    MGraphicsContainer* newContainer(VMBitmap& bitmap) override { return real.newContainer(bitmap); }
+    VUvarFont* newNativeFont() override { return real.newNativeFont(); }
+    VUvarFont* decodeFont(const void* bytes, int count) override { return real.decodeFont(bytes, count); }
+
+private:
+    static constexpr TInt64 PIXELS_PER_RUN = TInt64(1) << 22;
+
+    void take(TInt64 pixels)
+    {
+        if (pixels > pixelsLeft)
+            Lumbra::throwError(Lumbra::EInvalidArgument, std::string_view("Bitmap is too large"));
+        pixelsLeft -= pixels;
+    }
+    VMBitmap* counted(VMBitmap* bitmap)
+    {
+        if (bitmap) {
+            TInt32 width = 0, height = 0;
+            bitmap->size(width, height);
+            try {
+                take(TInt64(width) * height);
+            } catch (...) {
+                delete bitmap;
+                throw;
+            }
+        }
+        return bitmap;
+    }
+
+    MGraphicsBackend& real;
+    TInt64 pixelsLeft = PIXELS_PER_RUN;
+};
+
 // Host services that touch no file and no clock-driven timer: exit becomes
 // the machine's exit request, and timers are a list whose ticks the fuzzer
 // delivers itself, ids from 10 as the player gives them.
@@ -31,6 +81,8 @@ public:
         : FileRefusingServices(Str16("/nonexistent-application"))
     {
     }
+
+    MGraphicsBackend* graphics() override { return &boundedGraphics; }
 
     bool setLogFile(const OString&) override { return false; }
     void log(const OString& line) override { lines.push_back(Lumbra::u16ToUtf8(line.toU16())); }
@@ -57,6 +109,9 @@ public:
     std::vector<std::pair<int, TWord>> timers; // id, listener
     int nextId = 10;
     std::vector<std::string> lines;
+
+private:
+    BoundedGraphics boundedGraphics{*BasicFrameworkServices::graphics()};
 };
 
 void runTicks(VirtualMachine& vm, FuzzServices& services)
@@ -132,6 +187,16 @@ void print(const char* title, const Outcome& o)
 }
 
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    static int argc = 1;
+    static char name[] = "machine_fuzz";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    new QGuiApplication(argc, argv);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

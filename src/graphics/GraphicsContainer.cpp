@@ -5,6 +5,7 @@
 #include "LumbraFont.h"
 #include "OString.h"
 #include "ScreenCanvases.h"
+#include "TextPieces.h"
 #include "VMError.h"
 
 #include <QColor>
@@ -24,6 +25,10 @@ constexpr int FILL_ALL_LIMIT = 32767;
 // yet small enough that Qt's width and height computations cannot overflow.
 constexpr TInt64 COORDINATE_LIMIT = 1 << 24;
 constexpr int OPAQUE = 255;
+// Characters of one native text handed to Qt. At 40 pixels no glyph but a
+// zero-width one is narrower than 9, so the largest canvas shows at most
+// 3,641 characters on each of its 713 lines, fewer than this.
+constexpr TInt32 DRAWN_TEXT_LIMIT = 1 << 22;
 // The angle unit: radians with this value standing for a half turn.
 constexpr double HALF_TURN = 3.141;
 
@@ -192,7 +197,8 @@ void GraphicsContainer::drawTextNative(const OString& text, TInt32 start, TInt32
 {
     if (!device)
         return;
-    const QString characters(reinterpret_cast<const QChar*>(text.constData() + start), count);
+    const TInt32 drawn = TextPieces::pieceLength(text, start, count, DRAWN_TEXT_LIMIT);
+    const QString characters(reinterpret_cast<const QChar*>(text.constData() + start), drawn);
     painter_.setPen(colourOf(colour));
     painter_.drawText(rectangle(x, y, FILL_ALL_LIMIT + 1, FILL_ALL_LIMIT + 1), Qt::AlignLeft | Qt::AlignTop, characters);
 }

@@ -2,6 +2,7 @@
 
 #include "DefaultFont.h"
 #include "OString.h"
+#include "TextPieces.h"
 
 #include <QString>
 
@@ -29,22 +30,55 @@ TInt32 NativeFont::height()
     return metrics.height();
 }
 
+// The advance of the `count` characters from `start`, piece by piece.
+TInt64 NativeFont::advance(const OString& text, TInt32 start, TInt32 count) const
+{
+    TInt64 total = 0;
+    while (count > 0) {
+        const TInt32 piece = TextPieces::pieceLength(text, start, count, TextPieces::MEASURED_PIECE);
+        total += metrics.horizontalAdvance(substring(text, start, piece));
+        start += piece;
+        count -= piece;
+    }
+    return total;
+}
+
 TInt32 NativeFont::width(const OString& text, TInt32 start, TInt32 count)
 {
-    return count <= 0 ? 0 : metrics.horizontalAdvance(substring(text, start, count));
+    return TInt32(std::min<TInt64>(advance(text, start, count), INT32_MAX));
 }
 
 // The largest n <= count whose first n characters are at most `maxWidth`
-// wide, stopping at the first n that is too wide: n = 1, 2, ... one by one
-// while the prefixes are short; past LINEAR_PREFIXES, where trying every n
-// would cost time quadratic in the length, by doubling n and then halving
-// the interval (a prefix is taken to be no narrower than a shorter one).
+// wide. A long text is taken piece by piece while whole pieces fit; the
+// first piece that does not is searched as a short text is.
 TInt32 NativeFont::fitCount(const OString& text, TInt32 start, TInt32 count, TInt32 maxWidth)
+{
+    TInt32 fitting = 0;
+    TInt64 room = maxWidth;
+    while (count > 0) {
+        const TInt32 piece = TextPieces::pieceLength(text, start, count, TextPieces::MEASURED_PIECE);
+        const QString characters = substring(text, start, piece);
+        const TInt64 pieceWidth = piece < count ? metrics.horizontalAdvance(characters) : room + 1;
+        if (pieceWidth > room)
+            return fitting + fitCount(characters, piece, TInt32(std::clamp<TInt64>(room, INT32_MIN, INT32_MAX)));
+        room -= pieceWidth;
+        fitting += piece;
+        start += piece;
+        count -= piece;
+    }
+    return fitting;
+}
+
+// The same within one piece, stopping at the first n that is too wide: n =
+// 1, 2, ... one by one while the prefixes are short; past LINEAR_PREFIXES,
+// where trying every n would cost time quadratic in the length, by doubling
+// n and then halving the interval (a prefix is taken to be no narrower than
+// a shorter one). Each prefix is measured in the context of what follows it.
+TInt32 NativeFont::fitCount(const QString& whole, TInt32 count, TInt32 maxWidth) const
 {
     constexpr TInt32 LINEAR_PREFIXES = 64;
     if (count < 1)
         return 0;
-    const QString whole = substring(text, start, count);
     auto fits = [&](TInt32 n) { return metrics.horizontalAdvance(whole, n) <= maxWidth; };
     TInt32 fitting = 0; // the prefix of this many characters fits
     while (fitting < std::min(count, LINEAR_PREFIXES)) {

@@ -19,6 +19,9 @@ public:
     TInt32 type() override { return NATIVE_TYPE; }
 
 private:
+    TInt64 advance(const OString& text, TInt32 start, TInt32 count) const;
+    TInt32 fitCount(const QString& whole, TInt32 count, TInt32 maxWidth) const;
+
     QFont font;
     QFontMetrics metrics;
 };

@@ -95,6 +95,20 @@ TEST(FontNatives, NativeFontHasTheInstalledFamilysMetrics)
     EXPECT_EQ(run(p).logs, (MachineTest::Logs{"46", "37", "40", "101", "11", "101", "5", "4", "0", "0", "70", "130"}));
 }
 
+// Texts far wider than Qt's fixed-point advances reach (2^25 pixels) are
+// measured in pieces.
+TEST(FontNatives, NativeFontMeasuresTextsOfMillionsOfPixels)
+{
+    Script p;
+    const int font = nativeFont(p);
+    const int wide = p.text(std::string(1000000, 'W'));
+    p.logCall(20, 4, {at(font), at(wide)});
+    p.logCall(20, 6, {at(font), at(wide), n(28000000)});
+    p.logCall(20, 7, {at(font), at(wide), n(10), n(999990), n(28000000)});
+    // "W" advances 39.546875 pixels: a million of them, and the most that fit 28,000,000.
+    EXPECT_EQ(run(p).logs, (MachineTest::Logs{"39546875", "708020", "708020"}));
+}
+
 TEST(FontNatives, FailuresRaiseTheirErrors)
 {
     struct Case {

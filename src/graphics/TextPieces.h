@@ -1,0 +1,30 @@
+// Qt lays a text out whole before it measures or draws it, at tens of bytes
+// per character, and reckons advances in 26.6 fixed point, which overflows
+// past 2^25 pixels. Long texts are therefore measured piece by piece and
+// drawn only as far as a canvas could show them.
+#pragma once
+
+#include "LumbraTypes.h"
+#include "OString.h"
+
+#include <QChar>
+
+#include <algorithm>
+
+namespace TextPieces {
+
+// Measured at once: even the widest glyphs keep such a piece's advance far
+// below the fixed-point limit.
+constexpr TInt32 MEASURED_PIECE = 1 << 16;
+
+// How many of the `count` code units from `start` make up a piece of at most
+// `limit` of them that does not end between the halves of a surrogate pair.
+inline TInt32 pieceLength(const OString& text, TInt32 start, TInt32 count, TInt32 limit)
+{
+    TInt32 length = std::min(count, limit);
+    if (length < count && length > 1 && QChar::isHighSurrogate(text.charAt(start + length - 1)))
+        --length;
+    return length;
+}
+
+} // namespace TextPieces

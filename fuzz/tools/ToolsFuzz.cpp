@@ -1,9 +1,8 @@
 // The input is read both as an image and as assembly text. An image the
 // disassembler prints must assemble into one that prints the same text (with
-// or without code offsets), and
-// text the assembler accepts must give an image the disassembler prints and
-// the assembler reads back into the same bytes. Includes are refused, so no
-// file is ever read.
+// or without code offsets), and text the assembler accepts must give an image
+// the disassembler prints and the assembler reads back into the same bytes.
+// Includes are refused, so no file is ever read.
 #include "Assembler.h"
 #include "Disassembler.h"
 
@@ -27,7 +26,7 @@ LumbraAsm::AssemblyResult assembleText(std::string_view text)
     std::abort();
 }
 
-// `image` was accepted by the disassembler as `text`: the text is a fixed point.
+// `text` is what the disassembler printed for some image: it must be a fixed point.
 void expectStable(const std::string& text)
 {
     const LumbraAsm::AssemblyResult again = assembleText(text);

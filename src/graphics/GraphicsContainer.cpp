@@ -198,9 +198,9 @@ void GraphicsContainer::drawTextNative(const OString& text, TInt32 start, TInt32
     if (!device)
         return;
     const TInt32 drawn = TextPieces::pieceLength(text, start, count, DRAWN_TEXT_LIMIT);
-    const QString characters(reinterpret_cast<const QChar*>(text.constData() + start), drawn);
     painter_.setPen(colourOf(colour));
-    painter_.drawText(rectangle(x, y, FILL_ALL_LIMIT + 1, FILL_ALL_LIMIT + 1), Qt::AlignLeft | Qt::AlignTop, characters);
+    painter_.drawText(rectangle(x, y, FILL_ALL_LIMIT + 1, FILL_ALL_LIMIT + 1), Qt::AlignLeft | Qt::AlignTop,
+                      TextPieces::characters(text, start, drawn));
 }
 
 void GraphicsContainer::drawTextBitmap(const OString& text, TInt32 start, TInt32 count, TInt32 x, TInt32 y,

@@ -8,16 +8,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// The `count` code units from `start` as a QString (no copy of the characters).
-QString substring(const OString& text, TInt32 start, TInt32 count)
-{
-    return QString::fromRawData(reinterpret_cast<const QChar*>(text.constData() + start), count);
-}
-
-} // namespace
-
 NativeFont::NativeFont() : font(DefaultFont::font()), metrics(font) {}
 
 TInt32 NativeFont::ascent()
@@ -36,7 +26,7 @@ TInt64 NativeFont::advance(const OString& text, TInt32 start, TInt32 count) cons
     TInt64 total = 0;
     while (count > 0) {
         const TInt32 piece = TextPieces::pieceLength(text, start, count, TextPieces::MEASURED_PIECE);
-        total += metrics.horizontalAdvance(substring(text, start, piece));
+        total += metrics.horizontalAdvance(TextPieces::characters(text, start, piece));
         start += piece;
         count -= piece;
     }
@@ -53,23 +43,23 @@ TInt32 NativeFont::width(const OString& text, TInt32 start, TInt32 count)
 // first piece that does not is searched as a short text is.
 TInt32 NativeFont::fitCount(const OString& text, TInt32 start, TInt32 count, TInt32 maxWidth)
 {
+    if (count < 1)
+        return 0;
     TInt32 fitting = 0;
-    TInt64 room = maxWidth;
-    while (count > 0) {
+    for (;;) {
         const TInt32 piece = TextPieces::pieceLength(text, start, count, TextPieces::MEASURED_PIECE);
-        const QString characters = substring(text, start, piece);
-        const TInt64 pieceWidth = piece < count ? metrics.horizontalAdvance(characters) : room + 1;
-        if (pieceWidth > room)
-            return fitting + fitCount(characters, piece, TInt32(std::clamp<TInt64>(room, INT32_MIN, INT32_MAX)));
-        room -= pieceWidth;
+        const QString characters = TextPieces::characters(text, start, piece);
+        const int pieceWidth = piece < count ? metrics.horizontalAdvance(characters) : 0;
+        if (piece == count || pieceWidth > maxWidth)
+            return fitting + fitCount(characters, piece, maxWidth);
+        maxWidth -= pieceWidth; // what is left for the rest, never below 0
         fitting += piece;
         start += piece;
         count -= piece;
     }
-    return fitting;
 }
 
-// The same within one piece, stopping at the first n that is too wide: n =
+// The same within one piece of at least one unit, stopping at the first n that is too wide: n =
 // 1, 2, ... one by one while the prefixes are short; past LINEAR_PREFIXES,
 // where trying every n would cost time quadratic in the length, by doubling
 // n and then halving the interval (a prefix is taken to be no narrower than
@@ -77,8 +67,6 @@ TInt32 NativeFont::fitCount(const OString& text, TInt32 start, TInt32 count, TIn
 TInt32 NativeFont::fitCount(const QString& whole, TInt32 count, TInt32 maxWidth) const
 {
     constexpr TInt32 LINEAR_PREFIXES = 64;
-    if (count < 1)
-        return 0;
     auto fits = [&](TInt32 n) { return metrics.horizontalAdvance(whole, n) <= maxWidth; };
     TInt32 fitting = 0; // the prefix of this many characters fits
     while (fitting < std::min(count, LINEAR_PREFIXES)) {

@@ -8,6 +8,7 @@
 #include "OString.h"
 
 #include <QChar>
+#include <QString>
 
 #include <algorithm>
 
@@ -25,6 +26,13 @@ inline TInt32 pieceLength(const OString& text, TInt32 start, TInt32 count, TInt3
     if (length < count && length > 1 && QChar::isHighSurrogate(text.charAt(start + length - 1)))
         --length;
     return length;
+}
+
+// The `count` code units from `start` as a QString that shares them (no
+// copy): it must not outlive the call that measures or draws it.
+inline QString characters(const OString& text, TInt32 start, TInt32 count)
+{
+    return QString::fromRawData(reinterpret_cast<const QChar*>(text.constData() + start), count);
 }
 
 } // namespace TextPieces

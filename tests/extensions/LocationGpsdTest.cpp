@@ -127,10 +127,13 @@ public:
     // Without a port, each start picks a free one.
     explicit FakeDaemon(quint16 fixedPort = 0) : port(fixedPort), choosesPort(fixedPort == 0) {}
     ~FakeDaemon() { stop(); }
-    // Starts gpsfake and waits until its daemon answers. gpsfake gives up by
-    // itself when its daemon is slow to come up on a loaded machine, and a
-    // picked port may be taken before the daemon binds it (the daemon then
-    // runs on IPv6 alone): such a start is tried again.
+    // Starts gpsfake and waits until its daemon serves the track. gpsfake
+    // gives up by itself when its daemon is slow to come up on a loaded
+    // machine; it hands the daemon its pty without noticing when the daemon
+    // is not yet taking control connections; and a picked port may be taken
+    // before the daemon binds it (the daemon then runs on IPv6 alone). Such a
+    // start is tried again. With -n the daemon opens the pty as soon as it has
+    // it, so it lists it before any client watches.
     bool start(const QString& log)
     {
         for (int attempt = 0; attempt < 3; ++attempt) {
@@ -139,11 +142,11 @@ public:
                 port = freePort();
             process.setChildProcessModifier([] { ::setsid(); });
             process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-            process.start("gpsfake", {"-q", "-c", "0.2", "-P", QString::number(port), log});
+            process.start("gpsfake", {"-q", "-n", "-c", "0.2", "-P", QString::number(port), log});
             if (!process.waitForStarted(5000))
                 continue;
-            runEventsUntil([this] { return process.state() == QProcess::NotRunning || answers(); }, 15000);
-            if (process.state() == QProcess::Running && answers())
+            runEventsUntil([this] { return process.state() == QProcess::NotRunning || serves(); }, 15000);
+            if (process.state() == QProcess::Running && serves())
                 return true;
         }
         return false;
@@ -167,22 +170,34 @@ public:
         probe.abort();
         return up;
     }
-    // The daemon greets every client with its version. Another program on the
-    // port does not, and a daemon that could not bind IPv4 is not reached.
-    bool answers() const
+    // The daemon greets every client with its version and lists its open
+    // devices when asked. Another program on the port does neither, and a
+    // daemon that could not bind IPv4 is not reached.
+    bool serves() const
     {
         QTcpSocket probe;
         probe.connectToHost("127.0.0.1", port);
-        QByteArray greeting;
-        if (probe.waitForConnected(500))
-            while (!greeting.contains('\n') && probe.waitForReadyRead(1000))
-                greeting += probe.readAll();
+        QByteArray replies;
+        if (probe.waitForConnected(500)) {
+            probe.write("?DEVICES;\n");
+            while (!devicesLine(replies).endsWith('\n') && probe.waitForReadyRead(1000))
+                replies += probe.readAll();
+        }
         probe.abort();
-        return greeting.contains("\"class\":\"VERSION\"");
+        return replies.contains("\"class\":\"VERSION\"") && devicesLine(replies).contains("\"path\"");
     }
     quint16 port;
 
 private:
+    static QByteArray devicesLine(const QByteArray& replies)
+    {
+        const qsizetype at = replies.indexOf("{\"class\":\"DEVICES\"");
+        if (at < 0)
+            return {};
+        const qsizetype end = replies.indexOf('\n', at);
+        return end < 0 ? replies.mid(at) : replies.mid(at, end + 1 - at);
+    }
+
     const bool choosesPort;
     QProcess process;
 };

@@ -538,16 +538,23 @@ GCObject* VMHeap::searchObject(TAddr addr)
     return nullptr;
 }
 
+TAddr VMHeap::streamHolderBlock(TAddr holderData, TUint32& size) const
+{
+    const TAddr block = entryOf(holderData);
+    const PoolExtent* pool = holderData ? poolOf(block) : nullptr;
+    if (!pool || block == pool->start || block == pool->end - HEADER)
+        corrupt("stream holder outside the heap");
+    size = checkedSize(block, *pool);
+    if (size < 8 || isFree(block))
+        corrupt("stream holder");
+    return block;
+}
+
 void VMHeap::attachStream(TAddr holderData, GCObject* stream)
 {
     try {
-        const TAddr block = entryOf(holderData);
-        const PoolExtent* pool = holderData ? poolOf(block) : nullptr;
-        if (!pool || block == pool->start || block == pool->end - HEADER)
-            corrupt("stream holder outside the heap");
-        const TUint32 size = checkedSize(block, *pool);
-        if (size < 8 || isFree(block))
-            corrupt("stream holder");
+        TUint32 size;
+        const TAddr block = streamHolderBlock(holderData, size);
         releaseNativeObjects(block, size, 1);
         reserveFreeNativeSlot();
         const TWord word = addNative(stream) + 1;
@@ -561,13 +568,8 @@ void VMHeap::attachStream(TAddr holderData, GCObject* stream)
 
 GCObject* VMHeap::streamOf(TAddr holderData)
 {
-    const TAddr block = entryOf(holderData);
-    const PoolExtent* pool = holderData ? poolOf(block) : nullptr;
-    if (!pool || block == pool->start || block == pool->end - HEADER)
-        corrupt("stream holder outside the heap");
-    const TUint32 size = checkedSize(block, *pool);
-    if (size < 8 || isFree(block))
-        corrupt("stream holder");
+    TUint32 size;
+    const TAddr block = streamHolderBlock(holderData, size);
     if (dataWord(block, 1, size) == 0)
         return nullptr;
     const int index = nativeIndexOf(block, size, 1);

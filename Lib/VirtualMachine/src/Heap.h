@@ -169,6 +169,8 @@ private:
     const PoolExtent* poolOf(TAddr addr) const;
     const PoolExtent* searchPool(TAddr addr) const;
     TUint32 checkedSize(TAddr entry, const PoolExtent& pool) const;
+    // The block of a stream holder in use and its size; corrupt() otherwise.
+    TAddr streamHolderBlock(TAddr holderData, TUint32& size) const;
     TAddr nextOf(TAddr entry, const PoolExtent& pool) const;
     ListEntry<FreeSlot>* freeNodeOf(TAddr entry) const;
     bool isFree(TAddr entry) const { return freeNodeOf(entry) != nullptr; }

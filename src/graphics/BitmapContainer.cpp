@@ -5,11 +5,26 @@
 #include <QBuffer>
 #include <QColor>
 
+#include <new>
+
 namespace {
 constexpr int SMOOTH_QUALITY = 10;
-}
 
-BitmapContainer::BitmapContainer(int width, int height) : pixmap(std::make_shared<QPixmap>(width, height)) {}
+// Qt answers an allocation it cannot make with null pixels; going on with
+// them would lose the bitmap without a word.
+template <class Pixels>
+Pixels allocated(Pixels pixels)
+{
+    if (pixels.isNull())
+        throw std::bad_alloc();
+    return pixels;
+}
+} // namespace
+
+BitmapContainer::BitmapContainer(int width, int height)
+    : pixmap(std::make_shared<QPixmap>(width > 0 && height > 0 ? allocated(QPixmap(width, height)) : QPixmap()))
+{
+}
 
 BitmapContainer::BitmapContainer(const QPixmap& source) : pixmap(std::make_shared<QPixmap>(source)) {}
 
@@ -35,8 +50,8 @@ QPixmap BitmapContainer::currentPixmap() const
 
 void BitmapContainer::ensureImage()
 {
-    if (pixelImage.isNull())
-        pixelImage = pixmap->toImage().convertToFormat(QImage::Format_ARGB32);
+    if (pixelImage.isNull() && !pixmap->isNull())
+        pixelImage = allocated(pixmap->toImage().convertToFormat(QImage::Format_ARGB32));
 }
 
 std::shared_ptr<QPixmap> BitmapContainer::drawablePixmap()

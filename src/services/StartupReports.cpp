@@ -4,6 +4,7 @@
 #include "VMError.h"
 
 #include <cstdio>
+#include <new>
 #include <string>
 
 namespace Lumbra {
@@ -12,11 +13,19 @@ namespace {
 
 int fatalLine(const std::string& message)
 {
-    // Written whole: a message may hold NUL units.
-    const std::string line = "FATAL: " + message + "\n";
-    std::fwrite(line.data(), 1, line.size(), stderr);
+    // Written in pieces, so that a run stopped because memory ran out still
+    // says so; one line under the stream's lock. A message may hold NUL units.
+    flockfile(stderr);
+    std::fputs("FATAL: ", stderr);
+    std::fwrite(message.data(), 1, message.size(), stderr);
+    std::fputc('\n', stderr);
+    funlockfile(stderr);
     std::fflush(stderr);
-    Trace::fatal(message);
+    try {
+        Trace::fatal(message);
+    } catch (const std::bad_alloc&) {
+        // The trace line is extra: the report above is what counts.
+    }
     return 1;
 }
 

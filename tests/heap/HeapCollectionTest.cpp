@@ -239,6 +239,25 @@ TEST_F(HeapTest, StreamHolderReleasesItsStream)
     EXPECT_EQ(heap->nOfEntries(), 0);
 }
 
+TEST_F(HeapTest, HostMemoryOfHeldObjectsIsBoundedUntilTheyAreCollected)
+{
+    heap->setHostBytesLimit(1000);
+    heap->create<Counted>(12, GC_CODE_NATIVE, 600);
+    const TAddr kept = heap->create<Counted>(12, GC_CODE_NATIVE, 400);
+    EXPECT_THROW(heap->create<Counted>(12, GC_CODE_NATIVE, 1), std::bad_alloc);
+    EXPECT_EQ(Counted::live, 2); // the refused object is destroyed, no block is left for it
+    EXPECT_EQ(heap->nOfEntries(), 2);
+    heap->create<Counted>(12, GC_CODE_NATIVE, 0);
+    heap->addRoot(kept);
+    heap->collect();
+    EXPECT_EQ(heap->hostBytesHeld(), 400);
+    heap->create<Counted>(12, GC_CODE_NATIVE, 600);
+    EXPECT_EQ(heap->hostBytesHeld(), 1000);
+    heap->removeRoot(kept);
+    heap->collect();
+    EXPECT_EQ(heap->hostBytesHeld(), 0);
+}
+
 } // namespace
 
 TEST_F(HeapTest, ReferenceBoxesHoldingPlainValuesDoNotFailTheCollection)

@@ -422,6 +422,9 @@ HOT TAddr VMHeap::releaseEntry(TAddr block, const PoolExtent& pool, TUint32 size
 
 TInt32 VMHeap::addNative(GCObject* object)
 {
+    const TInt64 outside = std::max(object->sizeOutsideHeap(), 0);
+    if (outside > hostBytesLimit - hostBytes)
+        throw std::bad_alloc();
     TInt32 index;
     if (!freeNativeSlots.empty()) {
         index = freeNativeSlots.back();
@@ -430,13 +433,15 @@ TInt32 VMHeap::addNative(GCObject* object)
         natives.push_back(NativeSlot{});
         index = TInt32(natives.size()) - 1;
     }
-    natives[size_t(index)] = NativeSlot{object, 0};
+    natives[size_t(index)] = NativeSlot{object, 0, outside};
+    hostBytes += outside;
     ++liveObjects;
     return index;
 }
 
 void VMHeap::dropNative(int index)
 {
+    hostBytes -= natives[size_t(index)].hostBytes;
     natives[size_t(index)] = NativeSlot{};
     if (size_t(index) == lastObjectSlot)
         lastObjectAddr = 0;

@@ -49,6 +49,11 @@ public:
     static constexpr TUint32 OVERHEAD = HEADER + 4; // header + footer
     static constexpr TUint32 POOL_EXTRA = 80;       // terminators + one header/footer
     static constexpr int SIZE_CLASSES = 32;
+    // Host memory that the native objects held at one time may own (pixels,
+    // glyphs, sound samples). Nothing is collected while a call runs, so a
+    // loop that makes and drops large bitmaps would otherwise take the host's
+    // memory without bound; past this, adoption fails as the arena does.
+    static constexpr TInt64 DEFAULT_HOST_BYTES_LIMIT = TInt64(1) << 30;
 
     VMHeap(Lumbra::Arena& arena, int minPoolSize, const Vec<Vec<int>>& classReferenceSlots,
            const Vec<Vec<int>>& classArraySlots, const Vec<Vec<bool>>& classArrayElementIsReference);
@@ -133,6 +138,9 @@ public:
     int totalSizeOfPools() const { return totalSizeOfPools_; }
     int rootCount() const { return roots.count(); }
     int nativeObjectCount() const { return liveObjects; }
+    // What the held native objects owned outside the heap when adopted.
+    TInt64 hostBytesHeld() const { return hostBytes; }
+    void setHostBytesLimit(TInt64 bytes) { hostBytesLimit = bytes; }
     // Calls `visit` with every native object the heap holds, held streams included.
     template <class Visit>
     void forEachNativeObject(Visit&& visit) const
@@ -150,6 +158,7 @@ private:
     struct NativeSlot {
         GCObject* object = nullptr;
         TAddr block = 0;
+        TInt64 hostBytes = 0; // charged when adopted, returned when dropped
     };
     struct PoolExtent {
         TAddr start;
@@ -203,6 +212,8 @@ private:
     void traceArrayBody(TAddr vector, bool elementsAreReferences, Vec<WorkItem>& work);
     void releaseNativeObjects(TAddr entry, TUint32 size, TInt32 wordIndex);
     int nativeIndexOf(TAddr entry, TUint32 size, TInt32 wordIndex) const;
+    // The slot of a newly held object; std::bad_alloc when the memory it
+    // owns outside the heap would pass the host limit.
     TInt32 addNative(GCObject* object);
     void dropNative(int index);
     void reserveFreeNativeSlot();
@@ -266,6 +277,8 @@ private:
     std::vector<NativeSlot> natives;
     std::vector<TInt32> freeNativeSlots;
     int liveObjects = 0;
+    TInt64 hostBytes = 0;
+    TInt64 hostBytesLimit = DEFAULT_HOST_BYTES_LIMIT;
     // The last address objectAt resolved and its table slot: a slot is only
     // reused after dropNative, which forgets it.
     TAddr lastObjectAddr = 0;

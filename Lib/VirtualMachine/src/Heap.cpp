@@ -423,7 +423,7 @@ HOT TAddr VMHeap::releaseEntry(TAddr block, const PoolExtent& pool, TUint32 size
 TInt32 VMHeap::addNative(GCObject* object)
 {
     const TInt64 outside = std::max(object->sizeOutsideHeap(), 0);
-    if (outside > hostBytesLimit - hostBytes)
+    if (outside > 0 && outside > hostBytesLimit - hostBytes)
         throw std::bad_alloc();
     TInt32 index;
     if (!freeNativeSlots.empty()) {

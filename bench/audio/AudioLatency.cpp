@@ -17,7 +17,7 @@ using namespace ExtensionTest;
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (!SoundServer::available()) {
+    if (!SoundServer::installed()) {
         std::fprintf(stderr, "audio_latency: no sound server installed\n");
         return 1;
     }
@@ -34,7 +34,7 @@ int main(int argc, char** argv)
     const TAddr player = m.box();
     m.call(28, 2, {TWord(player), TWord(m.byteArray(testSound(4410, 1))), 0});
     auto* audio = static_cast<AudioContext*>(m.registry->created(28));
-    if (!runEventsUntil([&] { return audio->isReady(); }, 10000))
+    if (!awaitEvent("the sound server's connection", [&] { return audio->isReady(); }, 10000))
         return 1;
 
     std::vector<double> latencies;
@@ -46,13 +46,13 @@ int main(int argc, char** argv)
             heardAt = clock.nsecsElapsed();
     };
     for (int i = 0; i < 20; ++i) {
-        runEventsUntil([&] { return !audio->hasPendingWork(); }, 10000);
+        (void)awaitEvent("the sound's requests to be done", [&] { return !audio->hasPendingWork(); }, 10000);
         runEventsFor(200);
         heardBefore = heard();
         heardAt = -1;
         clock.start();
         m.call(28, 3, {TWord(player)});
-        if (!runEventsUntil([&] { return heardAt >= 0; }, 10000))
+        if (!awaitEvent("sound on the monitor", [&] { return heardAt >= 0; }, 10000))
             return 1;
         latencies.push_back(double(heardAt) / 1e6);
     }

@@ -2,8 +2,10 @@
 // through the headless runner (or, with --player, through the player on the
 // offscreen platform) and checks its standard error and exit status against
 // the expectations written in the case file. Exit status 0 when they match,
-// SKIPPED when the player has no message bus to run with.
+// SKIPPED when the player has no message bus to run with (a failure when the
+// run requires every service).
 #include "E2eCase.h"
+#include "TestServices.h"
 
 #include <QDir>
 #include <QFile>
@@ -105,8 +107,14 @@ int main(int argc, char** argv)
         const int equals = setting.indexOf(QLatin1Char('='));
         environment.insert(setting.left(equals), setting.mid(equals + 1));
     }
-    if (player && !systemBusConfigured(environment)) {
-        std::printf("no system message bus: skipped\n");
+    const std::string missing =
+        player ? TestSupport::missingService("dbus", systemBusConfigured(environment), "no system message bus for the player")
+               : std::string();
+    if (!missing.empty()) {
+        if (TestSupport::servicesRequired())
+            return fail(QString::fromStdString(missing + " (LUMBRA_REQUIRE_SERVICES is set)"));
+        std::printf("%s: skipped\n", missing.c_str());
+        TestSupport::recordSkip("e2e.player." + QFileInfo(casePath).completeBaseName().toStdString(), missing);
         return SKIPPED;
     }
 

@@ -35,8 +35,7 @@ class AudioOnServer : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!SoundServer::available())
-            GTEST_SKIP() << "no sound server installed";
+        LUMBRA_NEEDS_SERVICE("pulse", SoundServer::installed(), "pulseaudio is not installed");
         ensureApplication();
         setenv("PULSE_SERVER", server.address().constData(), 1);
     }
@@ -48,8 +47,15 @@ protected:
         return player;
     }
     void run(unsigned op, TWord player) { EXPECT_EQ(m.call(28, op, {player}).errorCode, 0); }
-    bool played() { return runEventsUntil([&] { return !audio().hasPendingWork(); }, LIMIT_MS); }
-    bool ready() { return runEventsUntil([&] { return audio().isReady() && !audio().pendingCount(); }, LIMIT_MS); }
+    ::testing::AssertionResult played()
+    {
+        return awaitEvent("the sound's requests to be done", [&] { return !audio().hasPendingWork(); }, LIMIT_MS);
+    }
+    ::testing::AssertionResult ready()
+    {
+        return awaitEvent("the sound server's connection", [&] { return audio().isReady() && !audio().pendingCount(); },
+                          LIMIT_MS);
+    }
 
     SoundServer server;
     MachineWithExtensions m;
@@ -114,7 +120,7 @@ TEST_F(AudioOnServer, StopFlushesThePlayingSound)
     const TWord player = load(sound);
     run(4, player); // before any play: nothing to stop
     run(3, player);
-    ASSERT_TRUE(runEventsUntil([&] { return !withoutSilence(recorder.data).empty(); }, LIMIT_MS));
+    ASSERT_TRUE(awaitEvent("sound on the monitor", [&] { return !withoutSilence(recorder.data).empty(); }, LIMIT_MS));
     run(4, player);
     EXPECT_FALSE(audio().hasPendingWork());
     runEventsFor(1500);
@@ -133,7 +139,7 @@ TEST_F(AudioOnServer, ServerThatStartsLateAndRestartsIsUsedAgain)
     ASSERT_TRUE(server.start());
     ASSERT_TRUE(ready());
     server.stop();
-    ASSERT_TRUE(runEventsUntil([&] { return !audio().isReady(); }, LIMIT_MS));
+    ASSERT_TRUE(awaitEvent("the lost connection to be noticed", [&] { return !audio().isReady(); }, LIMIT_MS));
     EXPECT_FALSE(audio().hasPendingWork());
     for (int i = 0; i < 10; ++i)
         run(3, player);

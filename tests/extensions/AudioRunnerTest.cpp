@@ -92,10 +92,10 @@ protected:
     void SetUp() override
     {
         player = QLatin1String(GetParam()) == QLatin1String("player");
-        if (!SoundServer::available())
-            GTEST_SKIP() << "no sound server installed";
-        if (player && qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS"))
-            GTEST_SKIP() << "the player needs a system message bus";
+        LUMBRA_NEEDS_SERVICE("pulse", SoundServer::installed(), "pulseaudio is not installed");
+        if (player)
+            LUMBRA_NEEDS_SERVICE("dbus", !qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS"),
+                                 "no DBUS_SYSTEM_BUS_ADDRESS for the player");
         ensureApplication();
         const LumbraAsm::AssemblyResult image = LumbraAsm::assemble(SOUND_IMAGE, "sound.s");
         ASSERT_TRUE(image.ok) << image.error;
@@ -121,7 +121,11 @@ protected:
         QObject::connect(&process, &QProcess::readyReadStandardError,
                          [&] { err += QString::fromLocal8Bit(process.readAllStandardError()); });
         process.start(player ? LUMBRA_PLAYER : LUMBRA_MCBRUN, player ? QStringList() : QStringList{"index.mcb"});
-        runEventsUntil([&] { return process.state() == QProcess::NotRunning || (player && enough()); }, 30000);
+        // The player runs until it is stopped; only its sound is awaited.
+        const bool done = awaitEvent(player ? "the player to play the sound" : "mcbrun to end",
+                                     [&] { return process.state() == QProcess::NotRunning || (player && enough()); },
+                                     30000);
+        EXPECT_TRUE(done) << err.toStdString();
         const bool ended = process.state() == QProcess::NotRunning;
         process.terminate();
         process.waitForFinished(5000);

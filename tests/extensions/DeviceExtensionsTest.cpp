@@ -1,6 +1,6 @@
 // The accelerometer, torch and shell extensions on files of the test's own
 // (the device root), the torch's control requests through the replaceable
-// request, the shell's signal on the test bus, the location operations
+// request, the location operations
 // without a reachable GPS daemon, and every unknown operation.
 #include "Accelerometer.h"
 #include "CLocation.h"
@@ -161,23 +161,6 @@ TEST_F(DeviceFiles, TorchFailuresNameThePathAndTheSystemError)
         EXPECT_EQ(fresh.call(36, 4, {}).top, 10);
         EXPECT_EQ(fresh.vm->stackBase[10], open) << text;
     }
-}
-
-TEST_F(DeviceFiles, ShellSignalReachesTheBus)
-{
-    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
-        GTEST_SKIP() << "no session message bus";
-    QProcess monitor;
-    QByteArray seen;
-    QObject::connect(&monitor, &QProcess::readyReadStandardOutput, [&] { seen += monitor.readAllStandardOutput(); });
-    monitor.start("dbus-monitor", {"--session"});
-    // The monitor reports its own connection first: from then on it hears everything.
-    ASSERT_TRUE(runEventsUntil([&] { return !seen.isEmpty(); }, 10000));
-    EXPECT_EQ(m.call(37, 1, {}, 20).top, 19);
-    EXPECT_TRUE(runEventsUntil([&] { return seen.contains("member=exit_app_view"); }, 10000)) << seen.constData();
-    EXPECT_TRUE(seen.contains("path=/lofasz; interface=com.nokia.hildon_desktop; member=exit_app_view"));
-    monitor.terminate();
-    monitor.waitForFinished(5000);
 }
 
 TEST_F(DeviceFiles, UnknownOperationsReportThemselves)

@@ -12,8 +12,10 @@
 #include "VirtualMachine.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -25,6 +27,9 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "Await.h"
+#include "NeedsService.h"
 
 namespace ExtensionTest {
 
@@ -124,38 +129,27 @@ inline void ensureApplication()
         new QCoreApplication(argc, argv);
 }
 
-// Runs the event loop until `done` holds or `limitMs` passed; answers done().
-inline bool runEventsUntil(const std::function<bool()>& done, int limitMs)
-{
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    poll.start(10);
-    QTimer::singleShot(limitMs, &loop, &QEventLoop::quit);
-    if (!done())
-        loop.exec();
-    return done();
-}
-
-inline void runEventsFor(int ms)
-{
-    runEventsUntil([] { return false; }, ms);
-}
+using TestSupport::awaitEvent;
+using TestSupport::awaitProbe;
+using TestSupport::runEventsFor;
 
 class SoundServer {
 public:
-    static bool available() { return !QStandardPaths::findExecutable("pulseaudio").isEmpty(); }
+    static bool installed() { return !QStandardPaths::findExecutable("pulseaudio").isEmpty(); }
     ~SoundServer() { stop(); }
     bool start()
     {
         // The server may run as its own user: it must reach the folder.
         QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther);
         server.setStandardErrorFile(dir.filePath("server.log"), QIODevice::Append);
+        // The socket appearing in the server's folder is the sign it serves.
+        QDir().mkpath(dir.filePath("pulse"));
+        QFileSystemWatcher watcher({dir.filePath("pulse")});
         server.start(QStringLiteral(LUMBRA_SOURCE_DIR "/scripts/pulse-test-server"), {dir.filePath("pulse")});
-        return runEventsUntil([&] { return QFileInfo::exists(dir.filePath("pulse/native")); }, 10000);
+        return awaitEvent("the sound server's socket " + dir.filePath("pulse/native"),
+                          [&] { return QFileInfo::exists(dir.filePath("pulse/native")) || server.state() == QProcess::NotRunning; },
+                          10000)
+            && server.state() == QProcess::Running;
     }
     void stop()
     {
@@ -191,7 +185,7 @@ public:
     {
         parec.start("parec", {"--device=lumbra_null.monitor", "--format=s16le", "--channels=1", "--rate=44100",
                               "--raw", "--latency-msec=20"});
-        return runEventsUntil([&] { return data.size() >= 2000; }, 10000);
+        return awaitEvent("the first samples from parec", [&] { return data.size() >= 2000; }, 10000);
     }
     // Stops recording; answers what was heard.
     Sound stop()

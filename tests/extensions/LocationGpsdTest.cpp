@@ -123,7 +123,7 @@ quint16 freePort()
 // gpsfake in a session of its own, so that its daemon ends with it.
 class FakeDaemon {
 public:
-    static bool available() { return !QStandardPaths::findExecutable("gpsfake").isEmpty(); }
+    static bool installed() { return !QStandardPaths::findExecutable("gpsfake").isEmpty(); }
     // Without a port, each start picks a free one.
     explicit FakeDaemon(quint16 fixedPort = 0) : port(fixedPort), choosesPort(fixedPort == 0) {}
     ~FakeDaemon() { stop(); }
@@ -145,7 +145,9 @@ public:
             process.start("gpsfake", {"-q", "-n", "-c", "0.2", "-P", QString::number(port), log});
             if (!process.waitForStarted(5000))
                 continue;
-            runEventsUntil([this] { return process.state() == QProcess::NotRunning || serves(); }, 15000);
+            // The daemon tells nothing of its start: it is asked until it lists the pty.
+            (void)awaitProbe("gpsd on port " + QString::number(port) + " to list its device",
+                             [this] { return process.state() == QProcess::NotRunning || serves(); }, 15000, 10);
             if (process.state() == QProcess::Running && serves())
                 return true;
         }
@@ -160,7 +162,7 @@ public:
             ::kill(-pid_t(process.processId()), SIGKILL);
         process.waitForFinished(5000);
         // Its daemon may linger for a moment after it.
-        runEventsUntil([this] { return !listening(); }, 5000);
+        (void)awaitProbe("gpsd to leave port " + QString::number(port), [this] { return !listening(); }, 5000, 10);
     }
     bool listening() const
     {
@@ -210,8 +212,7 @@ class LocationFromDaemon : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!FakeDaemon::available())
-            GTEST_SKIP() << "gpsfake is not installed";
+        LUMBRA_NEEDS_SERVICE("gpsd", FakeDaemon::installed(), "gpsfake is not installed");
         ensureApplication();
         QFile track(dir.filePath("track.nmea"));
         ASSERT_TRUE(track.open(QIODevice::WriteOnly));
@@ -244,7 +245,8 @@ protected:
                 onEvent(int(events().size()));
         });
         runner.start(LUMBRA_MCBRUN, options + QStringList{dir.filePath("index.mcb")});
-        runEventsUntil([&] { return runner.state() == QProcess::NotRunning; }, 60000);
+        EXPECT_TRUE(awaitEvent("mcbrun to end", [&] { return runner.state() == QProcess::NotRunning; }, 60000))
+            << err.toStdString();
         runner.kill();
         runner.waitForFinished(5000);
         err += QString::fromLocal8Bit(runner.readAllStandardError());

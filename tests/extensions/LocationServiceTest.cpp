@@ -93,7 +93,7 @@ TEST(GpsdReports, DaemonNonsenseIsDroppedAndLaterReportsArrive)
     QStringList errors;
     control->errorVerbose.connect([&](const QString& text) { errors << text; });
     control->start();
-    EXPECT_TRUE(ExtensionTest::runEventsUntil([&] { return changes > 0; }, 10000));
+    EXPECT_TRUE(ExtensionTest::awaitEvent("a change of the device", [&] { return changes > 0; }, 10000));
     control->stop();
     EXPECT_EQ(request, QByteArray(watchRequest()));
     EXPECT_EQ(changes, 1);

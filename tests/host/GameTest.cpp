@@ -3,6 +3,7 @@
 // compared screen is a state reached by input rather than by the clock,
 // with the sounds it asks for, and its best score kept across a restart.
 // And headless under mcbrun, where it must start cleanly.
+#include "NeedsService.h"
 #include "PlayerProcess.h"
 #include "ScreenReference.h"
 #include "X11TestClient.h"
@@ -65,8 +66,8 @@ protected:
 
 TEST_F(SnakeGame, PlaysByKeysAndPointerAndKeepsItsBestScore)
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") || qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS"))
-        GTEST_SKIP() << "needs DISPLAY and DBUS_SYSTEM_BUS_ADDRESS (scripts/test starts both)";
+    LUMBRA_NEEDS_SERVICE("x11", !qEnvironmentVariableIsEmpty("DISPLAY"), "no DISPLAY");
+    LUMBRA_NEEDS_SERVICE("dbus", !qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS"), "no DBUS_SYSTEM_BUS_ADDRESS");
     ASSERT_TRUE(x11.connected());
     {
         PlayerProcess player(app.path());

@@ -1,8 +1,9 @@
 #include "PlayerProcess.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
+#include <QDeadlineTimer>
+
+#include <cstdio>
 
 PlayerProcess::PlayerProcess(const QString& appDir, const QStringList& args, const QString& platform)
 {
@@ -10,6 +11,9 @@ PlayerProcess::PlayerProcess(const QString& appDir, const QStringList& args, con
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(appDir);
+    // Its lines are on standard error: waiting for output waits for them.
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setReadChannel(QProcess::StandardError);
     process.setProgram(QStringLiteral(MCBPLAYER_PATH));
     process.setArguments(args);
     process.start();
@@ -37,8 +41,7 @@ void PlayerProcess::collect(int waitMs)
 
 bool PlayerProcess::expectLine(const QString& line, QStringList* skipped, int timeoutMs)
 {
-    QElapsedTimer clock;
-    clock.start();
+    const QDeadlineTimer deadline(timeoutMs);
     for (;;) {
         for (int i = cursor; i < lines.size(); ++i) {
             if (lines[i] != line)
@@ -48,19 +51,24 @@ bool PlayerProcess::expectLine(const QString& line, QStringList* skipped, int ti
             cursor = i + 1;
             return true;
         }
-        if (clock.elapsed() > timeoutMs || process.state() == QProcess::NotRunning)
+        if (deadline.hasExpired() || process.state() == QProcess::NotRunning) {
+            std::fprintf(stderr, "%s waiting for the player's line \"%s\"\n",
+                         deadline.hasExpired() ? "timed out" : "the player ended", qPrintable(line));
             return false;
-        collect(50);
+        }
+        collect(int(deadline.remainingTime()));
     }
 }
 
 int PlayerProcess::exitStatus(int timeoutMs)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (process.state() != QProcess::NotRunning && clock.elapsed() < timeoutMs)
-        collect(50);
+    const QDeadlineTimer deadline(timeoutMs);
+    // Waiting for output also ends when the process does.
+    while (process.state() != QProcess::NotRunning && !deadline.hasExpired())
+        collect(int(deadline.remainingTime()));
     collect(0);
+    if (process.state() != QProcess::NotRunning)
+        std::fprintf(stderr, "timed out after %d ms waiting for the player to exit\n", timeoutMs);
     if (process.state() != QProcess::NotRunning || process.exitStatus() != QProcess::NormalExit)
         return -1;
     return process.exitCode();
@@ -68,10 +76,10 @@ int PlayerProcess::exitStatus(int timeoutMs)
 
 QStringList PlayerProcess::linesDuring(int ms)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms)
-        collect(20);
+    const QDeadlineTimer deadline(ms);
+    while (!deadline.hasExpired() && process.state() != QProcess::NotRunning)
+        collect(int(deadline.remainingTime()));
+    collect(0);
     const QStringList fresh = lines.mid(cursor);
     cursor = lines.size();
     return fresh;
@@ -79,19 +87,16 @@ QStringList PlayerProcess::linesDuring(int ms)
 
 quint32 PlayerProcess::window(int timeoutMs)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < timeoutMs) {
-        const QString found = runTool(QStringLiteral("xdotool"),
-                                      {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                                       QString::number(pid())});
-        bool ok = false;
-        const quint32 id = found.split(QLatin1Char('\n'), Qt::SkipEmptyParts).value(0).toUInt(&ok);
-        if (ok)
-            return id;
-        QThread::msleep(100);
-    }
-    return 0;
+    // --sync waits until such a window is mapped; the tool is stopped at the deadline.
+    const QString found = runTool(QStringLiteral("xdotool"),
+                                  {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                                   QStringLiteral("--pid"), QString::number(pid())},
+                                  timeoutMs);
+    bool ok = false;
+    const quint32 id = found.split(QLatin1Char('\n'), Qt::SkipEmptyParts).value(0).toUInt(&ok);
+    if (!ok)
+        std::fprintf(stderr, "timed out after %d ms waiting for the player's window to be mapped\n", timeoutMs);
+    return ok ? id : 0;
 }
 
 void ensureCoreApplication()
@@ -107,7 +112,10 @@ QString runTool(const QString& program, const QStringList& args, int timeoutMs)
 {
     QProcess tool;
     tool.start(program, args);
-    if (!tool.waitForFinished(timeoutMs) || tool.exitStatus() != QProcess::NormalExit)
+    if (!tool.waitForFinished(timeoutMs) || tool.exitStatus() != QProcess::NormalExit) {
+        tool.kill();
+        tool.waitForFinished();
         return QString();
+    }
     return QString::fromLocal8Bit(tool.readAllStandardOutput());
 }

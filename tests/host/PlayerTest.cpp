@@ -2,6 +2,7 @@
 // and pointer through xdotool, the window manager's properties and the
 // display status through a second X client and the MCE stand-in, and the
 // window's pixels through a screenshot.
+#include "NeedsService.h"
 #include "PlayerProcess.h"
 #include "ProbeScreen.h"
 #include "ScreenReference.h"
@@ -26,8 +27,8 @@ class PlayerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (qEnvironmentVariableIsEmpty("DISPLAY") || qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS"))
-            GTEST_SKIP() << "needs DISPLAY and DBUS_SYSTEM_BUS_ADDRESS (scripts/test starts both)";
+        LUMBRA_NEEDS_SERVICE("x11", !qEnvironmentVariableIsEmpty("DISPLAY"), "no DISPLAY");
+        LUMBRA_NEEDS_SERVICE("dbus", !qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS"), "no DBUS_SYSTEM_BUS_ADDRESS");
         ensureCoreApplication();
         ASSERT_TRUE(x11.connected());
     }

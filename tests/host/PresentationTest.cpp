@@ -1,6 +1,7 @@
 // The player presented on a desktop larger than the handset's screen: a
 // virtual X server of its own, 1920 x 1200, where the 800 x 480 screen fits
 // twice; and the screenshot option in every presentation.
+#include "NeedsService.h"
 #include "PlayerProcess.h"
 #include "ProbeScreen.h"
 #include "X11TestClient.h"
@@ -40,7 +41,7 @@ protected:
     static void SetUpTestSuite()
     {
         ensureCoreApplication();
-        if (qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS"))
+        if (qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS") || TestSupport::serviceWithheld("x11"))
             return;
         // -displayfd 1: the server names its display on standard output once it is ready.
         server = new QProcess;
@@ -59,8 +60,8 @@ protected:
 
     void SetUp() override
     {
-        if (display.isEmpty())
-            GTEST_SKIP() << "needs Xvfb and DBUS_SYSTEM_BUS_ADDRESS (scripts/test starts the bus)";
+        LUMBRA_NEEDS_SERVICE("dbus", !qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS"), "no DBUS_SYSTEM_BUS_ADDRESS");
+        LUMBRA_NEEDS_SERVICE("x11", !display.isEmpty(), "Xvfb did not start");
         previousDisplay = qgetenv("DISPLAY");
         qputenv("DISPLAY", display.toLatin1());
         x11 = std::make_unique<X11TestClient>();

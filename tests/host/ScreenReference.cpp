@@ -1,8 +1,10 @@
 #include "ScreenReference.h"
 
-#include <QElapsedTimer>
+#include "Await.h"
+
 #include <QRegularExpression>
-#include <QThread>
+
+#include <cstdio>
 
 bool sameWithin(const QImage& a, const QImage& b, int tolerance)
 {
@@ -24,17 +26,18 @@ bool matchesReference(const std::function<QImage()>& grab, const std::function<Q
 {
     const QImage expected = QImage(reference).convertToFormat(QImage::Format_RGB32);
     QImage actual;
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 10000) {
+    // Another client's pixels send this process no event: they are grabbed again until they match.
+    const auto matches = [&] {
         const QImage shot = grab();
-        if (!shot.isNull()) {
-            actual = shot.copy(area(shot)).convertToFormat(QImage::Format_RGB32);
-            if (sameWithin(actual, expected, tolerance))
-                return true;
-        }
-        QThread::msleep(100);
-    }
+        if (shot.isNull())
+            return false;
+        actual = shot.copy(area(shot)).convertToFormat(QImage::Format_RGB32);
+        return sameWithin(actual, expected, tolerance);
+    };
+    const ::testing::AssertionResult shown = TestSupport::awaitProbe("the window to show " + reference, matches, 10000);
+    if (shown)
+        return true;
+    std::fprintf(stderr, "%s\n", shown.message());
     QString saved = reference;
     saved.replace(QRegularExpression(QStringLiteral("\\.png$")), QStringLiteral(".actual.png"));
     actual.save(saved);

@@ -1,10 +1,10 @@
 #include "X11TestClient.h"
 
-#include <QElapsedTimer>
-#include <QThread>
+#include "Await.h"
 
 #include <xcb/xcb.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -81,13 +81,15 @@ QImage X11TestClient::grab(std::uint32_t window)
 
 bool X11TestClient::waitUntilShows(std::uint32_t window, const std::function<bool(const QImage&)>& check, QImage& last)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 10000) {
-        last = grab(window);
-        if (!last.isNull() && check(last))
-            return true;
-        QThread::msleep(100);
-    }
-    return false;
+    // Another client's pixels send this process no event: they are grabbed again until they pass.
+    const ::testing::AssertionResult shown = TestSupport::awaitProbe(
+        QStringLiteral("window 0x%1 to show what the test expects").arg(window, 0, 16),
+        [&] {
+            last = grab(window);
+            return !last.isNull() && check(last);
+        },
+        10000);
+    if (!shown)
+        std::fprintf(stderr, "%s\n", shown.message());
+    return bool(shown);
 }

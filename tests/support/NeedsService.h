@@ -1,0 +1,29 @@
+// LUMBRA_NEEDS_SERVICE(service, present, why): in a GoogleTest body or
+// SetUp, skips the test when the service is missing or withheld, and fails
+// it instead when the run requires every service (see TestServices.h).
+#pragma once
+
+#include "TestServices.h"
+
+#include <gtest/gtest.h>
+
+namespace TestSupport {
+
+inline std::string currentTestName()
+{
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    return info ? std::string(info->test_suite_name()) + "." + info->name() : std::string("?");
+}
+
+} // namespace TestSupport
+
+#define LUMBRA_NEEDS_SERVICE(service, present, why)                                         \
+    do {                                                                                    \
+        const std::string lumbraMissing = ::TestSupport::missingService(service, present, why); \
+        if (!lumbraMissing.empty()) {                                                       \
+            if (::TestSupport::servicesRequired())                                          \
+                FAIL() << lumbraMissing << " (LUMBRA_REQUIRE_SERVICES is set)";            \
+            ::TestSupport::recordSkip(::TestSupport::currentTestName(), lumbraMissing);     \
+            GTEST_SKIP() << lumbraMissing;                                                  \
+        }                                                                                   \
+    } while (0)

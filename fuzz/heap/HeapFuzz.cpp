@@ -3,7 +3,7 @@
 // and headers. An undamaged heap must pass its full consistency check after
 // every step; a damaged one may raise VM errors but must never crash, and
 // every native object must be destroyed exactly once by the end.
-#include "Heap.h"
+#include "heap/Heap.h"
 #include "VMError.h"
 
 #include <cstddef>

@@ -5,7 +5,7 @@
 // becomes the alpha of the drawing colour.
 #pragma once
 
-#include "GraphicsInterfaces.h"
+#include "host/GraphicsInterfaces.h"
 #include "Vec.h"
 
 #include <QImage>

@@ -6,7 +6,7 @@
 // loads no GUI, sound or network library.
 #pragma once
 
-#include "FrameworkServices.h"
+#include "host/FrameworkServices.h"
 #include "Scheduler.h"
 #include "VUvarString.h"
 

@@ -2,7 +2,7 @@
 // on; each answers the process status to end with.
 #pragma once
 
-#include "MachineStop.h"
+#include "machine/MachineStop.h"
 #include "VUvarString.h"
 
 #include <exception>

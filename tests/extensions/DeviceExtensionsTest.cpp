@@ -6,7 +6,7 @@
 #include "CLocation.h"
 #include "CLocationPositionRequestorGCObject.h"
 #include "CLocationWrapper.h"
-#include "DateTime.h"
+#include "values/DateTime.h"
 #include "DevicePath.h"
 #include "ExtensionTestSupport.h"
 #include "GpsDaemonControl.h"

@@ -2,7 +2,7 @@
 // is checked for consistency after every case.
 #pragma once
 
-#include "Heap.h"
+#include "heap/Heap.h"
 #include "VMError.h"
 
 #include <gtest/gtest.h>

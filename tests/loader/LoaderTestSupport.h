@@ -2,7 +2,7 @@
 #pragma once
 
 #include "Assembler.h"
-#include "BytecodeLoader.h"
+#include "image/BytecodeLoader.h"
 #include "MemoryInputStream.h"
 #include "VMError.h"
 #include "VUvarFileReader.h"

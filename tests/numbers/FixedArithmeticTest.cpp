@@ -1,6 +1,6 @@
 // Fixed-point arithmetic against exact 128-bit rational arithmetic on many
 // random operands, with the saturation boundaries drawn on purpose.
-#include "ORaw.h"
+#include "values/ORaw.h"
 #include "VMError.h"
 
 #include <gtest/gtest.h>

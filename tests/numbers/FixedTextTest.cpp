@@ -1,5 +1,5 @@
 // Decimal text of Fixed values and parsing, including round trips.
-#include "OFixed.h"
+#include "values/OFixed.h"
 #include "VMError.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Key events: built by key delivery, read by the KeyEvent natives.
-#include "KeyEvent.h"
-#include "NativeGroups.h"
+#include "values/KeyEvent.h"
+#include "natives/NativeGroups.h"
 #include "ScreenTestSupport.h"
 
 namespace ScreenTest {

@@ -1,9 +1,9 @@
 #include "Disassembler.h"
 
-#include "BytecodeLoader.h"
+#include "image/BytecodeLoader.h"
 #include "MemoryInputStream.h"
-#include "NativeTable.h"
-#include "OpcodeTable.h"
+#include "natives/NativeTable.h"
+#include "image/OpcodeTable.h"
 #include "VMError.h"
 #include "VUvarFileReader.h"
 

@@ -1,4 +1,4 @@
-#include "fileNativeCall.h"
+#include "natives/fileNativeCall.h"
 
 #include <string_view>
 

@@ -4,11 +4,11 @@
 // stream groups have in common.
 #pragma once
 
-#include "NativeGroups.h"
-#include "ObjectWrapper.h"
+#include "natives/NativeGroups.h"
+#include "values/ObjectWrapper.h"
 #include "OVector.h"
-#include "StreamHolder.h"
-#include "stringNativeCall.h"
+#include "host/StreamHolder.h"
+#include "natives/stringNativeCall.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
 // The Math native group (26): the C library's functions on Fixed arguments
 // converted to double and back, degree conversions, random numbers from the
 // machine's MT19937, minimum, maximum and constants.
-#include "MersenneTwister.h"
-#include "NativeGroups.h"
-#include "NumericCall.h"
+#include "values/MersenneTwister.h"
+#include "natives/NativeGroups.h"
+#include "natives/NumericCall.h"
 
 #include <algorithm>
 #include <cmath>

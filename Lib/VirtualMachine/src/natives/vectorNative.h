@@ -4,10 +4,10 @@
 // kind of each group and the helpers other natives use to build vectors.
 #pragma once
 
-#include "Heap.h"
-#include "NativeGroups.h"
+#include "heap/Heap.h"
+#include "natives/NativeGroups.h"
 #include "OVector.h"
-#include "ObjectWrapper.h"
+#include "values/ObjectWrapper.h"
 
 #include <cstring>
 #include <typeinfo>

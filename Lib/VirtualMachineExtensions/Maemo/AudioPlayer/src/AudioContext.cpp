@@ -2,7 +2,7 @@
 
 #include "AudioPlayer.h"
 #include "OVector.h"
-#include "ObjectWrapper.h"
+#include "values/ObjectWrapper.h"
 #include "VMError.h"
 
 #include <algorithm>

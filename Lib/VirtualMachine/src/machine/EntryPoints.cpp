@@ -6,6 +6,7 @@
 #include "image/BytecodeLoader.h"
 #include "natives/NativeGroups.h"
 #include "image/OpcodeTable.h"
+#include "values/KeyEvent.h"
 #include "VMError.h"
 
 #include <new>
@@ -203,7 +204,7 @@ void VirtualMachine::deliverKey(int key, int scanCode, int modifiers, const OStr
     const int entry = (pressed & 0xFF) != 0 ? EntryKeyPressed : EntryKeyReleased;
     if (!delivers(entry))
         return;
-    const TAddr event = newKeyEvent(*this, key, scanCode, modifiers, text);
+    const TAddr event = newKeyEvent(heap(), key, scanCode, modifiers, text);
     if (event != 0)
         deliverQueued(entry, words({application, TWord(event)}), words({1, 0}));
 }

@@ -57,8 +57,3 @@ void callNative(VirtualMachine& vm, int group, int function);
 // A new empty managed vector (16-byte GC_CODE_VECTOR block) whose elements are
 // `elementSize` bytes (1, 4, 8, 12 or 16); answers its address.
 TAddr newEmptyVector(VirtualMachine& vm, int elementSize);
-
-// A new key event object for the key entry points; 0 while key events are not
-// available (the event is then not delivered).
-class OString;
-TAddr newKeyEvent(VirtualMachine& vm, int key, int scanCode, int modifiers, const OString& text);

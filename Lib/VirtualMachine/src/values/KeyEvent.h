@@ -23,3 +23,9 @@ public:
 };
 
 } // namespace Lumbra
+
+class VMHeap;
+
+// A new key event object on `heap` for the key entry points; 0 while key
+// events are not available (the event is then not delivered).
+TAddr newKeyEvent(VMHeap& heap, int key, int scanCode, int modifiers, const OString& text);

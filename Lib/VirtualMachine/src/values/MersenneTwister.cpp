@@ -1,12 +1,5 @@
 #include "values/MersenneTwister.h"
 
-#include "machine/VirtualMachine.h"
-
-#include <cstdlib>
-#include <ctime>
-#include <new>
-#include <type_traits>
-
 namespace {
 constexpr int SHIFT = 397;
 constexpr TUint32 MATRIX = 0x9908B0DFu;
@@ -41,17 +34,4 @@ TUint32 MersenneTwister::next()
     y ^= (y << 15) & 0xEFC60000u;
     y ^= y >> 18;
     return y;
-}
-
-MersenneTwister& machineRandom(VirtualMachine& vm)
-{
-    // The machine releases randomState with free(): keep the generator plain data.
-    static_assert(std::is_trivially_destructible_v<MersenneTwister>);
-    if (!vm.randomState) {
-        void* memory = std::malloc(sizeof(MersenneTwister));
-        if (!memory)
-            throw std::bad_alloc();
-        vm.randomState = new (memory) MersenneTwister(TUint32(std::clock()));
-    }
-    return *static_cast<MersenneTwister*>(vm.randomState);
 }

@@ -19,7 +19,3 @@ private:
     TUint32 state[STATE_WORDS];
     TInt32 index;
 };
-
-class VirtualMachine;
-// The machine's generator, made on first use from the process clock.
-MersenneTwister& machineRandom(VirtualMachine& vm);

@@ -15,7 +15,7 @@
 #include "natives/NativeGroups.h"
 #include "image/OpcodeTable.h"
 #include "VMError.h"
-#include "natives/vectorNative.h"
+#include "machine/VectorFastPath.h"
 
 #include <cstring>
 

@@ -3,8 +3,8 @@
 #include "MainView.h"
 
 #include "GraphicsContainer.h"
-#include "host/GraphicsInterfaces.h"
 #include "HostCallGuard.h"
+#include "host/GraphicsInterfaces.h"
 #include "machine/VirtualMachine.h"
 
 #include <QPaintEvent>

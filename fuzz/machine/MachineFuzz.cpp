@@ -4,10 +4,10 @@
 // instruction sequences or runs each instruction through its own handler.
 // The graphics natives draw for real, on Qt's offscreen platform.
 #include "BasicFrameworkServices.h"
-#include "host/FileRefusingServices.h"
-#include "host/GraphicsInterfaces.h"
 #include "MemoryInputStream.h"
 #include "VMError.h"
+#include "host/FileRefusingServices.h"
+#include "host/GraphicsInterfaces.h"
 #include "machine/VirtualMachine.h"
 
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
 // The native group tables against the natives and the committed reference.
 #include "MachineTestSupport.h"
+#include "image/OpcodeTable.h"
 #include "natives/NativeReference.h"
 #include "natives/NativeTable.h"
-#include "image/OpcodeTable.h"
 #include "natives/vectorNative.h"
 
 #include <fstream>

@@ -1,7 +1,7 @@
 // Key events: built by key delivery, read by the KeyEvent natives.
-#include "values/KeyEvent.h"
-#include "natives/NativeGroups.h"
 #include "ScreenTestSupport.h"
+#include "natives/NativeGroups.h"
+#include "values/KeyEvent.h"
 
 namespace ScreenTest {
 namespace {

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "Assembler.h"
-#include "host/FileRefusingServices.h"
 #include "MemoryInputStream.h"
 #include "VMError.h"
+#include "host/FileRefusingServices.h"
 #include "machine/VirtualMachine.h"
 
 #include <gtest/gtest.h>

@@ -5,9 +5,9 @@
 // missing display is reported first as ever).
 #include "RunnerStart.h"
 
-#include "natives/NativeTable.h"
 #include "PlatformStart.h"
 #include "machine/VirtualMachine.h"
+#include "natives/NativeTable.h"
 
 #include <QGuiApplication>
 

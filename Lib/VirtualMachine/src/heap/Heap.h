@@ -7,8 +7,8 @@
 // free-list nodes, native objects) is kept in host memory.
 #pragma once
 
-#include "heap/LinkedList.h"
 #include "ManagedMemory.h"
+#include "heap/LinkedList.h"
 
 #include <algorithm>
 #include <bit>

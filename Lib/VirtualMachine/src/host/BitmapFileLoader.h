@@ -3,8 +3,8 @@
 // graphics backend, and what it makes is handed to the heap.
 #pragma once
 
-#include "values/ObjectWrapper.h"
 #include "OVector.h"
+#include "values/ObjectWrapper.h"
 
 class VirtualMachine;
 

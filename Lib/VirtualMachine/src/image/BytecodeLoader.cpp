@@ -1,7 +1,7 @@
 #include "image/BytecodeLoader.h"
 
-#include "image/OpcodeTable.h"
 #include "VMError.h"
+#include "image/OpcodeTable.h"
 
 #include <climits>
 #include <string>

@@ -3,11 +3,11 @@
 
 #include "machine/FusedInstructions.h"
 
-#include "image/BytecodeLoader.h"
-#include "natives/NativeGroups.h"
-#include "image/OpcodeTable.h"
-#include "values/KeyEvent.h"
 #include "VMError.h"
+#include "image/BytecodeLoader.h"
+#include "image/OpcodeTable.h"
+#include "natives/NativeGroups.h"
+#include "values/KeyEvent.h"
 
 #include <new>
 

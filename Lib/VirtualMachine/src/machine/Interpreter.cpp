@@ -11,11 +11,11 @@
 // whose bytes are no instruction, and the invalid-opcode handler reports it.
 #include "machine/VirtualMachine.h"
 
-#include "machine/FusedInstructions.h"
-#include "natives/NativeGroups.h"
-#include "image/OpcodeTable.h"
 #include "VMError.h"
+#include "image/OpcodeTable.h"
+#include "machine/FusedInstructions.h"
 #include "machine/VectorFastPath.h"
+#include "natives/NativeGroups.h"
 
 #include <cstring>
 

@@ -4,9 +4,9 @@
 // memory without Arena::resolve: every word is checked here before it is used.
 #pragma once
 
+#include "OVector.h"
 #include "heap/Heap.h"
 #include "values/ObjectWrapper.h"
-#include "OVector.h"
 
 #include <cstring>
 #include <typeinfo>

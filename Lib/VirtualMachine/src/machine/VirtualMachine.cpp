@@ -2,11 +2,11 @@
 // host calls with their queue, and collection with the stack as roots.
 #include "machine/VirtualMachine.h"
 
+#include "OVector.h"
+#include "VMError.h"
 #include "machine/ListenerRoots.h"
 #include "natives/NativeGroups.h"
-#include "OVector.h"
 #include "values/ObjectWrapper.h"
-#include "VMError.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -3,13 +3,13 @@
 // their queue, and the helpers natives use to read and write the stack.
 #pragma once
 
-#include "host/FrameworkServices.h"
-#include "heap/Heap.h"
-#include "machine/MachineStop.h"
-#include "image/MachineTables.h"
 #include "OString.h"
 #include "VMError.h"
 #include "VUvarFileReader.h"
+#include "heap/Heap.h"
+#include "host/FrameworkServices.h"
+#include "image/MachineTables.h"
+#include "machine/MachineStop.h"
 
 #include <chrono>
 #include <deque>

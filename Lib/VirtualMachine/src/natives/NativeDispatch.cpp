@@ -2,8 +2,8 @@
 // group list in NativeGroups.h; names and functions come from NativeTable.h.
 #include "natives/NativeGroups.h"
 
-#include "natives/NativeTable.h"
 #include "machine/VirtualMachine.h"
+#include "natives/NativeTable.h"
 
 #include <array>
 #include <string>

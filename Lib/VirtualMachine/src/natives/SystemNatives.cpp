@@ -1,12 +1,12 @@
 // The System native group (32), served by the machine itself.
 #include "host/BitmapFileLoader.h"
-#include "values/DateTime.h"
 #include "host/GraphicsInterfaces.h"
 #include "natives/NativeGroups.h"
 #include "natives/fileNativeCall.h"
+#include "values/DateTime.h"
 
-#include "machine/ListenerRoots.h"
 #include "host/StreamHolder.h"
+#include "machine/ListenerRoots.h"
 #include "machine/VirtualMachine.h"
 
 #include <string>

@@ -1,8 +1,8 @@
 // The Color native group (13): one ARGB word per variable.
-#include "values/ColorComponents.h"
 #include "natives/NativeGroups.h"
-#include "values/ValueRef.h"
 #include "natives/stringNativeCall.h"
+#include "values/ColorComponents.h"
+#include "values/ValueRef.h"
 
 namespace {
 // Natives 4-7 and 8-11 name the components in this order.

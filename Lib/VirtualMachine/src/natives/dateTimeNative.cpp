@@ -4,8 +4,8 @@
 // Before any Qt header: Qt defines `slots` as a macro, which NativeCallFrame uses as a name.
 #include "natives/stringNativeCall.h"
 
-#include "values/DateTime.h"
 #include "natives/NativeGroups.h"
+#include "values/DateTime.h"
 
 using Lumbra::DateTime;
 

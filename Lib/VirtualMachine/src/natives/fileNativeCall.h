@@ -5,11 +5,11 @@
 // stream groups have in common.
 #pragma once
 
-#include "natives/NativeGroups.h"
-#include "values/ObjectWrapper.h"
 #include "OVector.h"
 #include "host/StreamHolder.h"
+#include "natives/NativeGroups.h"
 #include "natives/stringNativeCall.h"
+#include "values/ObjectWrapper.h"
 
 #include <string>
 

@@ -4,9 +4,9 @@
 // Before any Qt header: Qt defines `slots` as a macro, which NativeCallFrame uses as a name.
 #include "natives/stringNativeCall.h"
 
-#include "values/Hash.h"
 #include "natives/NativeGroups.h"
 #include "natives/vectorNative.h"
+#include "values/Hash.h"
 
 using Lumbra::Hash;
 

@@ -2,9 +2,9 @@
 // converted to double and back, degree conversions, random numbers from the
 // machine's MT19937, minimum, maximum and constants.
 #include "machine/VirtualMachine.h"
-#include "values/MersenneTwister.h"
 #include "natives/NativeGroups.h"
 #include "natives/NumericCall.h"
+#include "values/MersenneTwister.h"
 
 #include <algorithm>
 #include <cmath>

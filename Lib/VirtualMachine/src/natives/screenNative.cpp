@@ -1,7 +1,7 @@
 // The Screen native group (31): screen size, orientation and repaint requests.
 #include "machine/ListenerRoots.h"
-#include "natives/NativeGroups.h"
 #include "machine/VirtualMachine.h"
+#include "natives/NativeGroups.h"
 
 void screenNative(VirtualMachine& vm, int function)
 {

@@ -4,8 +4,8 @@
 // first change, so a failed native leaves its vectors as they were.
 #include "natives/vectorNative.h"
 
-#include "natives/NativeCallFrame.h"
 #include "machine/VirtualMachine.h"
+#include "natives/NativeCallFrame.h"
 
 #include <algorithm>
 #include <typeinfo>

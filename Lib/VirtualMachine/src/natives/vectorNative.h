@@ -4,9 +4,9 @@
 // kind of each group and the helpers other natives use to build vectors.
 #pragma once
 
+#include "OVector.h"
 #include "heap/Heap.h"
 #include "natives/NativeGroups.h"
-#include "OVector.h"
 #include "values/ObjectWrapper.h"
 
 #include <typeinfo>

@@ -2,8 +2,8 @@
 // integer (0 in every location made here). A managed object.
 #pragma once
 
-#include "values/DateTime.h"
 #include "GCObject.h"
+#include "values/DateTime.h"
 #include "values/OFixed.h"
 
 class CLocation : public GCObject {

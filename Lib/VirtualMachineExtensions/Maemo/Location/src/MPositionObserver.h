@@ -2,8 +2,8 @@
 // operation kept for later use, and an error.
 #pragma once
 
-#include "values/DateTime.h"
 #include "LumbraTypes.h"
+#include "values/DateTime.h"
 #include "values/OFixed.h"
 
 class MPositionObserver {

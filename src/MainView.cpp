@@ -6,7 +6,7 @@
 #include "MainViewX11.h"
 #include "StartupReports.h"
 #include "Trace.h"
-#include "VirtualMachine.h"
+#include "machine/VirtualMachine.h"
 
 #include <cstdlib>
 

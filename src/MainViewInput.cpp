@@ -4,7 +4,7 @@
 
 #include "HostCallGuard.h"
 #include "KeyTranslation.h"
-#include "VirtualMachine.h"
+#include "machine/VirtualMachine.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -3,9 +3,9 @@
 #include "MainView.h"
 
 #include "GraphicsContainer.h"
-#include "GraphicsInterfaces.h"
 #include "HostCallGuard.h"
-#include "VirtualMachine.h"
+#include "host/GraphicsInterfaces.h"
+#include "machine/VirtualMachine.h"
 
 #include <QPaintEvent>
 #include <QPainter>

@@ -3,7 +3,7 @@
 // malloc/free doing the same allocations and releases; the churn of small
 // objects that all die; host objects (strings, streams, bitmaps) handed to a
 // fresh heap; and the pause of a collection that keeps everything.
-#include "Heap.h"
+#include "heap/Heap.h"
 
 #include <benchmark/benchmark.h>
 

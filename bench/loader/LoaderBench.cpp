@@ -1,11 +1,11 @@
 // Loading a large generated image: about 10 MB of code and 100,000 exported
 // methods, from memory and from a file.
-#include "BytecodeLoader.h"
 #include "FileBytes.h"
 #include "ImageModel.h"
 #include "MemoryInputStream.h"
-#include "OpcodeTable.h"
 #include "VUvarFileReader.h"
+#include "image/BytecodeLoader.h"
+#include "image/OpcodeTable.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,5 +1,5 @@
 // Fixed-point multiply and divide against double arithmetic on the same values.
-#include "ORaw.h"
+#include "values/ORaw.h"
 
 #include <benchmark/benchmark.h>
 

@@ -5,7 +5,7 @@
 
 #include "Assembler.h"
 #include "MemoryInputStream.h"
-#include "VirtualMachine.h"
+#include "machine/VirtualMachine.h"
 
 #include <fstream>
 #include <sstream>

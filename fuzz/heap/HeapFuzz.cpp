@@ -3,8 +3,8 @@
 // and headers. An undamaged heap must pass its full consistency check after
 // every step; a damaged one may raise VM errors but must never crash, and
 // every native object must be destroyed exactly once by the end.
-#include "Heap.h"
 #include "VMError.h"
+#include "heap/Heap.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,11 +4,11 @@
 // instruction sequences or runs each instruction through its own handler.
 // The graphics natives draw for real, on Qt's offscreen platform.
 #include "BasicFrameworkServices.h"
-#include "FileRefusingServices.h"
-#include "GraphicsInterfaces.h"
 #include "MemoryInputStream.h"
 #include "VMError.h"
-#include "VirtualMachine.h"
+#include "host/FileRefusingServices.h"
+#include "host/GraphicsInterfaces.h"
+#include "machine/VirtualMachine.h"
 
 #include <QGuiApplication>
 

@@ -4,7 +4,7 @@
 // the image back into a new pixmap.
 #pragma once
 
-#include "GraphicsInterfaces.h"
+#include "host/GraphicsInterfaces.h"
 
 #include <QImage>
 #include <QPixmap>

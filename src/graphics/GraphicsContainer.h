@@ -4,7 +4,7 @@
 // antialiasing, no smooth pixmap transformation.
 #pragma once
 
-#include "GraphicsInterfaces.h"
+#include "host/GraphicsInterfaces.h"
 
 #include <QPainter>
 

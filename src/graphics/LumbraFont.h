@@ -5,8 +5,8 @@
 // becomes the alpha of the drawing colour.
 #pragma once
 
-#include "GraphicsInterfaces.h"
 #include "Vec.h"
+#include "host/GraphicsInterfaces.h"
 
 #include <QImage>
 #include <QPixmap>

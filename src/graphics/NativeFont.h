@@ -3,7 +3,7 @@
 // answers metrics.
 #pragma once
 
-#include "GraphicsInterfaces.h"
+#include "host/GraphicsInterfaces.h"
 
 #include <QFont>
 #include <QFontMetrics>

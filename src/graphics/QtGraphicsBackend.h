@@ -3,7 +3,7 @@
 // request raises UnsupportedFeatureException instead of aborting.
 #pragma once
 
-#include "GraphicsInterfaces.h"
+#include "host/GraphicsInterfaces.h"
 
 class QtGraphicsBackend : public MGraphicsBackend {
 public:

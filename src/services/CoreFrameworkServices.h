@@ -6,9 +6,9 @@
 // loads no GUI, sound or network library.
 #pragma once
 
-#include "FrameworkServices.h"
 #include "Scheduler.h"
 #include "VUvarString.h"
+#include "host/FrameworkServices.h"
 
 #include <memory>
 

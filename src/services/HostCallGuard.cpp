@@ -3,7 +3,7 @@
 #include "StartupReports.h"
 #include "Trace.h"
 #include "VMError.h"
-#include "VirtualMachine.h"
+#include "machine/VirtualMachine.h"
 
 #include <cstdlib>
 #include <exception>

@@ -2,8 +2,8 @@
 // on; each answers the process status to end with.
 #pragma once
 
-#include "MachineStop.h"
 #include "VUvarString.h"
+#include "machine/MachineStop.h"
 
 #include <exception>
 

@@ -1,7 +1,7 @@
 #include "Timer.h"
 
 #include "HostCallGuard.h"
-#include "VirtualMachine.h"
+#include "machine/VirtualMachine.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
 #include "Trace.h"
 
-#include "VirtualMachine.h"
+#include "machine/VirtualMachine.h"
 
 #include <cstdio>
 #include <cstdlib>

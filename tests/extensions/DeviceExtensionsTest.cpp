@@ -6,12 +6,12 @@
 #include "CLocation.h"
 #include "CLocationPositionRequestorGCObject.h"
 #include "CLocationWrapper.h"
-#include "DateTime.h"
 #include "DevicePath.h"
 #include "ExtensionTestSupport.h"
 #include "GpsDaemonControl.h"
 #include "MachineTestSupport.h"
 #include "TorchExtension.h"
+#include "values/DateTime.h"
 
 #include <linux/videodev2.h>
 

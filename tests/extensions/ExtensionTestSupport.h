@@ -5,11 +5,11 @@
 #pragma once
 
 #include "ExtensionRegistry.h"
-#include "NativeGroups.h"
 #include "OVector.h"
-#include "ObjectWrapper.h"
 #include "VMError.h"
-#include "VirtualMachine.h"
+#include "machine/VirtualMachine.h"
+#include "natives/NativeGroups.h"
+#include "values/ObjectWrapper.h"
 
 #include <QCoreApplication>
 #include <QDir>

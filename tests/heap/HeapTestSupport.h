@@ -2,8 +2,8 @@
 // is checked for consistency after every case.
 #pragma once
 
-#include "Heap.h"
 #include "VMError.h"
+#include "heap/Heap.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 // ids, data) and the same number of blocks in use. Because both take the head
 // of a list first, a free-list order that differed would also show up as a
 // block handed out elsewhere.
-#include "Heap.h"
 #include "ReferenceHeap.h"
 #include "VMError.h"
+#include "heap/Heap.h"
 
 #include <gtest/gtest.h>
 

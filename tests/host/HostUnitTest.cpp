@@ -6,7 +6,7 @@
 #include "MainView.h"
 #include "Scheduler.h"
 #include "Timer.h"
-#include "VirtualMachine.h"
+#include "machine/VirtualMachine.h"
 
 #include <QApplication>
 #include <QFile>

@@ -2,10 +2,10 @@
 #pragma once
 
 #include "Assembler.h"
-#include "BytecodeLoader.h"
 #include "MemoryInputStream.h"
 #include "VMError.h"
 #include "VUvarFileReader.h"
+#include "image/BytecodeLoader.h"
 
 #include <gtest/gtest.h>
 

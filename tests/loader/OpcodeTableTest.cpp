@@ -1,4 +1,4 @@
-#include "OpcodeTable.h"
+#include "image/OpcodeTable.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // limits, frames abandoned by caught exceptions, vector storage released by
 // bytecode, and host calls that grow the handle table or queue long chains.
 #include "MachineTestSupport.h"
-#include "vectorNative.h"
+#include "natives/vectorNative.h"
 
 using namespace MachineTest;
 

@@ -1,9 +1,9 @@
 // The native group tables against the natives and the committed reference.
 #include "MachineTestSupport.h"
-#include "NativeReference.h"
-#include "NativeTable.h"
-#include "OpcodeTable.h"
-#include "vectorNative.h"
+#include "image/OpcodeTable.h"
+#include "natives/NativeReference.h"
+#include "natives/NativeTable.h"
+#include "natives/vectorNative.h"
 
 #include <fstream>
 #include <sstream>

@@ -2,7 +2,7 @@
 // in-place edits versus new storage, vectors edited with their own elements,
 // and how the collector traces vectors made by the natives.
 #include "MachineTestSupport.h"
-#include "vectorNative.h"
+#include "natives/vectorNative.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Lumbra::DateTime in a zone that is not UTC: construction checks, setters,
 // shifting, conversion, comparison across zones and the text form.
-#include "DateTime.h"
+#include "values/DateTime.h"
 
 #include "VMError.h"
 

@@ -1,7 +1,7 @@
 // Fixed-point arithmetic against exact 128-bit rational arithmetic on many
 // random operands, with the saturation boundaries drawn on purpose.
-#include "ORaw.h"
 #include "VMError.h"
+#include "values/ORaw.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Decimal text of Fixed values and parsing, including round trips.
-#include "OFixed.h"
 #include "VMError.h"
+#include "values/OFixed.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The generator against the standard library's MT19937 given the same state:
 // word 0 the initial value, each next word the previous times 69069.
-#include "MersenneTwister.h"
+#include "values/MersenneTwister.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "NumbersProgram.h"
 
-#include "OFixed.h"
+#include "values/OFixed.h"
 
 namespace NumbersTest {
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "NativeTestSupport.h"
-#include "OFixed.h"
+#include "values/OFixed.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 // Key events: built by key delivery, read by the KeyEvent natives.
-#include "KeyEvent.h"
-#include "NativeGroups.h"
 #include "ScreenTestSupport.h"
+#include "natives/NativeGroups.h"
+#include "values/KeyEvent.h"
 
 namespace ScreenTest {
 namespace {
@@ -62,7 +62,7 @@ TEST(KeyEventNatives, EventObjectHoldsItsValues)
     ASSERT_FALSE(m.run("main:\n    ret 0, 1\n").stopped);
     VirtualMachine& vm = *m.vm;
     OString text = OString::fromU16(u"xy");
-    const TAddr event = newKeyEvent(vm, 0x20, 65, 3, text);
+    const TAddr event = newKeyEvent(vm.heap(), 0x20, 65, 3, text);
     text = OString::fromU16(u"changed"); // the event keeps its own copy
     const Lumbra::KeyEvent* e = vm.heap().objectAs<Lumbra::KeyEvent>(event);
     EXPECT_EQ(e->keyCode, 0x20);

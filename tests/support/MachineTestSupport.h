@@ -2,10 +2,10 @@
 #pragma once
 
 #include "Assembler.h"
-#include "FileRefusingServices.h"
 #include "MemoryInputStream.h"
 #include "VMError.h"
-#include "VirtualMachine.h"
+#include "host/FileRefusingServices.h"
+#include "machine/VirtualMachine.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 // run with two log lines: the error's message and its code.
 #pragma once
 
-#include "VirtualMachine.h"
+#include "machine/VirtualMachine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "Assembler.h"
-#include "OpcodeTable.h"
+#include "image/OpcodeTable.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "Assembler.h"
 #include "Disassembler.h"
-#include "OpcodeTable.h"
+#include "image/OpcodeTable.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 
 #include "AsmLexer.h"
 #include "FileBytes.h"
-#include "NativeTable.h"
-#include "OpcodeTable.h"
+#include "image/OpcodeTable.h"
+#include "natives/NativeTable.h"
 
 #include <algorithm>
 #include <climits>

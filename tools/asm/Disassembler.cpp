@@ -1,11 +1,11 @@
 #include "Disassembler.h"
 
-#include "BytecodeLoader.h"
 #include "MemoryInputStream.h"
-#include "NativeTable.h"
-#include "OpcodeTable.h"
 #include "VMError.h"
 #include "VUvarFileReader.h"
+#include "image/BytecodeLoader.h"
+#include "image/OpcodeTable.h"
+#include "natives/NativeTable.h"
 
 #include <cstdio>
 #include <set>

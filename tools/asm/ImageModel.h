@@ -2,7 +2,7 @@
 // writing a model read from an image gives the same bytes back.
 #pragma once
 
-#include "ImageParser.h"
+#include "image/ImageParser.h"
 
 #include <stdexcept>
 #include <string>

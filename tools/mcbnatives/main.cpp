@@ -1,6 +1,6 @@
 // mcbnatives [FILE]: writes the reference of the native groups, generated
 // from their tables, to FILE or to standard output.
-#include "NativeReference.h"
+#include "natives/NativeReference.h"
 
 #include <cstdio>
 #include <fstream>

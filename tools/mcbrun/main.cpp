@@ -3,7 +3,7 @@
 // exit, stops on a fatal error, or nothing can call it any more.
 #include "RunnerStart.h"
 #include "StartupReports.h"
-#include "VirtualMachine.h"
+#include "machine/VirtualMachine.h"
 
 #include <QFileInfo>
 #include <QTimer>

@@ -4,9 +4,9 @@
 // the machine's arena, so a null or forged wrapper ends in a VM error.
 #pragma once
 
-#include "OFixed.h"
 #include "VMExtension.h"
-#include "VirtualMachine.h"
+#include "machine/VirtualMachine.h"
+#include "values/OFixed.h"
 
 #include <string>
 

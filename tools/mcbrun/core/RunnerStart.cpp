@@ -7,9 +7,9 @@
 #include "RunnerStart.h"
 
 #include "ExtensionIds.h"
-#include "NativeTable.h"
-#include "OpcodeTable.h"
-#include "VirtualMachine.h"
+#include "image/OpcodeTable.h"
+#include "machine/VirtualMachine.h"
+#include "natives/NativeTable.h"
 
 #include <unistd.h>
 

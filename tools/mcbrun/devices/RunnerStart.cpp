@@ -5,9 +5,9 @@
 // missing display is reported first as ever).
 #include "RunnerStart.h"
 
-#include "NativeTable.h"
 #include "PlatformStart.h"
-#include "VirtualMachine.h"
+#include "machine/VirtualMachine.h"
+#include "natives/NativeTable.h"
 
 #include <QGuiApplication>
 

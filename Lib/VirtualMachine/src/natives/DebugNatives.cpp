@@ -1,7 +1,7 @@
 // The Debug native group (30): bytecode's log lines and log file.
-#include "NativeGroups.h"
+#include "natives/NativeGroups.h"
 
-#include "VirtualMachine.h"
+#include "machine/VirtualMachine.h"
 
 void debugNative(VirtualMachine& vm, int function)
 {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "OString.h"
-#include "VirtualMachine.h"
+#include "machine/VirtualMachine.h"
 
 // The two spellings of a truth value on the stack: most native groups answer
 // 1 or 0; the machine's own booleans are -1 or 0.

@@ -1,9 +1,9 @@
 // The native-call instruction: one table of groups 1 to 35, derived from the
 // group list in NativeGroups.h; names and functions come from NativeTable.h.
-#include "NativeGroups.h"
+#include "natives/NativeGroups.h"
 
-#include "NativeTable.h"
-#include "VirtualMachine.h"
+#include "machine/VirtualMachine.h"
+#include "natives/NativeTable.h"
 
 #include <array>
 #include <string>

@@ -42,6 +42,9 @@ class VirtualMachine;
 // Vector groups 1 and 3 to 7: `group` tells the element layout (1 bytes,
 // 3..6 one to four ints per element, 7 references); bPrimitive is false for 7.
 void vectorNative(VirtualMachine& vm, int group, int function, bool bPrimitive);
+// The element read (8) and append (19) of the groups of one-word or byte
+// elements, taken before the general dispatch: false for any other call.
+bool vectorFastCall(VirtualMachine& vm, int group, int function);
 
 #define LUMBRA_DECLARE_NATIVE_GROUP(group, function) void function(VirtualMachine& vm, int native);
 LUMBRA_NATIVE_GROUPS(LUMBRA_DECLARE_NATIVE_GROUP)
@@ -57,8 +60,3 @@ void callNative(VirtualMachine& vm, int group, int function);
 // A new empty managed vector (16-byte GC_CODE_VECTOR block) whose elements are
 // `elementSize` bytes (1, 4, 8, 12 or 16); answers its address.
 TAddr newEmptyVector(VirtualMachine& vm, int elementSize);
-
-// A new key event object for the key entry points; 0 while key events are not
-// available (the event is then not delivered).
-class OString;
-TAddr newKeyEvent(VirtualMachine& vm, int key, int scanCode, int modifiers, const OString& text);

@@ -1,7 +1,7 @@
 // The reference of the native groups, written from their tables.
-#include "NativeReference.h"
+#include "natives/NativeReference.h"
 
-#include "NativeTable.h"
+#include "natives/NativeTable.h"
 
 #include <string>
 

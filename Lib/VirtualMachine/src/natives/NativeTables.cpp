@@ -2,9 +2,9 @@
 // stack effect (words taken, words left; taken -1: the function does not
 // return to the bytecode). The dispatcher, the assembler, the disassembler,
 // the generated reference and the stack-effect test all read these tables.
-#include "NativeTable.h"
+#include "natives/NativeTable.h"
 
-#include "OpcodeTable.h"
+#include "image/OpcodeTable.h"
 
 #include <array>
 #include <iterator>

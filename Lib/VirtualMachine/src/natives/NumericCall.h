@@ -2,8 +2,8 @@
 // deeper one. Arguments and results otherwise follow NativeCallFrame.
 #pragma once
 
-#include "OFixed.h"
-#include "stringNativeCall.h"
+#include "natives/stringNativeCall.h"
+#include "values/OFixed.h"
 
 inline OFixed fixedArg(NativeCallFrame& call, int i)
 {

@@ -1,13 +1,13 @@
 // The System native group (32), served by the machine itself.
-#include "BitmapFileLoader.h"
-#include "DateTime.h"
-#include "GraphicsInterfaces.h"
-#include "NativeGroups.h"
-#include "fileNativeCall.h"
+#include "host/BitmapFileLoader.h"
+#include "host/GraphicsInterfaces.h"
+#include "natives/NativeGroups.h"
+#include "natives/fileNativeCall.h"
+#include "values/DateTime.h"
 
-#include "ListenerRoots.h"
-#include "StreamHolder.h"
-#include "VirtualMachine.h"
+#include "host/StreamHolder.h"
+#include "machine/ListenerRoots.h"
+#include "machine/VirtualMachine.h"
 
 #include <string>
 

@@ -2,10 +2,10 @@
 // and encoding bitmaps. Results are stored as new bitmap holders in result
 // boxes; every function that reads or replaces a bitmap first ends the
 // painting on it, so it sees the finished drawing.
-#include "BitmapFileLoader.h"
-#include "NativeGroups.h"
-#include "fileNativeCall.h"
-#include "graphicsHolderCall.h"
+#include "host/BitmapFileLoader.h"
+#include "natives/NativeGroups.h"
+#include "natives/fileNativeCall.h"
+#include "natives/graphicsHolderCall.h"
 
 #include <string>
 

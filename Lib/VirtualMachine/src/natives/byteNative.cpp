@@ -1,8 +1,8 @@
 // The Byte native group (9) has no operations. Function 0 is not produced by
 // valid bytecode either; it is rejected like every other number.
-#include "NativeGroups.h"
+#include "natives/NativeGroups.h"
 
-#include "VirtualMachine.h"
+#include "machine/VirtualMachine.h"
 
 void byteNative(VirtualMachine& vm, int)
 {

@@ -1,7 +1,7 @@
 // The Char native group (10): UTF-16 units in the low 16 bits of a slot,
 // classified and case-mapped by Qt.
-#include "NativeGroups.h"
-#include "stringNativeCall.h"
+#include "natives/NativeGroups.h"
+#include "natives/stringNativeCall.h"
 
 #include <QChar>
 

@@ -1,8 +1,8 @@
 // The Color native group (13): one ARGB word per variable.
-#include "ColorComponents.h"
-#include "NativeGroups.h"
-#include "ValueRef.h"
-#include "stringNativeCall.h"
+#include "natives/NativeGroups.h"
+#include "natives/stringNativeCall.h"
+#include "values/ColorComponents.h"
+#include "values/ValueRef.h"
 
 namespace {
 // Natives 4-7 and 8-11 name the components in this order.

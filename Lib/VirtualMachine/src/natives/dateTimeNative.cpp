@@ -2,10 +2,10 @@
 // box or an empty one raises NullPointerException "NULL pointer", except in
 // the identity tests, which compare the boxes themselves.
 // Before any Qt header: Qt defines `slots` as a macro, which NativeCallFrame uses as a name.
-#include "stringNativeCall.h"
+#include "natives/stringNativeCall.h"
 
-#include "DateTime.h"
-#include "NativeGroups.h"
+#include "natives/NativeGroups.h"
+#include "values/DateTime.h"
 
 using Lumbra::DateTime;
 

@@ -2,7 +2,7 @@
 // managed string's rules (each UTF-16 unit encoded by itself; a malformed
 // sequence raises DataFormatException). Arguments sit above an unread
 // receiver slot that takes the result.
-#include "fileNativeCall.h"
+#include "natives/fileNativeCall.h"
 
 void encoderNative(VirtualMachine& vm, int native)
 {

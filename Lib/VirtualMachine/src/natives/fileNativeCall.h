@@ -1,14 +1,15 @@
 // Helpers shared by the file and stream native groups: the host services,
-// byte vectors in and out, and the position natives (2-4) that FileReader
+// byte vectors in and out, whole files read into byte vectors (also for the
+// Bitmap and Font natives), and the position natives (2-4) that FileReader
 // and FileWriter have in common, and the state natives (1-2) that the two
 // stream groups have in common.
 #pragma once
 
-#include "NativeGroups.h"
-#include "ObjectWrapper.h"
 #include "OVector.h"
-#include "StreamHolder.h"
-#include "stringNativeCall.h"
+#include "host/StreamHolder.h"
+#include "natives/NativeGroups.h"
+#include "natives/stringNativeCall.h"
+#include "values/ObjectWrapper.h"
 
 #include <string>
 
@@ -31,6 +32,16 @@ TWord newByteVectorBox(VirtualMachine& vm, const void* bytes, int count);
 
 // IOException "Could not open file: " followed by the path.
 [[noreturn]] void couldNotOpen(const OString& path);
+
+// The whole file `path` as a new managed byte vector (its address).
+TAddr readFileIntoByteVector(VirtualMachine& vm, const OString& path);
+
+// The bitmap (wrapped in its graphics holder) or bitmap font decoded from the
+// file `path`, or 0 when the data is not an image. Raises InvalidArgumentException
+// "Filename is empty", IOException "Could not open file: <path>",
+// InvalidArgumentException "File is empty", or IOException when the read
+// fails. Runs on the current machine.
+TAddr LoadBitmapFromFile(const OString& path, TBool asFont);
 
 // Natives 1 (close) and 2 (is open) of the stream groups on (holder);
 // `attached` answers the holder's stream of the group's kind. A null holder or

@@ -1,6 +1,6 @@
 // The FileReader group (24): opening a file for reading into a holder
 // with TYPEID 5, and positioning in it.
-#include "fileNativeCall.h"
+#include "natives/fileNativeCall.h"
 
 void fileReaderNative(VirtualMachine& vm, int native)
 {

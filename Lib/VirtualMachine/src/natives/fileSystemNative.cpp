@@ -2,8 +2,8 @@
 // listing files and directories through the host's file services, which
 // check every name and root it in the application directory. Arguments sit
 // above an unread receiver slot that takes the result.
-#include "fileNativeCall.h"
-#include "vectorNative.h"
+#include "natives/fileNativeCall.h"
+#include "natives/vectorNative.h"
 
 #include <memory>
 #include <vector>

@@ -1,6 +1,6 @@
 // The FileWriter group (22): opening a file for writing (created, truncated
 // or appended to) into a holder with TYPEID 6, and positioning in it.
-#include "fileNativeCall.h"
+#include "natives/fileNativeCall.h"
 
 void fileWriterNative(VirtualMachine& vm, int native)
 {

@@ -1,8 +1,8 @@
 // The Fixed native group (11). Values travel in two slots; "ref" arguments
 // are arena addresses of 8-byte Fixed variables, checked like every other
 // address from bytecode (null raises NullPointerException "NULL pointer").
-#include "NativeGroups.h"
-#include "NumericCall.h"
+#include "natives/NativeGroups.h"
+#include "natives/NumericCall.h"
 
 namespace {
 

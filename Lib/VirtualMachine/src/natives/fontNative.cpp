@@ -1,8 +1,8 @@
 // The Font native group (20): metrics of native and bitmap fonts. A null
 // font measures everything as 0; a substring is range-checked first.
-#include "GraphicsInterfaces.h"
-#include "NativeGroups.h"
-#include "stringNativeCall.h"
+#include "host/GraphicsInterfaces.h"
+#include "natives/NativeGroups.h"
+#include "natives/stringNativeCall.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // reference boxes (a null box raises NullPointerException "NULL pointer").
 #pragma once
 
-#include "GraphicsInterfaces.h"
-#include "NativeCallFrame.h"
+#include "host/GraphicsInterfaces.h"
+#include "natives/NativeCallFrame.h"
 
 // The holder in the reference box of argument `i` (0 for a null holder).
 inline TWord holderArg(NativeCallFrame& call, int i)

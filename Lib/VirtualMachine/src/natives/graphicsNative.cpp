@@ -1,10 +1,10 @@
 // The Graphics native group (18): drawing on a canvas (a screen or bitmap
 // holder). A null canvas, or a null bitmap or font where one is drawn, draws
 // nothing.
-#include "NativeGroups.h"
-#include "NumericCall.h"
-#include "fileNativeCall.h"
-#include "graphicsHolderCall.h"
+#include "natives/NativeGroups.h"
+#include "natives/NumericCall.h"
+#include "natives/fileNativeCall.h"
+#include "natives/graphicsHolderCall.h"
 
 namespace {
 

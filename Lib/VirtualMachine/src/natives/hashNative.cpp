@@ -2,11 +2,11 @@
 // the bytes appended to a Hash object. Results are new byte vectors in new
 // reference boxes.
 // Before any Qt header: Qt defines `slots` as a macro, which NativeCallFrame uses as a name.
-#include "stringNativeCall.h"
+#include "natives/stringNativeCall.h"
 
-#include "Hash.h"
-#include "NativeGroups.h"
-#include "vectorNative.h"
+#include "natives/NativeGroups.h"
+#include "natives/vectorNative.h"
+#include "values/Hash.h"
 
 using Lumbra::Hash;
 

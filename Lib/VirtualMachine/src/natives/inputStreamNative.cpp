@@ -1,6 +1,6 @@
 // The InputStream group (23): closing, querying and reading a FileReader's
 // stream. A holder of another kind raises VMException "Invalid TYPEID".
-#include "fileNativeCall.h"
+#include "natives/fileNativeCall.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // The KeyEvent native group (35): the fields of a key event.
-#include "KeyEvent.h"
-#include "NativeGroups.h"
-#include "VirtualMachine.h"
+#include "machine/VirtualMachine.h"
+#include "natives/NativeGroups.h"
+#include "values/KeyEvent.h"
 
 void keyEventNative(VirtualMachine& vm, int function)
 {

@@ -4,8 +4,8 @@
 // Division by zero raises DivisionByZeroException, as the interpreter's own
 // division does; shift counts of 64 or more shift every bit out (right
 // shifts fill with the sign) and negative counts shift the other way.
-#include "NativeGroups.h"
-#include "stringNativeCall.h"
+#include "natives/NativeGroups.h"
+#include "natives/stringNativeCall.h"
 
 #include <cstring>
 

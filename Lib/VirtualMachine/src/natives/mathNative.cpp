@@ -1,17 +1,36 @@
 // The Math native group (26): the C library's functions on Fixed arguments
 // converted to double and back, degree conversions, random numbers from the
 // machine's MT19937, minimum, maximum and constants.
-#include "MersenneTwister.h"
-#include "NativeGroups.h"
-#include "NumericCall.h"
+#include "machine/VirtualMachine.h"
+#include "natives/NativeGroups.h"
+#include "natives/NumericCall.h"
+#include "values/MersenneTwister.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <new>
+#include <type_traits>
 
 namespace {
 
 using Lumbra::EMath;
 using Lumbra::raiseError;
+
+// The machine's generator, made on first use from the process clock.
+MersenneTwister& machineRandom(VirtualMachine& vm)
+{
+    // The machine releases randomState with free(): keep the generator plain data.
+    static_assert(std::is_trivially_destructible_v<MersenneTwister>);
+    if (!vm.randomState) {
+        void* memory = std::malloc(sizeof(MersenneTwister));
+        if (!memory)
+            throw std::bad_alloc();
+        vm.randomState = new (memory) MersenneTwister(TUint32(std::clock()));
+    }
+    return *static_cast<MersenneTwister*>(vm.randomState);
+}
 
 OFixed viaDouble(TReal (*function)(TReal), OFixed x)
 {

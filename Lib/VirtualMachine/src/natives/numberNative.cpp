@@ -1,6 +1,6 @@
 // The Number native group (27): helpers on int and byte values.
-#include "NativeGroups.h"
-#include "stringNativeCall.h"
+#include "natives/NativeGroups.h"
+#include "natives/stringNativeCall.h"
 
 #include <cstdint>
 

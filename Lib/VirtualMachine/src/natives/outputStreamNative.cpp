@@ -1,6 +1,6 @@
 // The OutputStream group (21): closing, querying and writing a FileWriter's
 // stream. A holder of another kind raises VMException "Invalid TYPEID".
-#include "fileNativeCall.h"
+#include "natives/fileNativeCall.h"
 
 namespace {
 

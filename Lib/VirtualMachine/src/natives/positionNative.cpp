@@ -1,6 +1,6 @@
 // The Position native group (16): x and y in a two-word variable.
-#include "NativeGroups.h"
-#include "valueNativeCall.h"
+#include "natives/NativeGroups.h"
+#include "natives/valueNativeCall.h"
 
 namespace {
 constexpr int WORDS = 2;

@@ -1,7 +1,7 @@
 // The Range native group (14): first and count in a two-word variable; a
 // count of -1 runs from first to the end.
-#include "NativeGroups.h"
-#include "valueNativeCall.h"
+#include "natives/NativeGroups.h"
+#include "natives/valueNativeCall.h"
 
 namespace {
 enum { FIRST, COUNT, WORDS };

@@ -1,6 +1,6 @@
 // The Rectangle native group (17): x, y, width, height in a four-word variable.
-#include "NativeGroups.h"
-#include "valueNativeCall.h"
+#include "natives/NativeGroups.h"
+#include "natives/valueNativeCall.h"
 
 namespace {
 enum { X, Y, WIDTH, HEIGHT, WORDS };

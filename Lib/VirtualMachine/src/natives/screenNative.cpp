@@ -1,7 +1,7 @@
 // The Screen native group (31): screen size, orientation and repaint requests.
-#include "ListenerRoots.h"
-#include "NativeGroups.h"
-#include "VirtualMachine.h"
+#include "machine/ListenerRoots.h"
+#include "machine/VirtualMachine.h"
+#include "natives/NativeGroups.h"
 
 void screenNative(VirtualMachine& vm, int function)
 {

@@ -1,7 +1,7 @@
 // The Size native group (15): width and height in a two-word variable; a
 // negative dimension raises InvalidArgumentException without detail.
-#include "NativeGroups.h"
-#include "valueNativeCall.h"
+#include "natives/NativeGroups.h"
+#include "natives/valueNativeCall.h"
 
 namespace {
 constexpr int WORDS = 2;

@@ -3,10 +3,10 @@
 // VMException "String:<ip>". Strings passed in are shared, so mutating
 // natives change the string every holder of it sees; natives 1-9 put a new
 // string into the caller's result box instead.
-#include "stringNativeCall.h"
+#include "natives/stringNativeCall.h"
 
-#include "NativeGroups.h"
-#include "vectorNative.h"
+#include "natives/NativeGroups.h"
+#include "natives/vectorNative.h"
 
 #include <QChar>
 

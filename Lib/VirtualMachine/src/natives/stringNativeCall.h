@@ -1,7 +1,7 @@
 // Helpers of the String group's natives.
 #pragma once
 
-#include "NativeCallFrame.h"
+#include "natives/NativeCallFrame.h"
 
 
 // The inclusive character range of a (start, count) argument pair: start < 0

@@ -1,6 +1,6 @@
 // String natives that come in eight argument shapes: the searches (16-31),
 // counts (36-43), removals (95-118) and replacements (69-92).
-#include "stringNativeCall.h"
+#include "natives/stringNativeCall.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,8 +1,8 @@
 // The Timer native group (33): periodic callbacks through the host's timers.
 // The listener stays a heap root while its timer exists.
-#include "ListenerRoots.h"
-#include "NativeGroups.h"
-#include "VirtualMachine.h"
+#include "machine/ListenerRoots.h"
+#include "machine/VirtualMachine.h"
+#include "natives/NativeGroups.h"
 
 #include <algorithm>
 

@@ -2,8 +2,8 @@
 // have in common, on variables of `words` words.
 #pragma once
 
-#include "ValueRef.h"
-#include "stringNativeCall.h"
+#include "natives/stringNativeCall.h"
+#include "values/ValueRef.h"
 
 // Natives 1 (variable): zeroes every word, and 2 (to, from): copies the
 // variable at `from` into the one at `to`. False when `native` is neither.

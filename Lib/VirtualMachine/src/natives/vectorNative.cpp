@@ -2,10 +2,10 @@
 // Arguments are the words at the top of the stack (the last on top); a value
 // argument takes one word per element word. Every check happens before the
 // first change, so a failed native leaves its vectors as they were.
-#include "vectorNative.h"
+#include "natives/vectorNative.h"
 
-#include "NativeCallFrame.h"
-#include "VirtualMachine.h"
+#include "machine/VirtualMachine.h"
+#include "natives/NativeCallFrame.h"
 
 #include <algorithm>
 #include <typeinfo>

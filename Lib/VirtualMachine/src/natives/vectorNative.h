@@ -4,12 +4,11 @@
 // kind of each group and the helpers other natives use to build vectors.
 #pragma once
 
-#include "Heap.h"
-#include "NativeGroups.h"
 #include "OVector.h"
-#include "ObjectWrapper.h"
+#include "heap/Heap.h"
+#include "natives/NativeGroups.h"
+#include "values/ObjectWrapper.h"
 
-#include <cstring>
 #include <typeinfo>
 
 // VECTOR_GROUP(group, element type, element is a reference)
@@ -33,52 +32,3 @@ TAddr newVectorObject(VirtualMachine& vm);
 // references `elements`; answers the handle's address.
 TAddr newObjectVectorHandle(VirtualMachine& vm, const TWord* elements, int n);
 
-// The element read (8) and append (19) of the groups of one-word or byte
-// elements, taken before the general dispatch: false for any other call.
-bool vectorFastCall(VirtualMachine& vm, int group, int function);
-
-// The element read and append of one-word primitive vectors (group 3) for
-// the interpreter's own fast path, through the vector handle at `handle`:
-// false, with nothing changed, wherever the native call would do anything
-// else (raise an error, grow the storage), so that call can run instead.
-using WordVector = OVector<WordElement<1>>;
-
-// The vector a handle refers to when it is a one-word primitive vector.
-inline WordVector* wordVectorAt(VMHeap& heap, const Lumbra::Arena& mem, TWord handle)
-{
-    if (!mem.contains(TAddr(handle), 4))
-        return nullptr;
-    GCObject* object = heap.findObject(TAddr(mem.loadWord(TAddr(handle))));
-    return object && typeid(*object) == typeid(WordVector) ? static_cast<WordVector*>(object) : nullptr;
-}
-
-// Host memory of the storage word at `at` when the storage is the vector's own.
-inline TUint8* ownStorageWord(const VMHeap& heap, const Lumbra::Arena& mem, const WordVector& v, TAddr at)
-{
-    return at != 0 && heap.ownsStorage(v.storage()) && mem.contains(at, 4) ? mem.raw(at) : nullptr;
-}
-
-inline bool readWordElement(VMHeap& heap, const Lumbra::Arena& mem, TWord handle, TWord index, TWord& element)
-{
-    const WordVector* v = wordVectorAt(heap, mem, handle);
-    if (!v || index >= v->size())
-        return false;
-    const TUint8* word = ownStorageWord(heap, mem, *v, v->storageAddress(index));
-    if (!word)
-        return false;
-    std::memcpy(&element, word, 4);
-    return true;
-}
-
-inline bool appendWordElement(VMHeap& heap, const Lumbra::Arena& mem, TWord handle, TWord element)
-{
-    WordVector* v = wordVectorAt(heap, mem, handle);
-    if (!v)
-        return false;
-    TUint8* word = ownStorageWord(heap, mem, *v, v->storageAddress(v->size()));
-    if (!word)
-        return false;
-    std::memcpy(word, &element, 4);
-    v->countAppended();
-    return true;
-}

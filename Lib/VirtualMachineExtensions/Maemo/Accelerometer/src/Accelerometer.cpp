@@ -1,7 +1,7 @@
 #include "Accelerometer.h"
 
 #include "DevicePath.h"
-#include "OFixed.h"
+#include "values/OFixed.h"
 
 #include <cstdio>
 #include <cstdlib>

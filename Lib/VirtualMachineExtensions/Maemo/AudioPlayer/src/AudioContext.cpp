@@ -2,8 +2,8 @@
 
 #include "AudioPlayer.h"
 #include "OVector.h"
-#include "ObjectWrapper.h"
 #include "VMError.h"
+#include "values/ObjectWrapper.h"
 
 #include <algorithm>
 

@@ -2,9 +2,9 @@
 // integer (0 in every location made here). A managed object.
 #pragma once
 
-#include "DateTime.h"
 #include "GCObject.h"
-#include "OFixed.h"
+#include "values/DateTime.h"
+#include "values/OFixed.h"
 
 class CLocation : public GCObject {
 public:

@@ -2,7 +2,7 @@
 
 #include "CLocationWrapper.h"
 #include "GpsControl.h"
-#include "ListenerRoots.h"
+#include "machine/ListenerRoots.h"
 
 CLocationPositionRequestorGCObject::CLocationPositionRequestorGCObject(CLocationWrapper* wrapper, VMHeap& heap,
                                                                        TWord observer, TInt32 interval,

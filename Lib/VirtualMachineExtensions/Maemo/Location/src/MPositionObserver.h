@@ -2,9 +2,9 @@
 // operation kept for later use, and an error.
 #pragma once
 
-#include "DateTime.h"
 #include "LumbraTypes.h"
-#include "OFixed.h"
+#include "values/DateTime.h"
+#include "values/OFixed.h"
 
 class MPositionObserver {
 public:

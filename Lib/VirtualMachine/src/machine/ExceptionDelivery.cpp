@@ -1,0 +1,60 @@
+// Errors raised while bytecode runs become calls of the bytecode's own
+// vminternalthrow; exit requests and fatal errors end the host call.
+#include "machine/VirtualMachine.h"
+
+#include "VMError.h"
+
+#include <string>
+
+using namespace Lumbra;
+
+void VirtualMachine::runDelivering()
+{
+    for (;;) {
+        try {
+            run();
+            return;
+        } catch (const MachineStop&) {
+            throw;
+        } catch (const ErrorHandlingException&) {
+            const int code = lastErrorCode();
+            if (code == EExitRequest || code == EFatal)
+                stopFromError();
+            if (code != 0) {
+                const std::u16string message = lastErrorMessage();
+                clearLastError();
+                setUpInternalThrow(code, message);
+            } else {
+                setUpInternalThrow(EFatal, u"UNEXPECTED EXCEPTION");
+            }
+        } catch (...) {
+            // Not raised as a VM error (for example memory exhaustion).
+            setUpInternalThrow(EFatal, u"UNEXPECTED EXCEPTION");
+        }
+        if (--fuel < 0)
+            refuel();
+    }
+}
+
+void VirtualMachine::setUpInternalThrow(int code, const std::u16string& message)
+{
+    const int h = entries[EntryInternalThrow];
+    const std::string raised = u16ToUtf8(message) + " at " + std::to_string(ip);
+    if (h < 0 || handles[h].argumentLevels.size() < 2)
+        undeliverable(raised + ", no vminternalthrow<int>,<string> in the image");
+    const MethodHandle& handle = handles[h];
+    const ExportedMethod::MethodEntry* impl = findImplementation(handle.methodRow, -1);
+    if (!impl)
+        undeliverable(raised + ", vminternalthrow has no code");
+    const TWord box = newStringBox(OString::fromU16(message));
+    push(convertReference(handle.argumentLevels[0], code, GC_CODE_REFERENCE));
+    push(convertReference(handle.argumentLevels[1] - 1, box, GC_CODE_REFERENCE));
+    push(ip + 1);
+    ip = impl->codeAddress;
+}
+
+void VirtualMachine::undeliverable(const std::string& cause)
+{
+    stopCause = cause;
+    raiseError(EInvalidArgument);
+}

@@ -6,14 +6,22 @@
 #include "MainViewX11.h"
 #include "StartupReports.h"
 #include "Trace.h"
+#include "host/StreamHolder.h"
 #include "machine/VirtualMachine.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QHideEvent>
+
 #include <cstdlib>
+#include <string>
 
 namespace {
 // What the application was last told: foreground (true) or background.
 // Shared by the process and never reset.
 bool lastReportedActivity = false;
+// Whether the application was ever told either.
+bool activityEverReported = false;
 } // namespace
 
 MainView::MainView(const Str16& applicationDirectory, Lumbra::Presentation shown)
@@ -100,18 +108,47 @@ void MainView::showEvent(QShowEvent*)
     reportActivity();
 }
 
-void MainView::hideEvent(QHideEvent*)
+void MainView::hideEvent(QHideEvent* event)
 {
     windowActive = false;
-    reportActivity();
+    // A spontaneous hide comes from the window system: the window was minimised.
+    reportActivity(event->spontaneous());
 }
 
-void MainView::reportActivity()
+void MainView::closeEvent(QCloseEvent* event)
+{
+    // The application's exit event is left uncalled, as on the handset.
+    event->accept();
+    endInOrder();
+}
+
+void MainView::endInOrder()
+{
+    if (machine) {
+        if (const int lost = flushOpenWriters(*machine))
+            log(OString::fromLatin1(
+                ("IOException: " + std::to_string(lost) + " open file(s) could not be written before exit").c_str()));
+    }
+    flushLog();
+    QCoreApplication::exit(0);
+}
+
+void MainView::setShownOnDesktop(bool shown)
+{
+    if (shown == shownOnDesktop)
+        return;
+    shownOnDesktop = shown;
+    windowActive = shown;
+    reportActivity(true);
+}
+
+void MainView::reportActivity(bool fromDesktop)
 {
     const bool activity = displayOn && windowActive;
-    if (activity == lastReportedActivity || !machine)
+    if (!machine || (activity == lastReportedActivity && (activityEverReported || !fromDesktop)))
         return;
     lastReportedActivity = activity;
+    activityEverReported = true;
     Lumbra::runEntry(activity ? VirtualMachine::EntryForeground : VirtualMachine::EntryBackground,
                      [activity](VirtualMachine& vm) {
         if (activity)

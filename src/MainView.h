@@ -13,6 +13,7 @@
 
 #include <QImage>
 #include <QPixmap>
+#include <QSet>
 
 #include <memory>
 
@@ -30,6 +31,12 @@ public:
     void startApplication();
     // The window manager's view of whether this window is the current one.
     void setActive(bool active);
+    // The desktop's view: the window mapped and not minimised (true), or
+    // unmapped or minimised. Only a change reaches the application.
+    void setShownOnDesktop(bool shown);
+    // Ends the player as the application's exit request does: open writers
+    // written out, the log file flushed; the event loop then returns 0.
+    void endInOrder();
 
     bool isRotated() override;
     const QPixmap& backBuffer() const { return buffer; }
@@ -59,6 +66,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     bool presented() const { return presentation != Lumbra::Presentation::Handset; }
@@ -69,11 +77,23 @@ private:
     void setUpPresentation();
     // A buffer of the logical screen's size, and in a window a size to fit it.
     void fitToLogicalScreen();
+    // The window's size and state for the presentation: the screen's whole
+    // area, or the largest whole multiple of the logical screen that fits.
+    void fitWindow();
+    // The keys of the player's own (Ctrl+Q, F11, Alt+Enter, F12); true
+    // when `event` was one of them and must not reach the application.
+    bool playerKey(QKeyEvent* event);
+    // F11 and Alt+Enter: the scaled window becomes full screen and back.
+    void switchPresentation();
+    // Says once when the handset presentation's window cannot show the whole logical screen.
+    void checkWindowCoversScreen();
     void paintPresented(QPaintEvent* event);
     // The screenshot key's work: the logical screen saved under a new name.
     void saveScreenshot();
     // Tells the application about a change of (display on AND window active).
-    void reportActivity();
+    // `fromDesktop`: the desktop hid or showed the window, which the
+    // application hears about even when it was never told it was in front.
+    void reportActivity(bool fromDesktop = false);
     void deliverKeyEvent(QKeyEvent* event, int pressed);
     void deliverPointerEvent(QMouseEvent* event, int kind);
     // Lets the application draw on the back buffer through a screen canvas.
@@ -84,7 +104,11 @@ private:
     ScreenCanvases canvases;
     bool windowActive = false;
     bool displayOn = true;
-    const Lumbra::Presentation presentation;
+    Lumbra::Presentation presentation;
+    bool shownOnDesktop = true;
+    // Keys of the player's own pressed and not yet released: their releases are the player's too.
+    QSet<int> heldPlayerKeys;
+    bool coverageChecked = false;
     QString screenshotFolder;
     // While presented: a press on the logical screen awaits its release.
     bool pointerHeld = false;

@@ -15,8 +15,26 @@ namespace {
 
 enum PointerKind { POINTER_PRESSED = 0, POINTER_RELEASED = 1, POINTER_MOVED = 6 };
 
-// Presented on a desktop, this key saves a screenshot and never reaches the application.
+// Presented on a desktop, this key saves a screenshot.
 constexpr int SCREENSHOT_KEY = Qt::Key_F12;
+
+enum class PlayerKey { None, Quit, SwitchPresentation, Screenshot };
+
+// Which of the player's own keys `event` is. Ctrl+Q belongs to the player
+// in every presentation, the others only to a presented one.
+PlayerKey playerKeyOf(const QKeyEvent& event, bool presented)
+{
+    const Qt::KeyboardModifiers held =
+        event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier | Qt::ShiftModifier);
+    const int key = event.key();
+    if (key == Qt::Key_Q && held == Qt::ControlModifier)
+        return PlayerKey::Quit;
+    if (!presented)
+        return PlayerKey::None;
+    if (key == Qt::Key_F11 || ((key == Qt::Key_Return || key == Qt::Key_Enter) && held == Qt::AltModifier))
+        return PlayerKey::SwitchPresentation;
+    return key == SCREENSHOT_KEY ? PlayerKey::Screenshot : PlayerKey::None;
+}
 
 OString fromQString(const QString& text)
 {
@@ -34,21 +52,43 @@ void MainView::deliverKeyEvent(QKeyEvent* event, int pressed)
                      [&](VirtualMachine& vm) { vm.deliverKey(code, scanCode, 0, text, pressed); });
 }
 
+bool MainView::playerKey(QKeyEvent* event)
+{
+    // A release follows its press, whatever modifiers were let go before it.
+    if (event->type() == QEvent::KeyRelease)
+        return event->isAutoRepeat() ? heldPlayerKeys.contains(event->key()) : heldPlayerKeys.remove(event->key());
+    const PlayerKey key = playerKeyOf(*event, presented());
+    if (key == PlayerKey::None)
+        return false;
+    heldPlayerKeys.insert(event->key());
+    if (event->isAutoRepeat())
+        return true;
+    switch (key) {
+    case PlayerKey::Quit:
+        close(); // as the window's close button does
+        break;
+    case PlayerKey::SwitchPresentation:
+        switchPresentation();
+        break;
+    case PlayerKey::Screenshot:
+        saveScreenshot();
+        break;
+    case PlayerKey::None:
+        break;
+    }
+    return true;
+}
+
 void MainView::keyPressEvent(QKeyEvent* event)
 {
-    if (presented() && event->key() == SCREENSHOT_KEY) {
-        if (!event->isAutoRepeat())
-            saveScreenshot();
-        return;
-    }
-    deliverKeyEvent(event, 1);
+    if (!playerKey(event))
+        deliverKeyEvent(event, 1);
 }
 
 void MainView::keyReleaseEvent(QKeyEvent* event)
 {
-    if (presented() && event->key() == SCREENSHOT_KEY)
-        return;
-    deliverKeyEvent(event, 0);
+    if (!playerKey(event))
+        deliverKeyEvent(event, 0);
 }
 
 void MainView::deliverPointerEvent(QMouseEvent* event, int kind)

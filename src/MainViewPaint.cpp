@@ -35,6 +35,7 @@ void MainView::paintEvent(QPaintEvent* event)
     }
     if (buffer.isNull())
         buffer = QPixmap(size()); // a paint before the first resize
+    checkWindowCoversScreen();
     drawApplication(event->region());
 
     QPainter painter(this);

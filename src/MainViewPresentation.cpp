@@ -29,7 +29,8 @@ Lumbra::Letterbox MainView::letterbox()
 void MainView::setUpPresentation()
 {
     const QString directory = QDir::cleanPath(applicationDirectoryPath().toQString());
-    setWindowTitle(QStringLiteral("%1 - %2").arg(QFileInfo(directory).fileName(), directory));
+    const QString name = QFileInfo(directory).fileName();
+    setWindowTitle(name.isEmpty() ? directory : name);
     fitToLogicalScreen();
 }
 
@@ -38,15 +39,47 @@ void MainView::fitToLogicalScreen()
     canvases.endAll();
     buffer = QPixmap(logicalSize());
     buffer.fill(Qt::black);
+    fitWindow();
+}
+
+void MainView::fitWindow()
+{
     const QScreen* shownOn = screen();
     if (!shownOn)
         return;
     if (presentation == Lumbra::Presentation::FullScreen) {
+        setWindowState(windowState() | Qt::WindowFullScreen);
         // Where no window manager makes the window full screen, its size does.
         setGeometry(shownOn->geometry());
         return;
     }
+    setWindowState(windowState() & ~Qt::WindowFullScreen);
     resize(buffer.size() * Lumbra::wholeScaleFitting(buffer.size(), shownOn->availableGeometry().size()));
+}
+
+void MainView::switchPresentation()
+{
+    presentation = presentation == Lumbra::Presentation::Window ? Lumbra::Presentation::FullScreen
+                                                                : Lumbra::Presentation::Window;
+    fitWindow();
+    update();
+}
+
+void MainView::checkWindowCoversScreen()
+{
+    if (coverageChecked || presented())
+        return;
+    coverageChecked = true;
+    const QSize logical = logicalSize();
+    // Turned in portrait, the window's width shows the logical height.
+    const QSize needed = isRotated() ? logical.transposed() : logical;
+    if (width() >= needed.width() && height() >= needed.height())
+        return;
+    std::fprintf(stderr,
+                 "mcbplayer: the window is %d x %d, smaller than the application's %d x %d screen; "
+                 "--window shows all of it, scaled\n",
+                 width(), height(), logical.width(), logical.height());
+    std::fflush(stderr);
 }
 
 void MainView::updateArea(int x, int y, int width, int height)

@@ -1,6 +1,8 @@
-// The player's command line. Its options are taken out wherever they
-// stand; of the arguments left, only a first "--auto" means anything (the
-// application installed under /opt), every other one is left to launchers.
+// The player's command line:
+//   mcbplayer [OPTIONS] [--auto | APPDIR | IMAGE]
+// Options may stand anywhere. The one application argument is an
+// application directory or the path of its index.mcb; "--auto" names the
+// application installed under /opt. Anything else is refused.
 #pragma once
 
 #include <QString>
@@ -23,13 +25,18 @@ struct PlayerOptions {
     QString screenshotFile;
     // Where the screenshot key saves; empty: the default place.
     QString screenshotDir;
-    // The first argument that is no option was "--auto".
+    // "--auto": the application directory is /opt/<name of this program>.
     bool installed = false;
+    // The application directory named on the command line, absolute and
+    // clean; empty: the working directory (or the installed one).
+    QString applicationDirectory;
 };
 
-// Fills `options` from the command line; false with a one-line `error` when
-// an option lacks its value or the value is unusable (a number that is none,
-// a file that cannot be written, a directory that is none).
+// Fills `options` from the command line; false with a one-line `error`
+// naming the problem when an option is unknown, given twice, lacks its
+// value or has an unusable one, conflicts with another or does nothing in
+// the chosen presentation, or when the application argument is a second
+// one or names neither a directory nor an index.mcb.
 bool parsePlayerOptions(int argc, char** argv, PlayerOptions& options, QString& error);
 
 } // namespace Lumbra

@@ -33,7 +33,19 @@ bool QtClientApplication::nativeEventFilter(const QByteArray& eventType, void* m
     if (eventType != "xcb_generic_event_t")
         return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
+    const int type = event->response_type & 0x7f;
+    // Unmapped, by another client or by a window manager minimising it, the
+    // window is in the background; mapped again, in front. Qt tells the
+    // widget neither.
+    if (type == XCB_UNMAP_NOTIFY || type == XCB_MAP_NOTIFY) {
+        const std::uint32_t window = type == XCB_UNMAP_NOTIFY
+            ? reinterpret_cast<const xcb_unmap_notify_event_t*>(event)->window
+            : reinterpret_cast<const xcb_map_notify_event_t*>(event)->window;
+        if (view && view->testAttribute(Qt::WA_WState_Created) && window == view->winId())
+            view->setShownOnDesktop(type == XCB_MAP_NOTIFY);
+        return false;
+    }
+    if (type != XCB_PROPERTY_NOTIFY)
         return false;
     const auto* property = reinterpret_cast<const xcb_property_notify_event_t*>(event);
     if (property->window == Lumbra::X11::rootWindow() && property->atom == currentAppWindowAtom

@@ -1,6 +1,7 @@
 // The player's application object. Under X11 it watches the root window's
 // "_MB_CURRENT_APP_WINDOW" property, through which the window manager says
-// which application is in front, and tells the main view.
+// which application is in front, and the main view's window being unmapped
+// and mapped again, and tells the main view.
 #pragma once
 
 #include <QAbstractNativeEventFilter>

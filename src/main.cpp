@@ -1,13 +1,15 @@
-// Player entry: reads the player's options, chooses the application
+// Player entry: reads the player's command line, chooses the application
 // directory, opens the main view, subscribes it to the display status,
 // starts the application and runs the event loop.
 //   mcbplayer [OPTIONS]          the working directory holds index.mcb
+//   mcbplayer [OPTIONS] APPDIR   APPDIR holds it (or IMAGE, its path)
 //   mcbplayer [OPTIONS] --auto   /opt/<name of this executable> holds it
-// Options may stand anywhere; of the other arguments only a first "--auto"
-// counts, the rest are left alone: launchers may pass their own.
+// A command line the player does not understand ends it with one line and
+// status 2 before any display is opened.
 #include "MainView.h"
 #include "PlatformStart.h"
 #include "PlayerOptions.h"
+#include "QtMessages.h"
 #include "QtClientApplication.h"
 #include "ScreenshotFiles.h"
 #include "StartupReports.h"
@@ -31,37 +33,47 @@ namespace {
 constexpr int PATH_BUFFER_SIZE = 4097;
 constexpr int USAGE_STATUS = 2;
 
-const char* const HELP =
+const char* const USAGE =
     "usage: mcbplayer [--window | --fullscreen] [--screenshot-dir DIR]\n"
-    "                 [--screenshot-after MS FILE] [--trace] [--auto] | --help\n"
+    "                 [--screenshot-after MS FILE] [--trace] [--auto | APPDIR | IMAGE]\n"
+    "       mcbplayer --help\n";
+
+const char* const HELP =
     "Runs the application compiled into index.mcb.\n"
     "\n"
     "The application directory holds index.mcb and every file the application\n"
-    "reads or writes (a log file it asks for included): the working directory,\n"
-    "or with --auto /opt/<name of this program>. Options may stand anywhere;\n"
-    "of the other arguments only a first --auto counts, the rest are ignored.\n"
+    "reads or writes (a log file it asks for included): APPDIR, the directory\n"
+    "of IMAGE (a path ending in index.mcb), with --auto /opt/<name of this\n"
+    "program>, and otherwise the working directory. Options may stand anywhere;\n"
+    "after \"--\" an argument is the application argument even when it starts\n"
+    "with \"-\". An unknown option, an option given twice, a second application\n"
+    "argument, options that exclude each other and an option that does nothing\n"
+    "in the chosen presentation end the player with one line and status 2.\n"
     "\n"
     "Without --window or --fullscreen the player covers the whole screen as on\n"
     "the handset: the application draws from the top left corner in window\n"
     "coordinates and is told its screen is 800 x 480 (480 x 800 in portrait).\n"
+    "Where no window manager makes the window cover the screen and it stays\n"
+    "smaller than that, one line says so: --window shows all of it.\n"
     "\n"
     "Options:\n"
     "  --window          show that logical screen in a normal window, scaled by\n"
     "                    the largest whole factor that fits the window (shrunk\n"
     "                    to fit when even 1 does not), centred between black\n"
     "                    bars; the window opens at the largest whole multiple\n"
-    "                    of the logical screen that fits the desktop. Pointer\n"
-    "                    positions reach the application in logical pixels; a\n"
-    "                    press on the bars is ignored, the moves and release of\n"
-    "                    a press on the screen are held to its edges. F12 saves\n"
-    "                    a screenshot and never reaches the application.\n"
+    "                    of the logical screen that fits the desktop, its title\n"
+    "                    the application directory's name. Pointer positions\n"
+    "                    reach the application in logical pixels; a press on\n"
+    "                    the bars is ignored, the moves and release of a press\n"
+    "                    on the screen are held to its edges.\n"
     "  --fullscreen      the same scaling over the whole screen\n"
     "  --screenshot-dir DIR\n"
-    "                    where F12 saves (default: the pictures folder, ~/Pictures\n"
-    "                    or XDG_PICTURES_DIR, when it exists, else the working\n"
-    "                    directory), as <application directory name>-YYYYMMDD-\n"
-    "                    HHMMSS.png, with -2, -3 ... added rather than replacing\n"
-    "                    a file; one line on standard error names the file\n"
+    "                    with --window or --fullscreen: where F12 saves (default:\n"
+    "                    the pictures folder, ~/Pictures or XDG_PICTURES_DIR,\n"
+    "                    when it exists, else the working directory), as\n"
+    "                    <application directory name>-YYYYMMDD-HHMMSS.png, with\n"
+    "                    -2, -3 ... added rather than replacing a file; one line\n"
+    "                    on standard error names the file\n"
     "  --screenshot-after MS FILE\n"
     "                    in any presentation, run for MS milliseconds, then save\n"
     "                    the logical screen (800 x 480 or 480 x 800, unscaled, as\n"
@@ -72,17 +84,30 @@ const char* const HELP =
     "                    point the player calls, the fatal error that ends a run\n"
     "                    (with the call and position it stopped at), and the\n"
     "                    heap's memory report when the player ends\n"
+    "  --auto            run /opt/<name of this program>/index.mcb\n"
     "  --help            print this text\n"
+    "\n"
+    "Keys of the player's own, never passed to the application:\n"
+    "  Ctrl+Q            end the player as the application's exit request does:\n"
+    "                    open files written out, the log file flushed, status 0\n"
+    "                    (closing the window does the same)\n"
+    "  F11, Alt+Enter    with --window or --fullscreen: switch between the two\n"
+    "  F12               with --window or --fullscreen: save a screenshot of the\n"
+    "                    logical screen\n"
+    "\n"
+    "The window going to the background (unmapped or minimised) sends the\n"
+    "application its background event, coming back its foreground event;\n"
+    "losing the keyboard focus does not.\n"
     "\n"
     "The player needs a display and the system message bus; scripts/play\n"
     "starts both when they are missing. Log lines (\"LOG: ...\") and errors go\n"
     "to standard error; mcbrun runs an image without a window.\n"
     "\n"
-    "Exit status: 0 when the application asks to exit, the window closes or a\n"
-    "--screenshot-after file is saved; 1 when index.mcb does not open\n"
-    "(\"Failed to open '<path>'\"), on a fatal machine error (one \"FATAL: \"\n"
-    "line), when the screenshot file cannot be written, without a display or\n"
-    "without the message bus; 2 for a bad command line.\n";
+    "Exit status: 0 when the application asks to exit, on Ctrl+Q, when the\n"
+    "window closes or a --screenshot-after file is saved; 1 when index.mcb does\n"
+    "not open (\"Failed to open '<path>'\"), on a fatal machine error (one\n"
+    "\"FATAL: \" line), when the screenshot file cannot be written, without a\n"
+    "display or without the message bus; 2 for a bad command line.\n";
 
 // POSIX basename of `path` (which it may modify, so it works on a copy).
 std::string baseName(const char* path)
@@ -146,26 +171,28 @@ int main(int argc, char** argv)
     Lumbra::PlayerOptions options;
     QString problem;
     if (!Lumbra::parsePlayerOptions(argc, argv, options, problem)) {
-        std::fprintf(stderr, "%s: %s (see %s --help)\n", program.c_str(), problem.toLocal8Bit().constData(),
-                     program.c_str());
+        std::fprintf(stderr, "%s: %s\n%s", program.c_str(), problem.toLocal8Bit().constData(), USAGE);
         return USAGE_STATUS;
     }
     if (options.help) {
+        std::fputs(USAGE, stdout);
         std::fputs(HELP, stdout);
         return 0;
     }
     if (options.trace)
         Lumbra::Trace::enable();
+    Lumbra::dropRuntimeDirWarning();
     Lumbra::guardPlatformStart(program.c_str(), "scripts/play starts a virtual display");
-    QtClientApplication app(argc, argv);
+    // Qt sees no arguments: the command line is the player's alone.
+    int qtArgc = 1;
+    QtClientApplication app(qtArgc, argv);
     Lumbra::platformStarted();
-    // Qt took its own arguments out: what is left decides about "--auto".
-    Lumbra::PlayerOptions left;
-    options.installed = Lumbra::parsePlayerOptions(argc, argv, left, problem) && left.installed;
     Str16 directory;
     if (options.installed) {
         if (!installedDirectory(argv[0], directory))
             return 1;
+    } else if (!options.applicationDirectory.isEmpty()) {
+        directory = Str16::fromQString(options.applicationDirectory);
     } else {
         directory = Str16::fromQString(QDir::currentPath());
     }

@@ -15,8 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <xcb/xproto.h>
-
 namespace {
 
 // Logical screen, and the colour difference allowed per channel.
@@ -112,15 +110,20 @@ TEST_F(SnakeGame, PlaysByKeysAndPointerAndKeepsItsBestScore)
     PlayerProcess again(app.path());
     EXPECT_TRUE(again.expectLine("LOG: snake: ready, best 1"));
 
-    // A game sent to the background pauses by itself.
+    // A game whose window is unmapped pauses by itself; mapped again, it
+    // hears of the foreground and goes on when P is pressed.
     window = again.window();
     xdotool({"windowfocus", "--sync", QString::number(window)});
     keys("space");
     EXPECT_TRUE(again.expectLine("LOG: snake: new game"));
-    x11.setProperty(0, "_MB_CURRENT_APP_WINDOW", XCB_ATOM_WINDOW, 0xFFFFFFFFu); // every window is current
-    x11.setIconic(window, true);
+    xdotool({"windowunmap", "--sync", QString::number(window)});
     EXPECT_TRUE(again.expectLine("LOG: snake: background"));
     EXPECT_TRUE(again.expectLine("LOG: snake: paused"));
+    xdotool({"windowmap", "--sync", QString::number(window)});
+    EXPECT_TRUE(again.expectLine("LOG: snake: foreground"));
+    xdotool({"windowfocus", "--sync", QString::number(window)});
+    keys("p");
+    EXPECT_TRUE(again.expectLine("LOG: snake: resumed"));
 }
 
 TEST_F(SnakeGame, StartsHeadlessAndWaitsForInput)

@@ -8,6 +8,11 @@
 #include "ScreenReference.h"
 #include "X11TestClient.h"
 
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <xcb/xproto.h>
@@ -18,6 +23,7 @@ const QString PROBE = QStringLiteral(HOST_APPS_DIR "/probe");
 const QString PORTRAIT = QStringLiteral(HOST_APPS_DIR "/portrait");
 const QString SCENE = QStringLiteral(HOST_APPS_DIR "/scene");
 const QString SCENE_PORTRAIT = QStringLiteral(HOST_APPS_DIR "/scene-portrait");
+const QString WRITER = QStringLiteral(HOST_APPS_DIR "/writer");
 // The part of the back buffer the scene draws on.
 constexpr int SCENE_WIDTH = 240, SCENE_HEIGHT = 200;
 // Colour difference allowed per channel against the reference images.
@@ -34,9 +40,9 @@ protected:
     }
 
     // Starts the player and waits until main ran and the window is up.
-    std::unique_ptr<PlayerProcess> start(const QString& appDir)
+    std::unique_ptr<PlayerProcess> start(const QString& appDir, const QStringList& args = {})
     {
-        auto player = std::make_unique<PlayerProcess>(appDir);
+        auto player = std::make_unique<PlayerProcess>(appDir, args);
         EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: main")));
         window = player->window();
         EXPECT_NE(window, 0u);
@@ -222,4 +228,82 @@ TEST_F(PlayerTest, DrawnSceneMatchesItsReferenceInPortrait)
     EXPECT_TRUE(screenMatchesReference("scene-portrait", [](const QImage& shot) {
         return QRect(0, shot.height() - SCENE_WIDTH, SCENE_HEIGHT, SCENE_WIDTH);
     }, SCENE_TOLERANCE));
+}
+
+TEST_F(PlayerTest, CtrlQAndTheCloseMessageEndInOrderWithStatusZero)
+{
+    const QString written = WRITER + QStringLiteral("/written.txt");
+    const struct {
+        const char* presentation;
+        bool byKey; // Ctrl+Q, else the window manager's WM_DELETE_WINDOW
+    } cases[] = {{"", true}, {"", false}, {"--window", true}, {"--window", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.presentation) + (c.byKey ? " ctrl+q" : " WM_DELETE_WINDOW"));
+        QFile::remove(written);
+        const QStringList args = *c.presentation ? QStringList{QLatin1String(c.presentation)} : QStringList{};
+        auto player = start(WRITER, args);
+        if (c.byKey) {
+            focus();
+            xdotool({QStringLiteral("key"), QStringLiteral("ctrl+q")});
+        } else {
+            x11.askToClose(window);
+        }
+        EXPECT_EQ(player->exitStatus(), 0) << player->allLines().join(QLatin1Char('|')).toStdString();
+        QFile file(written);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), QByteArray("the whole line\n"));
+        EXPECT_FALSE(player->allLines().contains(QStringLiteral("LOG: exit event")));
+    }
+}
+
+TEST_F(PlayerTest, UnmappedIsBackgroundMappedAgainForegroundAndFocusIsNeither)
+{
+    auto player = start(PROBE, {QStringLiteral("--trace")});
+    const QString w = QString::number(window);
+    // A window of another client takes the focus: nothing is reported.
+    QProcess other;
+    other.start(QStringLiteral(MCBPLAYER_PATH), {QStringLiteral("--window"), PROBE});
+    ASSERT_TRUE(other.waitForStarted());
+    const QString otherWindow = runTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"),
+        QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), QString::number(other.processId())}).trimmed();
+    focus();
+    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), otherWindow.section(QLatin1Char('\n'), 0, 0)});
+    xdotool({QStringLiteral("windowunmap"), QStringLiteral("--sync"), w});
+    QStringList between;
+    EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: background"), &between));
+    EXPECT_TRUE(between.filter(QStringLiteral("LOG: foreground")).isEmpty()) << between.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(between.filter(QRegularExpression(QStringLiteral("^TRACE: call .*background event$"))).size(), 1)
+        << between.join(QLatin1Char('|')).toStdString();
+    xdotool({QStringLiteral("windowmap"), QStringLiteral("--sync"), w});
+    EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: foreground"), &between));
+    EXPECT_TRUE(between.filter(QStringLiteral("LOG: background")).isEmpty()) << between.join(QLatin1Char('|')).toStdString();
+    other.kill();
+    other.waitForFinished();
+}
+
+TEST_F(PlayerTest, AWindowSmallerThanTheScreenSaysSoAndWindowShowsItWhole)
+{
+    // Without a window manager nothing makes the handset window cover the screen.
+    auto handset = start(PROBE);
+    EXPECT_TRUE(handset->expectLine(QStringLiteral(
+        "mcbplayer: the window is 640 x 480, smaller than the application's 800 x 480 screen; "
+        "--window shows all of it, scaled")));
+    handset.reset();
+
+    // As scripts/play runs it: the scaled window shows the whole logical screen.
+    QTemporaryDir pictures;
+    ASSERT_TRUE(pictures.isValid());
+    auto player = start(PROBE, {QStringLiteral("--window"), QStringLiteral("--screenshot-dir"), pictures.path()});
+    EXPECT_EQ(runTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), QString::number(window)}).trimmed(),
+              QStringLiteral("probe"));
+    focus();
+    xdotool({QStringLiteral("key"), QStringLiteral("F12"), QStringLiteral("a")});
+    ASSERT_TRUE(player->expectLine(QStringLiteral("LOG: pressed 65 text a")));
+    const QStringList files = QDir(pictures.path()).entryList({QStringLiteral("probe-*.png")});
+    ASSERT_EQ(files.size(), 1);
+    const QImage logical = QImage(pictures.filePath(files[0])).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(logical.size(), QSize(800, 480));
+    EXPECT_TRUE(screenShows("window-whole", [&](const QImage& shot) {
+        return shot.convertToFormat(QImage::Format_RGB32) == logical;
+    }));
 }

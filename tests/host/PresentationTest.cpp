@@ -115,7 +115,7 @@ TEST_F(PresentationTest, WindowScalesByTwoCentresMapsThePointerAndTakesTheScreen
 {
     auto player = start({QStringLiteral("--window"), QStringLiteral("--screenshot-dir"), pictures.path()});
     EXPECT_EQ(runTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), QString::number(window)}).trimmed(),
-              QStringLiteral("probe - ") + PROBE);
+              QStringLiteral("probe"));
     // Twice the logical screen fits the desktop, three times does not.
     EXPECT_TRUE(windowShows([](const QImage& shot) {
         return shot.size() == QSize(1600, 960) && showsProbe(shot, {0, 0}, 2, {800, 480});
@@ -147,6 +147,43 @@ TEST_F(PresentationTest, WindowScalesByTwoCentresMapsThePointerAndTakesTheScreen
     EXPECT_EQ(between.filter(QStringLiteral("mcbplayer: screenshot saved to '%1'").arg(pictures.filePath(files[0]))).size(), 1);
     const QImage shot(pictures.filePath(files[0]));
     EXPECT_TRUE(shot.size() == QSize(800, 480) && showsProbe(shot, {0, 0}, 1, {800, 480}));
+}
+
+TEST_F(PresentationTest, F11AndAltEnterSwitchWindowAndFullScreenKeepingThePointerMapping)
+{
+    auto player = start({QStringLiteral("--window")});
+    EXPECT_TRUE(windowShows([](const QImage& shot) {
+        return shot.size() == QSize(1600, 960) && showsProbe(shot, {0, 0}, 2, {800, 480});
+    }));
+    // The application hears of Alt alone, never of F11 or the Enter keys.
+    const struct {
+        const char* key;
+        QSize size;
+        QPoint origin;
+        int heard;
+    } steps[] = {
+        {"F11", {1920, 1200}, {160, 120}, 0},
+        {"F11", {1600, 960}, {0, 0}, 0},
+        {"alt+Return", {1920, 1200}, {160, 120}, 1},
+        {"alt+KP_Enter", {1600, 960}, {0, 0}, 1},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.key);
+        xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(window)});
+        xdotool({QStringLiteral("key"), QLatin1String(step.key), QStringLiteral("a")});
+        QStringList between;
+        ASSERT_TRUE(player->expectLine(QStringLiteral("LOG: pressed 65 text a"), &between));
+        EXPECT_EQ(between.filter(QStringLiteral("LOG: pressed")).size(), step.heard) << between.join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(between.filter(QStringLiteral("LOG: released")).size(), step.heard) << between.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(windowShows([&](const QImage& shot) {
+            return shot.size() == step.size && showsProbe(shot, step.origin, 2, {800, 480}, step.origin.x() > 0);
+        }));
+        // Logical (10, 20) and (799, 479) at twice the scale from the screen's origin.
+        pointer("click", step.origin.x() + 21, step.origin.y() + 41);
+        EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: pointer 0 at 10,20")));
+        pointer("click", step.origin.x() + 1599, step.origin.y() + 959);
+        EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: pointer 0 at 799,479")));
+    }
 }
 
 TEST_F(PresentationTest, FullScreenScalesTheSameWay)

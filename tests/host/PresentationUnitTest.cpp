@@ -4,6 +4,8 @@
 #include "PlayerOptions.h"
 #include "ScreenshotFiles.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -28,11 +30,18 @@ TEST(Letterbox, WholeFactorsOrShrunkToFitAndMappedBothWays)
     EXPECT_EQ(twice.toLogical(QRect(71, 111, 2, 2)), QRect(10, 20, 2, 2)); // a part-covered pixel counts
 }
 
-TEST(PlayerOptions, OptionsAnywhereTheRestByTheOldRuleAndBadValuesRefused)
+TEST(PlayerOptions, OneApplicationArgumentOptionsAnywhereAndEveryProblemNamed)
 {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    const std::string shot = folder.filePath(QStringLiteral("shot.png")).toStdString(), dir = folder.path().toStdString();
+    const QString root = folder.path();
+    ASSERT_TRUE(QDir(root).mkpath(QStringLiteral("app")) && QDir(root).mkpath(QStringLiteral("-app")));
+    for (const char* name : {"app/index.mcb", "app/other.mcb"}) {
+        QFile file(folder.filePath(QLatin1String(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const std::string shot = folder.filePath(QStringLiteral("shot.png")).toStdString(), dir = root.toStdString();
+    const std::string app = dir + "/app";
     using P = Lumbra::Presentation;
     auto parse = [](const std::vector<std::string>& args, Lumbra::PlayerOptions& options, QString& error) {
         std::vector<char*> argv{const_cast<char*>("mcbplayer")};
@@ -44,34 +53,54 @@ TEST(PlayerOptions, OptionsAnywhereTheRestByTheOldRuleAndBadValuesRefused)
         std::vector<std::string> args;
         bool installed;
         P presentation;
+        std::string directory; // empty: the working directory's
     } accepted[] = {
-        {{}, false, P::Handset},
-        {{"--window", "--auto"}, true, P::Window},
-        {{"--auto", "--fullscreen", "--trace"}, true, P::FullScreen},
-        {{"--Auto", "--auto"}, false, P::Handset},
-        {{"--screenshot-after", "250", shot, "--auto", "--screenshot-dir", dir}, true, P::Handset},
+        {{}, false, P::Handset, ""},
+        {{"--window", "--auto"}, true, P::Window, ""},
+        {{"--auto", "--fullscreen", "--trace"}, true, P::FullScreen, ""},
+        {{app}, false, P::Handset, app},
+        {{app + "/./", "--window"}, false, P::Window, app},
+        {{"--trace", app + "/index.mcb"}, false, P::Handset, app},
+        {{"--", dir + "/-app"}, false, P::Handset, dir + "/-app"},
+        {{"--screenshot-after", "250", shot, "--auto"}, true, P::Handset, ""},
+        {{"--fullscreen", "--screenshot-dir", dir, app}, false, P::FullScreen, app},
     };
     for (const auto& c : accepted) {
         Lumbra::PlayerOptions options;
         QString error;
-        EXPECT_TRUE(parse(c.args, options, error)) << error.toStdString();
-        EXPECT_TRUE(options.installed == c.installed && options.presentation == c.presentation) << c.args.size();
+        EXPECT_TRUE(parse(c.args, options, error)) << c.args.size() << " " << error.toStdString();
+        EXPECT_EQ(options.installed, c.installed) << c.args.size();
+        EXPECT_EQ(options.presentation, c.presentation) << c.args.size();
+        EXPECT_EQ(options.applicationDirectory.toStdString(), c.directory);
     }
-    const std::vector<std::string> refused[] = {
-        {"--screenshot-after"},
-        {"--screenshot-after", "250"},
-        {"--screenshot-after", "-5", shot},
-        {"--screenshot-after", "99999999999", shot},
-        {"--screenshot-after", "10", "--trace"},
-        {"--screenshot-after", "10", dir},
-        {"--screenshot-after", "10", "/nonexistent/shot.png"},
-        {"--screenshot-dir", shot + ".absent"},
+    const struct {
+        std::vector<std::string> args;
+        std::string error;
+    } refused[] = {
+        {{"--windw"}, "unknown option '--windw'"},
+        {{"-x", app}, "unknown option '-x'"},
+        {{"--window", "--fullscreen"}, "--window and --fullscreen exclude each other"},
+        {{"--trace", "--trace"}, "--trace is given twice"},
+        {{app, app}, "'" + app + "' is a second application argument after '" + app + "'"},
+        {{"--auto", app}, "--auto and the application argument '" + app + "' exclude each other"},
+        {{app, "--auto"}, "--auto and the application argument '" + app + "' exclude each other"},
+        {{dir + "/absent"}, "'" + dir + "/absent' is neither an application directory nor an image"},
+        {{app + "/other.mcb"}, "'" + app + "/other.mcb' is no application directory, and an image must be named index.mcb"},
+        {{"--screenshot-dir", dir}, "--screenshot-dir does nothing without --window or --fullscreen, which give the screenshot key"},
+        {{"--screenshot-after"}, "--screenshot-after needs a value"},
+        {{"--screenshot-after", "250"}, "--screenshot-after needs a value"},
+        {{"--screenshot-after", "-5", shot}, "--screenshot-after needs a whole number of milliseconds, not '-5'"},
+        {{"--screenshot-after", "99999999999", shot}, "--screenshot-after needs a whole number of milliseconds, not '99999999999'"},
+        {{"--screenshot-after", "10", "--trace"}, "--screenshot-after needs a value"},
+        {{"--screenshot-after", "10", dir}, "cannot write the screenshot file '" + dir + "'"},
+        {{"--screenshot-after", "10", "/nonexistent/shot.png"}, "cannot write the screenshot file '/nonexistent/shot.png'"},
+        {{"--window", "--screenshot-dir", shot + ".absent"}, "'" + shot + ".absent' is no directory the player can write to"},
     };
-    for (const auto& args : refused) {
+    for (const auto& c : refused) {
         Lumbra::PlayerOptions options;
         QString error;
-        EXPECT_FALSE(parse(args, options, error)) << args.back();
-        EXPECT_FALSE(error.isEmpty()) << args.back();
+        EXPECT_FALSE(parse(c.args, options, error)) << c.error;
+        EXPECT_EQ(error.toStdString(), c.error);
     }
 }
 

@@ -23,6 +23,9 @@ public:
     bool rootCardinal(const char* name, std::uint32_t& value);
     // WM_STATE iconic (true) or normal (false), as a window manager sets it.
     void setIconic(std::uint32_t window, bool iconic);
+    // Asks the window to close as a window manager's close button does
+    // (WM_PROTOCOLS with WM_DELETE_WINDOW).
+    void askToClose(std::uint32_t window);
     // The window's current contents.
     QImage grab(std::uint32_t window);
     // Grabs the window until `check` holds for its contents, for up to 10 s;

@@ -14,6 +14,14 @@ file(WRITE ${dir}/bad_identity.s ".identity 0x0000000000000000000000000000000000
 file(WRITE ${dir}/good.s ".method \"main\" code=main\nmain:\n    ret 0, 1\n")
 file(WRITE ${dir}/includes_missing.s "    nop\n.include \"nothere.s\"\n")
 set(no_display "${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb")
+file(MAKE_DIRECTORY ${dir}/app)
+file(WRITE ${dir}/app/index.mcb "")
+# The player's command line is judged before any display is needed: refused
+# ones end with their line, the usage and status 2; accepted ones go on to
+# open the display, which is not there.
+# (No square brackets or semicolons: the cases are a CMake list.)
+set(player_usage "usage: mcbplayer .*--window .*--screenshot-after MS FILE.*--auto .* APPDIR .* IMAGE.*\n +mcbplayer --help\n$")
+set(player_no_display "^mcbplayer: cannot open the display: Qt's platform \"xcb\" did not start \\(is DISPLAY set\\?\\). scripts/play starts a virtual display\n$")
 
 set(cases
   "${MCBASM}|--help|0|usage: mcbasm.*Exit status"
@@ -42,7 +50,19 @@ set(cases
   "${MCBRUN}|${dir}/missing.mcb|1|^Failed to open '.*missing.mcb'"
   "${MCBRUN}|${dir}/empty.mcb|1|^FATAL: .*Error while reading bytecode: image rejected at byte offset 0, header, identity length"
   "${MCBRUN}|${dir}/garbage.mcb|1|^FATAL: .*image rejected at byte offset 0, header"
-  "${MCBPLAYER}|--help|0|usage: mcbplayer.*Exit status"
+  "${MCBPLAYER}|--help|0|usage: mcbplayer.*Ctrl\\+Q.*F11, Alt\\+Enter.*Exit status"
+  "${no_display} ${MCBPLAYER}|--windw|2|^mcbplayer: unknown option '--windw'\n${player_usage}"
+  "${no_display} ${MCBPLAYER}|some/app/index.mcb|2|^mcbplayer: 'some/app/index.mcb' is neither an application directory nor an image\n${player_usage}"
+  "${no_display} ${MCBPLAYER}|--window --fullscreen|2|^mcbplayer: --window and --fullscreen exclude each other\n${player_usage}"
+  "${no_display} ${MCBPLAYER}|--trace --trace|2|^mcbplayer: --trace is given twice\n${player_usage}"
+  "${no_display} ${MCBPLAYER}|--screenshot-dir ${dir}|2|^mcbplayer: --screenshot-dir does nothing without --window or --fullscreen, which give the screenshot key\n${player_usage}"
+  "${no_display} ${MCBPLAYER}|${dir}/app ${dir}/adir|2|^mcbplayer: '${dir}/adir' is a second application argument after '${dir}/app'\n${player_usage}"
+  "${no_display} ${MCBPLAYER}|--auto ${dir}/app|2|^mcbplayer: --auto and the application argument '${dir}/app' exclude each other\n${player_usage}"
+  "${no_display} ${MCBPLAYER}|${dir}/empty.mcb|2|^mcbplayer: '${dir}/empty.mcb' is no application directory, and an image must be named index.mcb\n${player_usage}"
+  "${no_display} ${MCBPLAYER}|${dir}/app|1|${player_no_display}"
+  "${no_display} ${MCBPLAYER}|--trace ${dir}/app/index.mcb --window|1|${player_no_display}"
+  "${no_display} ${MCBPLAYER}|--fullscreen --screenshot-dir ${dir} --auto|1|${player_no_display}"
+  "${no_display} ${MCBPLAYER}|-- ${dir}/app|1|${player_no_display}"
   "${TONEGEN}|--help|0|usage: tonegen.*44100"
   "${TONEGEN}|${dir}/tune.raw|2|^usage: tonegen"
   "${TONEGEN}|${dir}/tune.raw 440:0|2|bad note '440:0'"
@@ -50,8 +70,10 @@ set(cases
   "${TONEGEN}|${dir}/adir 440:10|1|cannot write"
   "${TONEGEN}|${dir}/tune.raw 440:10 0:5|0|^$"
   "${SOURCE}/scripts/play|--help|0|usage: scripts/play.*Exit status"
-  "${SOURCE}/scripts/play|--bogus|2|^usage: scripts/play"
-  "${no_display} ${MCBPLAYER}||1|^mcbplayer: cannot open the display.*scripts/play starts a virtual display\n$"
+  "${SOURCE}/scripts/play|--bogus|2|^play: unknown argument '--bogus'\nusage: scripts/play"
+  "${SOURCE}/scripts/play|${dir}/nonexistent|2|^play: '${dir}/nonexistent' is no directory\nusage: scripts/play"
+  "${SOURCE}/scripts/play|${dir}/adir|2|^play: '${dir}/adir' holds no readable index.mcb\nusage: scripts/play"
+  "${no_display} ${MCBPLAYER}||1|${player_no_display}"
   "${no_display} ${MCBRUN}|${dir}/empty.mcb|1|^mcbrun: cannot open the display.*needs no display\n$"
 )
 

@@ -3,6 +3,7 @@
 // pixels. Runs without a display.
 #include "DefaultFont.h"
 #include "GlyphStrip.h"
+#include "QtMessages.h"
 
 #include <QGuiApplication>
 
@@ -28,6 +29,7 @@ int main(int argc, char** argv)
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    Lumbra::dropRuntimeDirWarning();
     QGuiApplication application(argc, argv);
     if (!GlyphStrip::render(DefaultFont::font(pixels)).save(QString::fromLocal8Bit(output), "PNG")) {
         std::fprintf(stderr, "glyphstrip: cannot write %s\n", output);

@@ -1,6 +1,7 @@
 // mcbrun: loads an image, runs its `main` without a window, then runs the
 // event loop for the application's timers until the application asks to
 // exit, stops on a fatal error, or nothing can call it any more.
+#include "QtMessages.h"
 #include "RunnerStart.h"
 #include "StartupReports.h"
 #include "machine/VirtualMachine.h"
@@ -88,17 +89,6 @@ bool parseArguments(int argc, char** argv, Options& options)
         }
     }
     return options.help || !options.image.empty();
-}
-
-// Qt's complaint about a missing XDG_RUNTIME_DIR says nothing about the run
-// (nothing here uses that directory); every other message passes.
-QtMessageHandler qtDefaultHandler = nullptr;
-
-void filterQtMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
-        return;
-    qtDefaultHandler(type, context, message);
 }
 
 // The headless services; a removed timer may leave nothing to wait for.
@@ -196,7 +186,7 @@ int main(int argc, char** argv)
     }
     // Qt sees no arguments: the image's name is not an option of Qt's.
     int qtArgc = 1;
-    qtDefaultHandler = qInstallMessageHandler(filterQtMessages);
+    Lumbra::dropRuntimeDirWarning();
     std::unique_ptr<QCoreApplication> application; // outlives the machine
     if (platformNamed())
         application = Lumbra::startQtOnNamedPlatform(qtArgc, argv);

@@ -1,7 +1,7 @@
-; "--auto" counts only as the first argument: here the working directory
-; holds the application, whose main runs and ends the process (status 0).
+; Without an application argument the working directory holds the
+; application, whose main runs and ends the process (status 0).
 ; modes: player
-; run-args: --Auto --auto
+; run-args: --window
 ; expect-log: started in the working directory
 .method "main" code=main frame=Main
 .frame Main

@@ -1,12 +1,15 @@
 // The player presented on a desktop larger than the handset's screen: a
 // virtual X server of its own, 1920 x 1200, where the 800 x 480 screen fits
 // twice; and the screenshot option in every presentation.
+#include "Await.h"
 #include "NeedsService.h"
 #include "PlayerProcess.h"
 #include "ProbeScreen.h"
 #include "X11TestClient.h"
 
 #include <QDir>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -213,4 +216,32 @@ TEST_F(PresentationTest, ScreenshotAfterSavesTheUnscaledLogicalScreenInEveryPres
         EXPECT_TRUE(shot.size() == c.size && showsProbe(shot, {0, 0}, 1, c.size)) << c.app << " " << c.option;
         QFile::remove(file);
     }
+}
+
+// Under a window manager: minimised is background, restored is foreground.
+TEST_F(PresentationTest, MinimiseAndRestoreUnderAWindowManagerAreBackgroundAndForeground)
+{
+    LUMBRA_NEEDS_SERVICE("x11", !QStandardPaths::findExecutable(QStringLiteral("openbox")).isEmpty(),
+                         "openbox is not installed (scripts/install-deps installs it)");
+    // Openbox runs its startup command once it manages the screen.
+    QProcess manager;
+    QByteArray said;
+    QObject::connect(&manager, &QProcess::readyReadStandardOutput, [&] { said += manager.readAllStandardOutput(); });
+    manager.start(QStringLiteral("openbox"), args({"--sm-disable", "--startup", "echo managing"}));
+    ASSERT_TRUE(TestSupport::awaitEvent(QStringLiteral("openbox to manage the screen"),
+                                        [&] { return said.contains("managing"); }, 10000));
+
+    auto player = start({QStringLiteral("--window"), QStringLiteral("--trace")});
+    const QString w = QString::number(window);
+    QStringList between;
+    xdotool({QStringLiteral("windowminimize"), QStringLiteral("--sync"), w});
+    EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: background"), &between));
+    EXPECT_EQ(between.filter(QRegularExpression(QStringLiteral("^TRACE: call .*background event$"))).size(), 1)
+        << between.join(QLatin1Char('|')).toStdString();
+    xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), w});
+    EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: foreground"), &between));
+    EXPECT_TRUE(between.filter(QStringLiteral("LOG: background")).isEmpty()) << between.join(QLatin1Char('|')).toStdString();
+    player.reset();
+    manager.terminate();
+    manager.waitForFinished(5000);
 }

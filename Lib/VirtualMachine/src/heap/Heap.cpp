@@ -111,11 +111,13 @@ TAddr VMHeap::newPool(TUint32 n)
     if (n > LARGEST_REQUEST)
         throw std::bad_alloc();
     const TUint32 length = n + POOL_EXTRA;
-    // The arena's unused part below an eighth: collect at the next safepoint
-    // (once something was allocated since the last collection).
+    // The arena's unused part below an eighth: collect at the next safepoint.
+    // The pool is still made: the safepoint comes after this allocation.
     const TUint32 reserve = arena_.reserved();
-    if (reserve - arena_.bytesInUse() < reserve / 8 + length && trigger - credit > TInt64(reserve / 64))
+    if (reserve - arena_.bytesInUse() < reserve / 8 + length) {
         wanted = true;
+        credit = std::min<TInt64>(credit, 0); // the inline allocation declines from now on, and so looks
+    }
     const TUint64 before = arena_.bytesHandedOut();
     const TAddr start = arena_.allocateCleared(length);
     poolBytesSince += arena_.bytesHandedOut() - before;

@@ -371,6 +371,17 @@ void VMHeap::afterCollection()
     liveBytes = TInt64(arena_.bytesInUse()) - freeBytes + hostBytes;
     trigger = std::max(MIN_COLLECTION_TRIGGER, liveBytes);
     restartAllocationCount();
+    if (!stress) {
+        // An arena too small for the trigger: the next collection comes
+        // before the free space in the pools and the arena's room above its
+        // last eighth are used up. Were it wanted only when a pool has to be
+        // made, that pool would be made first, and every cycle would leave
+        // the heap one pool larger until the arena is full. Close to full,
+        // the next one comes once half of what is left is used.
+        const TInt64 reserve = arena_.reserved();
+        const TInt64 usable = freeBytes + (reserve - TInt64(arena_.bytesInUse()));
+        credit = std::min(credit, std::max(usable - reserve / 8, usable / 2));
+    }
     if (freeBytes > trigger)
         discardFreePages();
 }

@@ -64,13 +64,25 @@ TAddr Arena::allocate(TUint32 bytes)
             list.pop_back();
             return addr;
         }
-        try {
+        if ((16u << k) <= reserveBytes - top)
             return bump(16u << k);
-        } catch (...) {
+        // The top is reached: ranges given back as large ones (a released
+        // reserve among them) serve small requests too. Whole pages are cut
+        // from the smallest that fits; the rest of them joins this class's list.
+        const TUint32 cut = pageRound(16u << k);
+        const auto best = largeFreeBySize.lower_bound({cut, 0});
+        if (best == largeFreeBySize.end()) {
             inUse -= 16u << k;
             handedOut -= 16u << k;
-            throw;
+            throw std::bad_alloc();
         }
+        const auto [found, addr] = *best;
+        removeLargeFree(largeFreeAt.find(addr));
+        if (found > cut)
+            addLargeFree(addr + cut, found - cut);
+        for (TAddr rest = addr + cut; rest - (16u << k) > addr;)
+            list.push_back(rest -= 16u << k);
+        return addr;
     }
     if (bytes > reserveBytes)
         throw std::bad_alloc();

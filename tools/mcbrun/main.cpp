@@ -19,7 +19,7 @@
 
 namespace {
 
-const char* const USAGE = "usage: mcbrun [--budget N] [--time-limit MS] IMAGE | --help\n";
+const char* const USAGE = "usage: mcbrun [--budget N] [--time-limit MS] [--heap-mib N] IMAGE | --help\n";
 
 const char* const HELP =
     "Runs a bytecode image without a window.\n"
@@ -37,6 +37,8 @@ const char* const HELP =
     "                    over main and every later entry-point call\n"
     "  --time-limit MS   end the run after MS milliseconds, a loop inside main\n"
     "                    included, with one line saying so\n"
+    "  --heap-mib N      the machine's memory for bytecode (heap, stack,\n"
+    "                    strings): N MiB, 16 to 4095 (default 1024)\n"
     "  --help            print this text\n"
     "\n"
     "Files: the directory that holds IMAGE is the application directory; the\n"
@@ -56,6 +58,7 @@ struct Options {
     std::string image;
     long long budget = -1;
     long long timeLimit = -1;
+    long long heapMib = 1024;
     bool help = false;
 };
 
@@ -79,6 +82,9 @@ bool parseArguments(int argc, char** argv, Options& options)
                 return false;
         } else if (arg == "--time-limit") {
             if (i + 1 >= argc || !parseNumber(argv[++i], 0, INT_MAX, options.timeLimit))
+                return false;
+        } else if (arg == "--heap-mib") {
+            if (i + 1 >= argc || !parseNumber(argv[++i], 16, 4095, options.heapMib))
                 return false;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return false;
@@ -133,7 +139,7 @@ bool platformNamed()
 int run(const Options& options, std::unique_ptr<QCoreApplication>& application, int& qtArgc, char** argv)
 {
     const QFileInfo image(QString::fromLocal8Bit(options.image.c_str()));
-    VirtualMachine machine;
+    VirtualMachine machine(TUint32(options.heapMib) << 20);
     VirtualMachine::setCurrent(&machine);
     machine.setInstructionBudget(options.budget);
     RunnerServices services(Str16::fromQString(image.absolutePath()), machine);

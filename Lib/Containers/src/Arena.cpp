@@ -57,12 +57,32 @@ TAddr Arena::allocate(TUint32 bytes)
     if (bytes <= SMALL_LIMIT) {
         int k = smallClass(bytes);
         std::vector<TAddr>& list = smallFree[k];
+        inUse += 16u << k;
+        handedOut += 16u << k;
         if (!list.empty()) {
             TAddr addr = list.back();
             list.pop_back();
             return addr;
         }
-        return bump(16u << k);
+        if ((16u << k) <= reserveBytes - top)
+            return bump(16u << k);
+        // The top is reached: ranges given back as large ones (a released
+        // reserve among them) serve small requests too. Whole pages are cut
+        // from the smallest that fits; the rest of them joins this class's list.
+        const TUint32 cut = pageRound(16u << k);
+        const auto best = largeFreeBySize.lower_bound({cut, 0});
+        if (best == largeFreeBySize.end()) {
+            inUse -= 16u << k;
+            handedOut -= 16u << k;
+            throw std::bad_alloc();
+        }
+        const auto [found, addr] = *best;
+        removeLargeFree(largeFreeAt.find(addr));
+        if (found > cut)
+            addLargeFree(addr + cut, found - cut);
+        for (TAddr rest = addr + cut; rest - (16u << k) > addr;)
+            list.push_back(rest -= 16u << k);
+        return addr;
     }
     if (bytes > reserveBytes)
         throw std::bad_alloc();
@@ -74,6 +94,8 @@ TAddr Arena::allocate(TUint32 bytes)
         if (found > size)
             addLargeFree(addr + size, found - size);
         populate(addr, size);
+        inUse += size;
+        handedOut += size;
         return addr;
     }
     // Keep large ranges page-aligned.
@@ -82,6 +104,8 @@ TAddr Arena::allocate(TUint32 bytes)
         bump(pad);
     const TAddr addr = bump(size);
     populate(addr, size);
+    inUse += size;
+    handedOut += size;
     return addr;
 }
 
@@ -104,10 +128,13 @@ void Arena::release(TAddr addr, TUint32 bytes)
     if (bytes == 0)
         bytes = 1;
     if (bytes <= SMALL_LIMIT) {
-        smallFree[smallClass(bytes)].push_back(addr);
+        const int k = smallClass(bytes);
+        smallFree[k].push_back(addr);
+        inUse -= 16u << k;
         return;
     }
     TUint32 size = pageRound(bytes);
+    inUse -= size;
     ::madvise(base + addr, size, MADV_DONTNEED); // give the pages back, keep them zero
     // Merge with free neighbours, so that a larger request or a growth fits.
     auto after = largeFreeAt.find(addr + size);
@@ -142,6 +169,8 @@ bool Arena::grow(TAddr addr, TUint32 oldBytes, TUint32 newBytes)
         if (more > reserveBytes - top)
             return false;
         top += more;
+        inUse += more;
+        handedOut += more;
         return true;
     }
     auto after = largeFreeAt.find(end);
@@ -151,7 +180,17 @@ bool Arena::grow(TAddr addr, TUint32 oldBytes, TUint32 newBytes)
     removeLargeFree(after);
     if (left > 0)
         addLargeFree(end + more, left);
+    inUse += more;
+    handedOut += more;
     return true;
+}
+
+void Arena::discardPages(TAddr addr, TUint32 bytes)
+{
+    const TUint64 from = (TUint64(addr) + PAGE - 1) & ~TUint64(PAGE - 1);
+    const TUint64 to = (TUint64(addr) + bytes) & ~TUint64(PAGE - 1);
+    if (to > from && to <= top)
+        ::madvise(base + from, size_t(to - from), MADV_DONTNEED);
 }
 
 void Arena::populate(TAddr addr, TUint32 size)

@@ -74,6 +74,15 @@ public:
 
     TUint32 reserved() const { return reserveBytes; }
     TUint32 highWater() const { return top; }
+    // Bytes of the ranges handed out and not given back (each counted at the
+    // size it takes: its small class, or whole pages).
+    TUint32 bytesInUse() const { return inUse; }
+    // Bytes handed out since the arena was made, grown ranges included; never
+    // decreases. The heap measures allocation between collections by it.
+    TUint64 bytesHandedOut() const { return handedOut; }
+    // Gives the whole pages inside [addr, addr + bytes) back to the system;
+    // they read zero when next touched. The range stays handed out.
+    void discardPages(TAddr addr, TUint32 bytes);
 
     // The arena of the machine running on this thread.
     static Arena* current();
@@ -93,6 +102,8 @@ private:
     TUint8* base = nullptr;
     TUint32 reserveBytes = 0;
     TUint32 top = FIRST_OFFSET;
+    TUint32 inUse = 0;
+    TUint64 handedOut = 0;
     // Small ranges: one free list per power-of-two class from 16 to 32 KiB.
     std::vector<TAddr> smallFree[12];
     // Large ranges (multiples of 4 KiB): free ranges by address, merged with

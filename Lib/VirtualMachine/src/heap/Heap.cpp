@@ -41,6 +41,7 @@ VMHeap::VMHeap(Lumbra::Arena& arena, int minPoolSize, const Vec<Vec<int>>& class
     blockStarts.reserve(bitWords);
     storageStarts.reserve(bitWords);
     addEntryToFreeEntries(newPool(roundUp4(TUint32(std::max(minPoolSize, 0)))));
+    restartAllocationCount();
 }
 
 VMHeap::~VMHeap()
@@ -110,7 +111,16 @@ TAddr VMHeap::newPool(TUint32 n)
     if (n > LARGEST_REQUEST)
         throw std::bad_alloc();
     const TUint32 length = n + POOL_EXTRA;
+    // The arena's unused part below an eighth: collect at the next safepoint.
+    // The pool is still made: the safepoint comes after this allocation.
+    const TUint32 reserve = arena_.reserved();
+    if (reserve - arena_.bytesInUse() < reserve / 8 + length) {
+        wanted = true;
+        credit = std::min<TInt64>(credit, 0); // the inline allocation declines from now on, and so looks
+    }
+    const TUint64 before = arena_.bytesHandedOut();
     const TAddr start = arena_.allocateCleared(length);
+    poolBytesSince += arena_.bytesHandedOut() - before;
     bool addedPool = false, addedSize = false;
     try {
         pools.append(start);
@@ -218,6 +228,9 @@ HOT TAddr VMHeap::createHeapEntry(TUint32 requested, TInt32 objectFlag, GcCode c
 
 TAddr VMHeap::splitFreeEntry(TUint32 size, TInt32 objectFlag, GcCode code)
 {
+    credit -= size + OVERHEAD;
+    if (credit <= 0)
+        wanted = true;
     FreeFit fit = findFreeEntry(size);
     // A new pool is cleared by the arena; the only words written in it since
     // are headers, footers and terminators, all outside its block's data.
@@ -423,8 +436,13 @@ HOT TAddr VMHeap::releaseEntry(TAddr block, const PoolExtent& pool, TUint32 size
 TInt32 VMHeap::addNative(GCObject* object)
 {
     const TInt64 outside = std::max(object->sizeOutsideHeap(), 0);
-    if (outside > 0 && outside > hostBytesLimit - hostBytes)
+    if (outside > 0 && outside > hostBytesLimit - hostBytes) {
+        hostLimitFailed = true;
         throw std::bad_alloc();
+    }
+    credit -= outside;
+    if (credit <= 0)
+        wanted = true;
     TInt32 index;
     if (!freeNativeSlots.empty()) {
         index = freeNativeSlots.back();

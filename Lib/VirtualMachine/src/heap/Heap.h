@@ -14,6 +14,7 @@
 #include <bit>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 class VUvarString;
@@ -50,10 +51,16 @@ public:
     static constexpr TUint32 POOL_EXTRA = 80;       // terminators + one header/footer
     static constexpr int SIZE_CLASSES = 32;
     // Host memory that the native objects held at one time may own (pixels,
-    // glyphs, sound samples). Nothing is collected while a call runs, so a
-    // loop that makes and drops large bitmaps would otherwise take the host's
-    // memory without bound; past this, adoption fails as the arena does.
+    // glyphs, sound samples); past this, adoption fails as the arena does.
     static constexpr TInt64 DEFAULT_HOST_BYTES_LIMIT = TInt64(1) << 30;
+    // A collection is wanted once the bytes allocated since the last one
+    // (blocks, host memory of native objects, other arena ranges) pass
+    // max(this, the bytes live after it).
+    static constexpr TInt64 MIN_COLLECTION_TRIGGER = TInt64(32) << 20;
+    // Free blocks at least this large give their inner pages back to the
+    // system after a collection, as far as the free space in the pools passes
+    // what the program may allocate before the next one.
+    static constexpr TUint32 DISCARD_MIN_BLOCK = 16384;
 
     VMHeap(Lumbra::Arena& arena, int minPoolSize, const Vec<Vec<int>>& classReferenceSlots,
            const Vec<Vec<int>>& classArraySlots, const Vec<Vec<bool>>& classArrayElementIsReference);
@@ -124,6 +131,44 @@ public:
     void collect();
     void sweep();
 
+    // ---- collection at a safepoint, with the machine's value stack as roots.
+    // The machine queues its stack words, then collectQueued traces them with
+    // the roots and sweeps. A word is followed only to a live block of a
+    // plausible kind; nothing here raises: a trace that meets a damaged block
+    // clears every mark and frees nothing (the result is then false).
+    // Any word: keeps the live block whose data it points into (an interior
+    // address too); a vector found so keeps its storage, and the storage's
+    // words are taken the same way.
+    void markStackWord(TWord word);
+    // A slot described as a reference: followed only when it is the start of
+    // a live block's data.
+    void markStackReference(TWord word);
+    // A slot described as a vector variable's address (or a pair of slots
+    // that is one): its vector is traced when it is a live vector.
+    void markStackVector(TAddr variable, bool elementsAreReferences);
+    bool collectQueued();
+
+    // ---- when to collect
+    // Whether the next safepoint should collect (allocation since the last
+    // collection past its trigger, the arena nearly full, or stress mode).
+    bool wantsCollection() const
+    {
+        return wanted || stress ||
+               TInt64(arena_.bytesHandedOut() - arenaMark) - TInt64(poolBytesSince) > credit;
+    }
+    // Collect at every safepoint (a check on the roots of running code).
+    void setStress(bool on) { stress = on; restartAllocationCount(); }
+    bool stressed() const { return stress; }
+    // The bytes live after the last collection: arena ranges in use minus the
+    // free space in the pools, plus the host memory of native objects.
+    TInt64 liveAfterCollection() const { return liveBytes; }
+    int collectionCount() const { return collections; }
+    // Whether the last failed allocation failed on the host-memory limit (and forgets it).
+    bool takeHostLimitFailure() { return std::exchange(hostLimitFailed, false); }
+    TInt64 hostBytesLimitValue() const { return hostBytesLimit; }
+    // Bytes in the free lists.
+    TInt64 freeBytesInPools() const;
+
     // Memory report: the result is the total; the text is appended to `out`.
     int getMemUsage(VUvarString* out) const;
     HeapMemUsage memUsage() const;
@@ -164,7 +209,7 @@ private:
         TAddr start;
         TAddr end;
     };
-    enum class Task : TUint8 { Mark, ClassArrays, Array, ArrayBody };
+    enum class Task : TUint8 { Mark, ClassArrays, Array, ArrayBody, StackWord, StackVector };
     struct WorkItem {
         Task task;
         bool flag;
@@ -218,6 +263,15 @@ private:
     void dropNative(int index);
     void reserveFreeNativeSlot();
     void sweepPool(const PoolExtent& pool);
+    // The live block whose data holds `addr` and whose kind a reference may
+    // name, or 0; `exact`: `addr` must be the data's start. A damaged header raises.
+    TAddr plausibleBlock(TAddr addr, bool exact) const;
+    void traceStackWord(TAddr addr, Vec<WorkItem>& work);
+    // After every collection: the live bytes, the next trigger, the pages of
+    // surplus free space given back.
+    void afterCollection();
+    void restartAllocationCount();
+    void discardFreePages();
     TAddr absorbDeadRun(TAddr free, TAddr block, const PoolExtent& pool, TUint32& size);
 
     Lumbra::Arena& arena_;
@@ -279,6 +333,19 @@ private:
     int liveObjects = 0;
     TInt64 hostBytes = 0;
     TInt64 hostBytesLimit = DEFAULT_HOST_BYTES_LIMIT;
+    // Allocation since the last collection: `credit` counts down from the
+    // trigger by block and host bytes; other arena ranges are what the arena
+    // handed out past `arenaMark`, less the pools made since.
+    TInt64 credit = MIN_COLLECTION_TRIGGER;
+    TInt64 trigger = MIN_COLLECTION_TRIGGER;
+    TUint64 arenaMark = 0;
+    TUint64 poolBytesSince = 0;
+    TInt64 liveBytes = 0;
+    bool wanted = false;
+    bool stress = false;
+    bool hostLimitFailed = false;
+    int collections = 0;
+    Vec<WorkItem> stackWork;
     // The last address objectAt resolved and its table slot: a slot is only
     // reused after dropNative, which forgets it.
     TAddr lastObjectAddr = 0;
@@ -370,7 +437,7 @@ __attribute__((always_inline)) inline TAddr VMHeap::takeFromLoneRemainder(TUint3
 {
     const int k = sizeClass(size);
     const TUint64 larger = TUint64(nonEmptyLists) & (~TUint64(0) << (k + 1));
-    if (larger == 0)
+    if (larger == 0 || credit < TInt64(size + OVERHEAD)) // past the trigger: the general path notes it
         return 0;
     const int listIndex = std::countr_zero(larger);
     const LinkedList<FreeSlot>* list = freeHeapEntries.data()[listIndex];
@@ -396,6 +463,7 @@ __attribute__((always_inline)) inline TAddr VMHeap::takeFromLoneRemainder(TUint3
     setFooter(block, size);
     zeroData(base + block + HEADER, size);
     ++nOfEntries_;
+    credit -= size + OVERHEAD;
     return block;
 }
 

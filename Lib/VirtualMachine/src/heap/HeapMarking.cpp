@@ -119,6 +119,18 @@ void VMHeap::traceAll(Vec<WorkItem>& work)
         case Task::ArrayBody:
             traceArrayBody(item.addr, item.flag, work);
             break;
+        case Task::StackWord:
+            traceStackWord(item.addr, work);
+            break;
+        case Task::StackVector: {
+            // item.addr: a vector variable's address, checked to lie in the arena.
+            TWord vector;
+            std::memcpy(&vector, arena_.raw(item.addr), 4);
+            const TAddr block = vector == 0 ? 0 : plausibleBlock(TAddr(vector), true);
+            if (block != 0 && reinterpret_cast<const HeapEntry*>(arena_.raw(block))->gcCode == GC_CODE_VECTOR)
+                work.append(WorkItem{Task::Array, item.flag, item.addr, 0});
+            break;
+        }
         }
     }
 }
@@ -228,6 +240,172 @@ void VMHeap::markEntry(TAddr block, Vec<WorkItem>& work)
     }
 }
 
+// ---- collection at a safepoint --------------------------------------------
+
+TAddr VMHeap::plausibleBlock(TAddr addr, bool exact) const
+{
+    if (addr < HEADER)
+        return 0;
+    const TAddr block = exact ? (isBlockStart(entryOf(addr)) ? entryOf(addr) : 0) : belongsToPools(addr);
+    if (block == 0)
+        return 0;
+    const PoolExtent* pool = poolOf(block);
+    if (!pool || block == pool->start || block == pool->end - HEADER)
+        return 0;
+    const TUint32 size = checkedSize(block, *pool); // a damaged header raises
+    if (addr < dataOf(block) || (addr >= dataOf(block) + size && addr != dataOf(block)) || isFree(block))
+        return 0;
+    const HeapEntry* he = reinterpret_cast<const HeapEntry*>(arena_.raw(block));
+    switch (he->gcCode) {
+    case GC_CODE_FREE:
+    case GC_CODE_TERMINATOR:
+        return 0;
+    case GC_CODE_VM_OBJECT: {
+        const TWord c = size >= 4 ? dataWord(block, 0, size) : -1;
+        return c >= 0 && c < classReferenceSlots.size() ? block : 0;
+    }
+    case GC_CODE_GRAPHICS_HOLDER: {
+        const TWord typeId = size >= 4 ? dataWord(block, 0, size) : 0;
+        return typeId == GRAPHICS_CONTEXT_TYPE_ID || typeId == BITMAP_TYPE_ID ? block : 0;
+    }
+    default:
+        return he->gcCode > 0 && he->gcCode < GC_CODE_TERMINATOR ? block : 0;
+    }
+}
+
+void VMHeap::traceStackWord(TAddr addr, Vec<WorkItem>& work)
+{
+    const TAddr block = plausibleBlock(addr, false);
+    if (block == 0)
+        return;
+    HeapEntry* he = reinterpret_cast<HeapEntry*>(arena_.raw(block));
+    if (he->marked == 1)
+        return;
+    if (he->gcCode == GC_CODE_VECTOR) {
+        // Its kind of elements is unknown here: every word of the storage in
+        // use is taken as a stack word is. The vector marks its storage itself.
+        const OVectorBase* v = objectAs<OVectorBase>(dataOf(block));
+        const TAddr storage = v->storage();
+        const TInt64 bytes = TInt64(std::max(v->size(), 0)) * std::max(v->elementSize(), 0);
+        if (storage != 0 && bytes > 0) {
+            const TAddr storageBlock = plausibleBlock(storage, true);
+            if (storageBlock != 0) {
+                const TUint32 size = checkedSize(storageBlock, *poolOf(storageBlock));
+                const TUint32 words = TUint32(std::min<TInt64>(bytes, size) / 4);
+                for (TUint32 i = words; i-- > 0;) {
+                    const TWord element = dataWord(storageBlock, i, size);
+                    if (element != 0)
+                        work.append(WorkItem{Task::StackWord, false, TAddr(element), 0});
+                }
+            }
+        }
+    }
+    work.append(WorkItem{Task::Mark, false, dataOf(block), 0});
+}
+
+void VMHeap::markStackWord(TWord word)
+{
+    if (word != 0)
+        stackWork.append(WorkItem{Task::StackWord, false, TAddr(word), 0});
+}
+
+void VMHeap::markStackReference(TWord word)
+{
+    if (word != 0 && TAddr(word) >= HEADER && isBlockStart(entryOf(TAddr(word))))
+        stackWork.append(WorkItem{Task::StackWord, false, TAddr(word), 0});
+}
+
+void VMHeap::markStackVector(TAddr variable, bool elementsAreReferences)
+{
+    if (arena_.contains(variable, 8))
+        stackWork.append(WorkItem{Task::StackVector, elementsAreReferences, variable, 0});
+}
+
+bool VMHeap::collectQueued()
+{
+    Vec<WorkItem> work;
+    std::swap(work, stackWork);
+    bool done = false;
+    try {
+        markStack.clear();
+        for (LinkedListIterator<TAddr> node = roots.first(); node; node = node->next) {
+            if (!isBlockStart(node->data))
+                corrupt("root is not a block");
+            work.append(WorkItem{Task::Mark, false, dataOf(node->data), 0});
+        }
+        traceAll(work);
+        sweep();
+        done = true;
+    } catch (...) {
+        clearMarks();
+    }
+    stackWork.clear();
+    if (done)
+        afterCollection();
+    else
+        restartAllocationCount();
+    return done;
+}
+
+TInt64 VMHeap::freeBytesInPools() const
+{
+    TInt64 bytes = 0;
+    for (const LinkedList<FreeSlot>* list : freeHeapEntries)
+        for (LinkedListIterator<FreeSlot> node = list->first(); node; node = node->next)
+            bytes += TInt64(node->data.size) + OVERHEAD;
+    return bytes;
+}
+
+void VMHeap::restartAllocationCount()
+{
+    credit = stress ? 0 : trigger;
+    arenaMark = arena_.bytesHandedOut();
+    poolBytesSince = 0;
+    wanted = false;
+}
+
+void VMHeap::afterCollection()
+{
+    ++collections;
+    const TInt64 freeBytes = freeBytesInPools();
+    liveBytes = TInt64(arena_.bytesInUse()) - freeBytes + hostBytes;
+    trigger = std::max(MIN_COLLECTION_TRIGGER, liveBytes);
+    restartAllocationCount();
+    if (!stress) {
+        // An arena too small for the trigger: the next collection comes
+        // before the free space in the pools and the arena's room above its
+        // last eighth are used up. Were it wanted only when a pool has to be
+        // made, that pool would be made first, and every cycle would leave
+        // the heap one pool larger until the arena is full. Close to full,
+        // the next one comes once half of what is left is used.
+        const TInt64 reserve = arena_.reserved();
+        const TInt64 usable = freeBytes + (reserve - TInt64(arena_.bytesInUse()));
+        credit = std::min(credit, std::max(usable - reserve / 8, usable / 2));
+    }
+    if (freeBytes > trigger)
+        discardFreePages();
+}
+
+// Resident memory follows the live data: the pages inside large free blocks
+// go back to the system, as far as the free space passes what may be
+// allocated before the next collection (those pages are reused soon).
+void VMHeap::discardFreePages()
+{
+    TInt64 surplus = freeBytesInPools() - trigger;
+    // Class k holds sizes up to 2^k: below the smallest block worth it, stop.
+    for (int k = SIZE_CLASSES - 1; k >= 0 && surplus > 0 && (TUint64(1) << k) >= DISCARD_MIN_BLOCK; --k) {
+        for (LinkedListIterator<FreeSlot> node = freeHeapEntries[k]->first(); node && surplus > 0; node = node->next) {
+            const TUint32 size = node->data.size;
+            if (size < DISCARD_MIN_BLOCK)
+                continue;
+            // The header and footer stay; the data in between is not read
+            // while the block is free, and is cleared when it is handed out.
+            arena_.discardPages(dataOf(node->data.block), size);
+            surplus -= size;
+        }
+    }
+}
+
 void VMHeap::collect()
 {
     markStack.clear();
@@ -242,6 +420,7 @@ void VMHeap::collect()
         markObject(dataOf(node->data));
     }
     sweep();
+    afterCollection();
 }
 
 namespace {

@@ -4,7 +4,9 @@
 
 #include "VMError.h"
 
+#include <new>
 #include <string>
+#include <utility>
 
 using namespace Lumbra;
 
@@ -27,8 +29,29 @@ void VirtualMachine::runDelivering()
             } else {
                 setUpInternalThrow(EFatal, u"UNEXPECTED EXCEPTION");
             }
+        } catch (const std::bad_alloc&) {
+            // An instruction that could not allocate: collect, then run the
+            // whole instruction again, once. Its start is a safepoint: the
+            // registers stand as before it ran.
+            if (faultStart >= 0 && (faultStart != retriedStart || heap_->collectionCount() != retriedCollections)) {
+                ip = faultStart;
+                sp = faultTop;
+                frameDepth = faultDepth;
+                heap_->takeHostLimitFailure();
+                collectAtSafepoint();
+                retriedStart = faultStart;
+                retriedCollections = heap_->collectionCount();
+                continue;
+            }
+            retriedStart = -1;
+            // The live data does not fit: the error says so, delivered with
+            // the memory kept back for it.
+            const std::u16string text = outOfMemoryText();
+            if (memoryReserve != 0)
+                arena_->release(std::exchange(memoryReserve, TAddr(0)), MEMORY_RESERVE);
+            setUpInternalThrow(EFatal, text);
         } catch (...) {
-            // Not raised as a VM error (for example memory exhaustion).
+            // Not raised as a VM error.
             setUpInternalThrow(EFatal, u"UNEXPECTED EXCEPTION");
         }
         if (--fuel < 0)

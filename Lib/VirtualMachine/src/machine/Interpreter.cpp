@@ -211,9 +211,18 @@ void VirtualMachine::run()
     handlerOf[FUSED_JmpInside] = &&fused_JmpInside;
 
 #define SAVE() (ip = pc, sp = top, fuel = steps, frameDepth = depth)
+    // After a call out of the loop: the registers back, and a collection the
+    // call made wanted (by allocating) brought to the next step check, a
+    // safepoint, by holding back the steps left until then.
 #define RELOAD() \
-    (pcode = code, ins = pcode + ip, top = sp, steps = fuel, limit = stackLimit, codeEnd = codeLength, \
-     dispatch = dispatchOffset, frames = callFrames.data(), depth = frameDepth)
+    do { \
+        pcode = code, ins = pcode + ip, top = sp, steps = fuel, limit = stackLimit, codeEnd = codeLength; \
+        dispatch = dispatchOffset, frames = callFrames.data(), depth = frameDepth; \
+        if (__builtin_expect(heap_->wantsCollection(), 0) && steps > 0) { \
+            heldSteps += steps; \
+            steps = 0; \
+        } \
+    } while (0)
     // ip as an offset into the code, read from `ins`; JUMP_TO moves `ins`.
 #define pc (int(ins - pcode))
 #define JUMP_TO(target) (ins = pcode + (target))
@@ -467,6 +476,7 @@ void VirtualMachine::run()
         if (block == 0) {
             SAVE();
             block = heap_->allocate(TUint32(n) * 4, 0, GcCode(gc));
+            RELOAD();
         }
         S[++top] = TWord(block);
         NEXT(New);
@@ -487,6 +497,7 @@ void VirtualMachine::run()
             raiseError(EInvalidArgument);
         SAVE();
         S[top + 1] = newStringBox(stringConstants[s]);
+        RELOAD();
         ++top;
         NEXT(PushStr);
     }
@@ -544,6 +555,7 @@ void VirtualMachine::run()
     op_IntToString:
         SAVE();
         S[top] = newStringBox(OString::fromInt(S[top]));
+        RELOAD();
         NEXT(IntToString);
     op_LowByte:
         S[top] &= 0xFF;
@@ -668,6 +680,7 @@ void VirtualMachine::run()
         mem.resolve(variable, 8);
         SAVE();
         const TAddr vector = newEmptyVector(*this, size);
+        RELOAD();
         STORE(variable + 4, size);
         STORE(variable, TWord(vector));
         --top;
@@ -740,6 +753,7 @@ void VirtualMachine::run()
     op_Box:
         SAVE();
         S[top] = newBox(S[top]);
+        RELOAD();
         NEXT(Box);
     op_Deref1:
     op_Deref2:
@@ -786,6 +800,7 @@ void VirtualMachine::run()
         SAVE();
         const TAddr block = heap_->allocate(TUint32(n) * 4, 0, GcCode(gc));
         STORE(at, convertReference(I8(6), TWord(block), GC_CODE_REFERENCE));
+        RELOAD();
         if (OPCODE_BYTE == OP_NewAt)
             --top;
         NEXT(NewAt);
@@ -793,6 +808,7 @@ void VirtualMachine::run()
     op_NativeBox: {
         SAVE();
         const TAddr block = heap_->allocate(4, 0, GC_CODE_NATIVE);
+        RELOAD();
         STORE(block, S[top]);
         S[top] = TWord(block);
         NEXT(NativeBox);
@@ -852,6 +868,7 @@ void VirtualMachine::run()
             badStackIndex();
         SAVE();
         const TAddr block = heap_->allocate(TUint32(n) * 4, 0, GC_CODE_NATIVE);
+        RELOAD();
         if (n > 0)
             std::memcpy(mem.raw(block), S + top - n + 1, size_t(n) * 4);
         top = top - n + 1;
@@ -1110,6 +1127,11 @@ void VirtualMachine::run()
                                          std::to_string(TInt32(SByte(OPCODE_BYTE)))).c_str()),
                    pc);
     } catch (...) {
+        // The instruction as it stood before it ran: the local top is still
+        // the one it started with (natives and extensions move the machine's sp).
+        faultStart = pc;
+        faultTop = top;
+        faultDepth = depth;
         // ip: the last byte of the faulting instruction read so far; natives
         // and extensions have left sp where they stopped.
         if ((unsigned)pc < (unsigned)codeLength) {

@@ -3,6 +3,7 @@
 #include "machine/VirtualMachine.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 // Steps between two looks at the clock: small enough to notice a passed
@@ -22,7 +23,7 @@ void VirtualMachine::setTimeLimit(TInt64 milliseconds)
     deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max<TInt64>(milliseconds, 0));
     // The next step takes a fresh portion and so reads the clock.
     if (instructionBudget >= 0)
-        instructionBudget += std::max<TInt64>(fuel, 0);
+        instructionBudget += std::max<TInt64>(fuel, 0) + std::exchange(heldSteps, 0);
     fuel = 0;
 }
 
@@ -37,6 +38,14 @@ void VirtualMachine::refuel()
     // `fuel` is -1: the step being taken is not paid for yet.
     if (timeLimitMillis >= 0 && std::chrono::steady_clock::now() >= deadline)
         throw timeLimitStop();
+    // Every register is saved here: a safepoint. The steps held back to reach
+    // it are given back, this one paid from them.
+    if (heap_->wantsCollection())
+        collectAtSafepoint();
+    if (heldSteps > 0) {
+        fuel = std::exchange(heldSteps, 0) - 1;
+        return;
+    }
     if (instructionBudget < 0) {
         fuel = FUEL_PORTION - 1;
         return;

@@ -33,6 +33,33 @@ VirtualMachine::VirtualMachine(TUint32 arenaReserve)
     for (int& entry : entries)
         entry = -1;
     combinedDispatch = std::getenv("LUMBRA_PLAIN_DISPATCH") == nullptr;
+    // LUMBRA_GC_STRESS=1: a collection at every safepoint after an allocation.
+    if (const char* stress = std::getenv("LUMBRA_GC_STRESS"); stress && std::strcmp(stress, "0") != 0 && *stress)
+        heap_->setStress(true);
+    restoreMemoryReserve();
+}
+
+void VirtualMachine::restoreMemoryReserve()
+{
+    if (memoryReserve != 0)
+        return;
+    try {
+        memoryReserve = arena_->allocate(MEMORY_RESERVE);
+    } catch (const std::bad_alloc&) {
+        memoryReserve = 0; // taken again after a later collection
+    }
+}
+
+std::u16string VirtualMachine::outOfMemoryText()
+{
+    const auto mib = [](TInt64 bytes) { return std::to_string((bytes + (1 << 19)) >> 20); };
+    std::string text = "UNEXPECTED EXCEPTION: out of memory: ";
+    if (heap_->takeHostLimitFailure())
+        text += mib(heap_->hostBytesHeld()) + " MiB of host memory held by bitmaps and sounds, at most " +
+                mib(heap_->hostBytesLimitValue()) + " MiB";
+    else
+        text += mib(heap_->liveAfterCollection()) + " MiB live in a " + mib(arena_->reserved()) + " MiB heap";
+    return std::u16string(text.begin(), text.end());
 }
 
 VirtualMachine::~VirtualMachine()
@@ -202,7 +229,8 @@ TWord VirtualMachine::callDirect(int handle, const Vec<int>& args, const Vec<int
     } catch (const Lumbra::ErrorHandlingException&) {
         stopFromError();
     } catch (const std::bad_alloc&) {
-        throw MachineStop{1, "out of memory"};
+        const std::u16string text = outOfMemoryText();
+        throw MachineStop{1, std::string(text.begin(), text.end())};
     }
 }
 
@@ -244,11 +272,14 @@ TWord VirtualMachine::runHostCall(int h, const Vec<int>& args, const Vec<int>& l
     }
 
     ip = -1;
+    // Steps held back for a safepoint the call did not reach any more.
+    fuel += std::exchange(heldSteps, 0);
     const bool rootResult = hasResult && handleResultLevel > 0 && stackBase[0] != 0;
     const TWord resultWord = stackBase[0];
     if (rootResult)
         heap_->addRoot(TAddr(resultWord));
     heap_->collect();
+    restoreMemoryReserve();
     runningHandle = -1;
     TWord result = 0;
     if (hasResult) {
@@ -311,4 +342,46 @@ void VirtualMachine::collectWithStackRoots()
     for (TInt64 s = std::max<TInt64>(a, 0); s <= top; ++s)
         heap_->markIfInPools(stackBase[s]);
     heap_->collect();
+}
+
+bool VirtualMachine::collectAtSafepoint()
+{
+    VMHeap& heap = *heap_;
+    const int top = std::min(sp, STACK_WORDS - 1);
+    // Slots a frame's stack map describes are traced as what it says they
+    // are, whatever they hold; every other word of the live stack is taken
+    // conservatively. Frame bases and slot offsets come from the image and
+    // bytecode: only slots inside [0, top] count.
+    std::vector<bool> described(size_t(std::max(top + 1, 0)), false);
+    auto slotAt = [&](TInt64 base, TInt64 offset) { const TInt64 s = base + offset; return s >= 0 && s <= top ? int(s) : -1; };
+    for (int i = 0; i < frameDepth && i < int(callFrames.size()); ++i) {
+        const int d = callFrames[size_t(i)].descriptor;
+        if (d < 0 || d >= frameDescriptors.size())
+            continue;
+        const MethodGCInfo& info = frameDescriptors[d];
+        const TInt64 base = callFrames[size_t(i)].base;
+        for (const Vec<int>* slots : {&info.referenceSlots, &info.objectSlots})
+            for (int offset : *slots)
+                if (const int s = slotAt(base, offset); s >= 0) {
+                    heap.markStackReference(stackBase[s]);
+                    described[size_t(s)] = true;
+                }
+        for (int j = 0; j < info.vectorSlots.size(); ++j)
+            if (const int s = slotAt(base, info.vectorSlots[j]); s >= 0) {
+                heap.markStackVector(TAddr(stackBase[s]), j < info.vectorSlotFlags.size() && info.vectorSlotFlags[j] == 0xFF);
+                described[size_t(s)] = true;
+            }
+        for (int j = 0; j < info.pairSlots.size(); ++j)
+            if (const int s = slotAt(base, info.pairSlots[j]); s >= 0 && s + 1 <= top) {
+                heap.markStackVector(slotAddress(s), j < info.pairSlotFlags.size() && info.pairSlotFlags[j] == 0xFF);
+                described[size_t(s)] = described[size_t(s) + 1] = true;
+            }
+    }
+    for (int s = 0; s <= top; ++s)
+        if (!described[size_t(s)])
+            heap.markStackWord(stackBase[s]);
+    const bool done = heap.collectQueued();
+    if (done)
+        restoreMemoryReserve();
+    return done;
 }

@@ -124,6 +124,11 @@ public:
 
     virtual TWord newIntVector(int size);
     virtual void collectWithStackRoots();
+    // A collection at a safepoint of running bytecode (registers saved):
+    // the roots, and the whole live value stack, slots a frame's stack map
+    // describes as such and every other word conservatively. Never raises;
+    // false when a damaged block stopped it and nothing was freed.
+    bool collectAtSafepoint();
 
     // Calls handle `handle` bypassing the queue ("VM concurrency error" while a call runs).
     TWord callDirect(int handle, const Vec<int>& args, const Vec<int>& levels, int resultLevel);
@@ -212,6 +217,10 @@ public:
     int codeLength = 0;
     int stackLimit = STACK_SOFT_LIMIT;
     TInt64 fuel = 0; // steps left in the running host call
+    // Steps taken out of the fuel so that the next step check is a safepoint
+    // where a wanted collection runs; given back there, so the budget counts
+    // the same steps with and without collections.
+    TInt64 heldSteps = 0;
     int handlerTop = 0;
     HandlerRecord handlers[HANDLER_RECORDS] = {};
     TWord application = 0;
@@ -275,4 +284,20 @@ private:
     std::string stopCause;
     // Ends the host call with InvalidArgumentException, remembering `cause`.
     [[noreturn]] void undeliverable(const std::string& cause);
+
+    // The instruction an error left, as it stood before it ran (its first
+    // byte, the top and the call depth): an allocation that failed reruns it
+    // once after a collection.
+    int faultStart = -1;
+    int faultTop = 0;
+    int faultDepth = 0;
+    int retriedStart = -1;     // the instruction last rerun, and the collection count after it
+    int retriedCollections = -1;
+    // Arena memory kept back to deliver the out-of-memory error; given back
+    // to the arena when that error is delivered, taken again after a collection.
+    static constexpr TUint32 MEMORY_RESERVE = 256 * 1024;
+    TAddr memoryReserve = 0;
+    void restoreMemoryReserve();
+    // The out-of-memory error's text: what is live against what there is.
+    std::u16string outOfMemoryText();
 };

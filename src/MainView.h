@@ -6,6 +6,7 @@
 // and letterboxed in the window, pointer positions mapped back to it.
 #pragma once
 
+#include "Keymap.h"
 #include "Letterbox.h"
 #include "MainViewBase.h"
 #include "PlayerOptions.h"
@@ -47,6 +48,20 @@ public:
     // The folder the screenshot key saves in; empty: the default one.
     void setScreenshotFolder(const QString& folder) { screenshotFolder = folder; }
 
+    // ---- the desktop's player controls (MainViewControls.cpp)
+    void setKeymap(const Lumbra::Keymap& map) { keymap = map; }
+    // The player's clock runs `speed` times as fast as real time.
+    void setSpeed(double speed);
+    // Paused, the application hears nothing and its sounds and clock stand still.
+    void setPaused(bool paused);
+    bool isPaused() const { return paused; }
+    // While paused: one step of the clock, the timers that became due, a redraw.
+    void step();
+    // The volume (0..100) and mute of every sound of the application.
+    void setSoundLevel(int volume, bool muted);
+    void setOverlayShown(bool shown);
+    bool overlayShown() const { return overlay; }
+
     // ---- window services
     void updateArea(int x, int y, int width, int height) override;
     void setOrientation(int orientation) override;
@@ -80,9 +95,16 @@ private:
     // The window's size and state for the presentation: the screen's whole
     // area, or the largest whole multiple of the logical screen that fits.
     void fitWindow();
-    // The keys of the player's own (Ctrl+Q, F11, Alt+Enter, F12); true
-    // when `event` was one of them and must not reach the application.
+    // The keys of the player's own (Ctrl+Q; presented also F11, Alt+Enter,
+    // F12 and the controls); true when `event` was one of them and must not
+    // reach the application.
     bool playerKey(QKeyEvent* event);
+    // Fast-forward while the key is held.
+    void setFastForward(bool on);
+    // The pause mark and the overlay, drawn on the window only.
+    void paintControls(QPainter& painter);
+    // Counts one call of the application's draw for the overlay.
+    void countDraw();
     // F11 and Alt+Enter: the scaled window becomes full screen and back.
     void switchPresentation();
     // Says once when the handset presentation's window cannot show the whole logical screen.
@@ -112,6 +134,19 @@ private:
     QString screenshotFolder;
     // While presented: a press on the logical screen awaits its release.
     bool pointerHeld = false;
+    Lumbra::Keymap keymap;
+    bool paused = false;
+    // A step's redraw reaches the application although the player is paused.
+    bool drawWhilePaused = false;
+    double chosenSpeed = 1.0;
+    bool fastForward = false;
+    bool overlay = false;
+    // The overlay's rates, counted over the last whole second.
+    qint64 rateStartMs = 0;
+    int drawsCounted = 0;
+    TUint64 ticksAtStart = 0;
+    double drawsPerSecond = 0, ticksPerSecond = 0;
+    qint64 heapLive = 0, heapTotal = 0;
     // Declared last so it goes first: managed graphics objects paint on `buffer`.
     std::unique_ptr<VirtualMachine> machine;
 };

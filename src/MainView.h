@@ -12,12 +12,14 @@
 #include "PlayerOptions.h"
 #include "ScreenCanvases.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPixmap>
 #include <QSet>
 
 #include <memory>
 
+class QTimer;
 class VirtualMachine;
 
 class MainView : public MainViewBase {
@@ -103,8 +105,8 @@ private:
     void setFastForward(bool on);
     // The pause mark and the overlay, drawn on the window only.
     void paintControls(QPainter& painter);
-    // Counts one call of the application's draw for the overlay.
-    void countDraw();
+    // Takes the overlay's figures and repaints it alone.
+    void sampleOverlay();
     // F11 and Alt+Enter: the scaled window becomes full screen and back.
     void switchPresentation();
     // Says once when the handset presentation's window cannot show the whole logical screen.
@@ -141,12 +143,17 @@ private:
     double chosenSpeed = 1.0;
     bool fastForward = false;
     bool overlay = false;
-    // The overlay's rates, counted over the last whole second.
-    qint64 rateStartMs = 0;
+    // The overlay's figures, taken once a second while it shows.
+    QTimer* overlayTimer = nullptr;
+    QElapsedTimer sinceSample;
     int drawsCounted = 0;
-    TUint64 ticksAtStart = 0;
+    TUint64 ticksAtSample = 0;
     double drawsPerSecond = 0, ticksPerSecond = 0;
     qint64 heapLive = 0, heapTotal = 0;
+    // Where the overlay was last drawn, in window coordinates.
+    QRect overlayBox;
+    // The next paint only renews the overlay: the application is not called.
+    bool overlayOnlyPaint = false;
     // Declared last so it goes first: managed graphics objects paint on `buffer`.
     std::unique_ptr<VirtualMachine> machine;
 };

@@ -7,8 +7,8 @@
 #include "SoundOutput.h"
 #include "machine/VirtualMachine.h"
 
-#include <QDateTime>
 #include <QPainter>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -23,6 +23,7 @@ void say(const QString& line)
 }
 
 constexpr double FAST_FORWARD = 4.0;
+constexpr int OVERLAY_SAMPLE_MS = 1000;
 
 } // namespace
 
@@ -73,30 +74,40 @@ void MainView::setSoundLevel(int volume, bool muted)
 void MainView::setOverlayShown(bool shown)
 {
     overlay = shown;
+    if (!overlayTimer) {
+        overlayTimer = new QTimer(this);
+        overlayTimer->setInterval(OVERLAY_SAMPLE_MS);
+        connect(overlayTimer, &QTimer::timeout, this, &MainView::sampleOverlay);
+    }
+    if (shown) {
+        drawsCounted = 0;
+        ticksAtSample = timers().ticks();
+        sinceSample.start();
+        overlayTimer->start();
+    } else {
+        overlayTimer->stop();
+    }
     update();
 }
 
-void MainView::countDraw()
+void MainView::sampleOverlay()
 {
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (rateStartMs == 0) {
-        rateStartMs = now;
-        ticksAtStart = timers().ticks();
+    const double seconds = double(sinceSample.restart()) / 1000;
+    if (seconds <= 0)
+        return;
+    drawsPerSecond = drawsCounted / seconds;
+    ticksPerSecond = double(timers().ticks() - ticksAtSample) / seconds;
+    drawsCounted = 0;
+    ticksAtSample = timers().ticks();
+    // The heap's figures walk every block: once a second, and only for the overlay.
+    if (machine) {
+        const HeapMemUsage heap = machine->heap().memUsage();
+        heapLive = heap.headers + heap.actual;
+        heapTotal = heap.szOfPools;
     }
-    ++drawsCounted;
-    if (now - rateStartMs >= 1000) {
-        const double seconds = double(now - rateStartMs) / 1000;
-        drawsPerSecond = drawsCounted / seconds;
-        ticksPerSecond = double(timers().ticks() - ticksAtStart) / seconds;
-        rateStartMs = now;
-        ticksAtStart = timers().ticks();
-        drawsCounted = 0;
-        // The heap's figures walk every block: only once a second, and only for the overlay.
-        if (overlay && machine) {
-            const HeapMemUsage heap = machine->heap().memUsage();
-            heapLive = heap.headers + heap.actual;
-            heapTotal = heap.szOfPools;
-        }
+    if (!overlayBox.isEmpty()) {
+        overlayOnlyPaint = true;
+        update(overlayBox);
     }
 }
 
@@ -113,14 +124,17 @@ void MainView::paintControls(QPainter& painter)
         lines << (SoundOutput::muted() ? QStringLiteral("volume %1, muted").arg(SoundOutput::volume())
                                        : QStringLiteral("volume %1").arg(SoundOutput::volume()));
     }
-    if (lines.isEmpty())
+    if (lines.isEmpty()) {
+        overlayBox = QRect();
         return;
+    }
     const QFontMetrics metrics(painter.font());
     int width = 0;
     for (const QString& line : lines)
         width = std::max(width, metrics.horizontalAdvance(line));
     const int pad = 4;
     const QRect box(screen.topLeft(), QSize(width + 2 * pad, int(lines.size()) * metrics.height() + 2 * pad));
+    overlayBox = box;
     painter.fillRect(box, QColor(0, 0, 0, 170));
     painter.setPen(paused ? QColor(255, 220, 0) : Qt::white);
     for (int i = 0; i < lines.size(); ++i)

@@ -97,10 +97,13 @@ void MainView::paintPresented(QPaintEvent* event)
 {
     const Lumbra::Letterbox box = letterbox();
     const QRect logical = box.toLogical(event->rect());
-    // Paused, the last frame shows again, unless a step asked for a new one.
-    if (!logical.isEmpty() && (!paused || drawWhilePaused))
+    // Paused, the last frame shows again, unless a step asked for a new one;
+    // the overlay's own renewal shows it too.
+    const bool overlayOnly = overlayOnlyPaint && overlayBox.contains(event->rect());
+    if (!logical.isEmpty() && (!paused || drawWhilePaused) && !overlayOnly)
         drawApplication(QRegion(logical));
     drawWhilePaused = false;
+    overlayOnlyPaint = false;
 
     QPainter painter(this);
     painter.setClipRegion(event->region());

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -64,16 +65,22 @@ protected:
     }
 
     // The uptime of the next tick line; -1 when none comes in time.
-    static qint64 nextTick(PlayerProcess& player, QDeadlineTimer deadline = QDeadlineTimer(10000))
+    qint64 nextTick(PlayerProcess& player, QDeadlineTimer deadline = QDeadlineTimer(10000))
     {
-        while (!deadline.hasExpired()) {
+        while (pendingTicks.isEmpty() && !deadline.hasExpired())
             for (const QString& line : player.linesDuring(20))
                 if (line.startsWith(TICK))
-                    return line.mid(TICK.size()).toLongLong();
-        }
-        return -1;
+                    pendingTicks << line.mid(TICK.size()).toLongLong();
+        return pendingTicks.isEmpty() ? -1 : pendingTicks.takeFirst();
+    }
+    // Forgets the ticks read but not yet taken, and those on their way for `ms`.
+    void skipTicks(PlayerProcess& player, int ms)
+    {
+        player.linesDuring(ms);
+        pendingTicks.clear();
     }
 
+    QList<qint64> pendingTicks;
     X11TestClient x11;
     QTemporaryDir config, pictures;
     QByteArray previousConfig;
@@ -132,6 +139,28 @@ TEST_F(ControlsTest, SpeedTwoDoublesTheTickRateAndTheUptimeFollows)
     const double perPlayerSecond = ticks * 1000.0 / double(last - first);
     EXPECT_LE(perPlayerSecond, 1000.0 / TICKER_PERIOD_MS * 1.1);
     EXPECT_GT(ticks * 1000.0 / double(real.elapsed()), 1000.0 / TICKER_PERIOD_MS) << "no faster than at speed 1";
+
+    // F9 held runs the clock 4 times as fast again; let go, the speed is back.
+    auto uptimeRatio = [&] {
+        const qint64 from = nextTick(*player);
+        QElapsedTimer during;
+        during.start();
+        qint64 to = from;
+        while (during.elapsed() < 1000)
+            to = std::max(to, nextTick(*player));
+        return double(to - from) / double(during.elapsed());
+    };
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(window)});
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("keydown"), QStringLiteral("F9")});
+    skipTicks(*player, 100); // ticks from before the key
+    const double fast = uptimeRatio();
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("keyup"), QStringLiteral("F9")});
+    skipTicks(*player, 100);
+    const double back = uptimeRatio();
+    EXPECT_GT(fast, 6.8);
+    EXPECT_LT(fast, 9.2);
+    EXPECT_GT(back, 1.7);
+    EXPECT_LT(back, 2.3);
 }
 
 // W becomes Up, F1 a code the translation would collapse, Escape is dropped;
@@ -165,6 +194,7 @@ TEST_F(ControlsTest, KeymapTurnsWIntoUpAndABrokenLineIsRefused)
 // line wins over them; --reset-settings forgets them.
 TEST_F(ControlsTest, SettingsComeBackAfterARestartAndResetForgetsThem)
 {
+    QImage shot;
     auto run = [&](const QStringList& args, const QString& key, const QString& expected) {
         auto player = start(PROBE, QStringList{QStringLiteral("--window")} + args);
         keys({key});
@@ -178,6 +208,16 @@ TEST_F(ControlsTest, SettingsComeBackAfterARestartAndResetForgetsThem)
     run({QStringLiteral("--volume"), QStringLiteral("70")}, QStringLiteral("ctrl+Up"),
         QStringLiteral("mcbplayer: volume 80, muted"));
     run({QStringLiteral("--reset-settings")}, QStringLiteral("ctrl+Down"), QStringLiteral("mcbplayer: volume 90"));
+
+    // The window's size comes back too.
+    auto sized = start(PROBE, {QStringLiteral("--window")});
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("windowsize"), QStringLiteral("--sync"), QString::number(window),
+                                        QStringLiteral("1000"), QStringLiteral("700")});
+    keys({QStringLiteral("ctrl+q")});
+    EXPECT_EQ(sized->exitStatus(), 0);
+    auto again = start(PROBE, {QStringLiteral("--window")});
+    EXPECT_TRUE(x11.waitUntilShows(window, [](const QImage& image) { return image.size() == QSize(1000, 700); }, shot))
+        << shot.width() << " x " << shot.height();
 }
 
 // The overlay and the pause mark cover the window's corner, never the

@@ -17,6 +17,7 @@
 #include <QPixmap>
 #include <QSet>
 
+#include <functional>
 #include <memory>
 
 class QTimer;
@@ -49,6 +50,12 @@ public:
     QImage logicalScreen();
     // The folder the screenshot key saves in; empty: the default one.
     void setScreenshotFolder(const QString& folder) { screenshotFolder = folder; }
+
+    // Runs once when the player ends, by the event loop's return or by the
+    // application's exit request (which leaves no loop to return).
+    void setAtEnd(std::function<void()> work) { atEnd = std::move(work); }
+    void runAtEnd();
+    [[noreturn]] void exit() override;
 
     // ---- the desktop's player controls (MainViewControls.cpp)
     void setKeymap(const Lumbra::Keymap& map) { keymap = map; }
@@ -136,6 +143,7 @@ private:
     QString screenshotFolder;
     // While presented: a press on the logical screen awaits its release.
     bool pointerHeld = false;
+    std::function<void()> atEnd;
     Lumbra::Keymap keymap;
     bool paused = false;
     // A step's redraw reaches the application although the player is paused.

@@ -233,18 +233,21 @@ int runView(QtClientApplication& app, const Str16& directory, const Lumbra::Play
     if (options.screenshotAfterMs >= 0)
         QTimer::singleShot(options.screenshotAfterMs, &view,
                            [&] { QCoreApplication::exit(saveFinalScreen(view, options.screenshotFile)); });
+    if (remembers(options)) {
+        view.setAtEnd([&] {
+            settings.volume = SoundOutput::volume();
+            settings.muted = SoundOutput::muted();
+            if (!view.isFullScreen())
+                settings.windowSize = view.normalGeometry().size();
+            settings.save(QDir::cleanPath(directory.toQString()));
+        });
+    }
     view.setVisible(true);
     view.startApplication();
     const int result = app.exec();
     Lumbra::Trace::memoryReport();
     app.view = nullptr;
-    if (remembers(options)) {
-        settings.volume = SoundOutput::volume();
-        settings.muted = SoundOutput::muted();
-        if (!view.isFullScreen())
-            settings.windowSize = view.normalGeometry().size();
-        settings.save(QDir::cleanPath(directory.toQString()));
-    }
+    view.runAtEnd();
     return result;
 }
 

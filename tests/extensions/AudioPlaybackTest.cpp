@@ -176,6 +176,14 @@ TEST_F(AudioOnServer, VolumeAndMuteReachEverySoundAlsoWhilePlaying)
     SoundOutput::setLevel(100, false);
     EXPECT_TRUE(awaitEvent("the sound again once unmuted",
                            [&] { return loudest(lastSamples(recorder.data, RATE / 20)) > 15000; }, LIMIT_MS));
+    // Paused, the sound holds where it is and nothing more is heard; resumed, it goes on.
+    SoundOutput::setPaused(true);
+    EXPECT_TRUE(awaitEvent("silence once paused", [&] { return loudest(lastSamples(recorder.data, RATE / 20)) == 0; },
+                           LIMIT_MS));
+    EXPECT_TRUE(audio().hasPendingWork()) << "a paused sound is still playing";
+    SoundOutput::setPaused(false);
+    EXPECT_TRUE(awaitEvent("the sound again once resumed",
+                           [&] { return loudest(lastSamples(recorder.data, RATE / 20)) > 15000; }, LIMIT_MS));
     run(4, player);
     EXPECT_TRUE(played());
 }

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -97,6 +98,7 @@ TEST_F(ControlsTest, PauseStopsTheTicksAndAStepGivesExactlyOne)
     ASSERT_GE(nextTick(*player), 0);
     keys({QStringLiteral("ctrl+p")});
     ASSERT_TRUE(player->expectLine(QStringLiteral("mcbplayer: paused")));
+    std::vector<qint64> stepUptimes;
     for (int step = 0; step < 3; ++step) {
         SCOPED_TRACE(step);
         // Some periods pass first: a paused timer must not catch up on them.
@@ -104,8 +106,12 @@ TEST_F(ControlsTest, PauseStopsTheTicksAndAStepGivesExactlyOne)
         keys({QStringLiteral("ctrl+period")});
         QStringList before;
         ASSERT_TRUE(player->expectLine(QStringLiteral("mcbplayer: step, 1 timer event(s)"), &before));
-        EXPECT_EQ(ticksIn(before), 1) << before.join(QLatin1Char('\n')).toStdString();
+        ASSERT_EQ(ticksIn(before), 1) << before.join(QLatin1Char('\n')).toStdString();
+        stepUptimes.push_back(before.filter(TICK).first().mid(TICK.size()).toLongLong());
     }
+    // The uptime stands still while paused: each step moves it by the period alone.
+    EXPECT_EQ(stepUptimes[1] - stepUptimes[0], TICKER_PERIOD_MS);
+    EXPECT_EQ(stepUptimes[2] - stepUptimes[1], TICKER_PERIOD_MS);
     EXPECT_EQ(ticksIn(player->linesDuring(5 * TICKER_PERIOD_MS)), 0);
     keys({QStringLiteral("ctrl+p")});
     ASSERT_TRUE(player->expectLine(QStringLiteral("mcbplayer: resumed")));

@@ -157,7 +157,7 @@ private:
     int drawsCounted = 0;
     TUint64 ticksAtSample = 0;
     double drawsPerSecond = 0, ticksPerSecond = 0;
-    qint64 heapLive = 0, heapTotal = 0;
+    qint64 heapLive = 0, heapTotal = 0, collectionMicros = 0;
     // Where the overlay was last drawn, in window coordinates.
     QRect overlayBox;
     // The next paint only renews the overlay: the application is not called.

@@ -122,7 +122,7 @@ const char* const HELP =
     "  Ctrl+M            mute and unmute\n"
     "  Ctrl+Up, Ctrl+Down  volume up and down by 10\n"
     "  F3                the overlay: draws and timer ticks per second, speed,\n"
-    "                    heap bytes, volume\n"
+    "                    heap bytes, the last collection's pause, volume\n"
     "Pause mark and overlay never appear in screenshots.\n"
     "\n"
     "Settings: with --window or --fullscreen, and without --screenshot-after,\n"

@@ -8,6 +8,7 @@
 #include "X11TestClient.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -224,6 +225,25 @@ TEST_F(ControlsTest, SettingsComeBackAfterARestartAndResetForgetsThem)
     auto again = start(PROBE, {QStringLiteral("--window")});
     EXPECT_TRUE(x11.waitUntilShows(window, [](const QImage& image) { return image.size() == QSize(1000, 700); }, shot))
         << shot.width() << " x " << shot.height();
+    keys({QStringLiteral("ctrl+q")});
+    EXPECT_EQ(again->exitStatus(), 0);
+
+    // The handset presentation neither reads nor writes them.
+    auto remembered = [&] {
+        QStringList contents;
+        const QDir folder(config.filePath(QStringLiteral("mcbplayer")));
+        for (const QString& name : folder.entryList(QDir::Files)) {
+            QFile file(folder.filePath(name));
+            contents << name << (file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString());
+        }
+        return contents;
+    };
+    const QStringList before = remembered();
+    ASSERT_FALSE(before.isEmpty());
+    auto handset = start(PROBE, {QStringLiteral("--volume"), QStringLiteral("10")});
+    keys({QStringLiteral("ctrl+q")});
+    EXPECT_EQ(handset->exitStatus(), 0);
+    EXPECT_EQ(remembered(), before);
 }
 
 // The overlay and the pause mark cover the window's corner, never the
@@ -254,4 +274,6 @@ TEST_F(ControlsTest, OverlayAndPauseMarkNeverInScreenshots)
     const QImage last(finalShot);
     EXPECT_EQ(last.size(), QSize(800, 480));
     EXPECT_TRUE(pixelIs(last, 3, 3, RED) && pixelIs(last, 150, 100, BACKGROUND));
+    // A --screenshot-after run neither reads nor writes settings.
+    EXPECT_FALSE(QDir(config.filePath(QStringLiteral("mcbplayer"))).exists());
 }

@@ -66,9 +66,11 @@ _lumbra_start_xvfb() {
     _lumbra_service_missing x11 "Xvfb is not installed"
     return 0
   fi
-  # -displayfd lets the server pick a free display and report it when ready.
+  # -displayfd lets the server pick a free display and report it when ready;
+  # -noreset keeps it from resetting whenever its last client goes, when a
+  # test connecting at that moment would be refused.
   local displayfile="$_lumbra_services_dir/display"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+  Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp \
     3>"$displayfile" >"$_lumbra_services_dir/xvfb.log" 2>&1 &
   _lumbra_xvfb_pid=$!
   if _lumbra_wait_until test -s "$displayfile"; then

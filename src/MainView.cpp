@@ -133,6 +133,21 @@ void MainView::endInOrder()
     QCoreApplication::exit(0);
 }
 
+void MainView::runAtEnd()
+{
+    if (!atEnd)
+        return;
+    const std::function<void()> work = std::move(atEnd);
+    atEnd = nullptr;
+    work();
+}
+
+void MainView::exit()
+{
+    runAtEnd();
+    BasicFrameworkServices::exit();
+}
+
 void MainView::setShownOnDesktop(bool shown)
 {
     if (shown == shownOnDesktop)

@@ -6,17 +6,21 @@
 // and letterboxed in the window, pointer positions mapped back to it.
 #pragma once
 
+#include "Keymap.h"
 #include "Letterbox.h"
 #include "MainViewBase.h"
 #include "PlayerOptions.h"
 #include "ScreenCanvases.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPixmap>
 #include <QSet>
 
+#include <functional>
 #include <memory>
 
+class QTimer;
 class VirtualMachine;
 
 class MainView : public MainViewBase {
@@ -46,6 +50,26 @@ public:
     QImage logicalScreen();
     // The folder the screenshot key saves in; empty: the default one.
     void setScreenshotFolder(const QString& folder) { screenshotFolder = folder; }
+
+    // Runs once when the player ends, by the event loop's return or by the
+    // application's exit request (which leaves no loop to return).
+    void setAtEnd(std::function<void()> work) { atEnd = std::move(work); }
+    void runAtEnd();
+    [[noreturn]] void exit() override;
+
+    // ---- the desktop's player controls (MainViewControls.cpp)
+    void setKeymap(const Lumbra::Keymap& map) { keymap = map; }
+    // The player's clock runs `speed` times as fast as real time.
+    void setSpeed(double speed);
+    // Paused, the application hears nothing and its sounds and clock stand still.
+    void setPaused(bool paused);
+    bool isPaused() const { return paused; }
+    // While paused: one step of the clock, the timers that became due, a redraw.
+    void step();
+    // The volume (0..100) and mute of every sound of the application.
+    void setSoundLevel(int volume, bool muted);
+    void setOverlayShown(bool shown);
+    bool overlayShown() const { return overlay; }
 
     // ---- window services
     void updateArea(int x, int y, int width, int height) override;
@@ -80,9 +104,16 @@ private:
     // The window's size and state for the presentation: the screen's whole
     // area, or the largest whole multiple of the logical screen that fits.
     void fitWindow();
-    // The keys of the player's own (Ctrl+Q, F11, Alt+Enter, F12); true
-    // when `event` was one of them and must not reach the application.
+    // The keys of the player's own (Ctrl+Q; presented also F11, Alt+Enter,
+    // F12 and the controls); true when `event` was one of them and must not
+    // reach the application.
     bool playerKey(QKeyEvent* event);
+    // Fast-forward while the key is held.
+    void setFastForward(bool on);
+    // The pause mark and the overlay, drawn on the window only.
+    void paintControls(QPainter& painter);
+    // Takes the overlay's figures and repaints it alone.
+    void sampleOverlay();
     // F11 and Alt+Enter: the scaled window becomes full screen and back.
     void switchPresentation();
     // Says once when the handset presentation's window cannot show the whole logical screen.
@@ -112,6 +143,25 @@ private:
     QString screenshotFolder;
     // While presented: a press on the logical screen awaits its release.
     bool pointerHeld = false;
+    std::function<void()> atEnd;
+    Lumbra::Keymap keymap;
+    bool paused = false;
+    // A step's redraw reaches the application although the player is paused.
+    bool drawWhilePaused = false;
+    double chosenSpeed = 1.0;
+    bool fastForward = false;
+    bool overlay = false;
+    // The overlay's figures, taken once a second while it shows.
+    QTimer* overlayTimer = nullptr;
+    QElapsedTimer sinceSample;
+    int drawsCounted = 0;
+    TUint64 ticksAtSample = 0;
+    double drawsPerSecond = 0, ticksPerSecond = 0;
+    qint64 heapLive = 0, heapTotal = 0, collectionMicros = 0;
+    // Where the overlay was last drawn, in window coordinates.
+    QRect overlayBox;
+    // The next paint only renews the overlay: the application is not called.
+    bool overlayOnlyPaint = false;
     // Declared last so it goes first: managed graphics objects paint on `buffer`.
     std::unique_ptr<VirtualMachine> machine;
 };

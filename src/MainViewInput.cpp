@@ -4,6 +4,7 @@
 
 #include "HostCallGuard.h"
 #include "KeyTranslation.h"
+#include "SoundOutput.h"
 #include "machine/VirtualMachine.h"
 
 #include <QKeyEvent>
@@ -17,8 +18,13 @@ enum PointerKind { POINTER_PRESSED = 0, POINTER_RELEASED = 1, POINTER_MOVED = 6 
 
 // Presented on a desktop, this key saves a screenshot.
 constexpr int SCREENSHOT_KEY = Qt::Key_F12;
+// What one press of the volume keys changes.
+constexpr int VOLUME_STEP = 10;
 
-enum class PlayerKey { None, Quit, SwitchPresentation, Screenshot };
+enum class PlayerKey {
+    None, Quit, SwitchPresentation, Screenshot,
+    Pause, Step, FastForward, Mute, VolumeUp, VolumeDown, Overlay,
+};
 
 // Which of the player's own keys `event` is. Ctrl+Q belongs to the player
 // in every presentation, the others only to a presented one.
@@ -33,7 +39,22 @@ PlayerKey playerKeyOf(const QKeyEvent& event, bool presented)
         return PlayerKey::None;
     if (key == Qt::Key_F11 || ((key == Qt::Key_Return || key == Qt::Key_Enter) && held == Qt::AltModifier))
         return PlayerKey::SwitchPresentation;
-    return key == SCREENSHOT_KEY ? PlayerKey::Screenshot : PlayerKey::None;
+    if (held == Qt::ControlModifier) {
+        switch (key) {
+        case Qt::Key_P: return PlayerKey::Pause;
+        case Qt::Key_Period: return PlayerKey::Step;
+        case Qt::Key_M: return PlayerKey::Mute;
+        case Qt::Key_Up: return PlayerKey::VolumeUp;
+        case Qt::Key_Down: return PlayerKey::VolumeDown;
+        default: break;
+        }
+    }
+    switch (key) {
+    case SCREENSHOT_KEY: return PlayerKey::Screenshot;
+    case Qt::Key_F9: return PlayerKey::FastForward;
+    case Qt::Key_F3: return PlayerKey::Overlay;
+    default: return PlayerKey::None;
+    }
 }
 
 OString fromQString(const QString& text)
@@ -45,9 +66,18 @@ OString fromQString(const QString& text)
 
 void MainView::deliverKeyEvent(QKeyEvent* event, int pressed)
 {
-    const int code = Lumbra::translateKey(event->key());
+    if (paused)
+        return;
+    int code = Lumbra::translateKey(event->key());
+    QString typed = event->text();
+    if (const Lumbra::Keymap::Target* target = keymap.find(event->key())) {
+        if (target->dropped)
+            return;
+        code = target->code;
+        typed = target->text;
+    }
     const int scanCode = int(event->nativeScanCode());
-    const OString text = fromQString(event->text());
+    const OString text = fromQString(typed);
     Lumbra::runEntry(pressed ? VirtualMachine::EntryKeyPressed : VirtualMachine::EntryKeyReleased,
                      [&](VirtualMachine& vm) { vm.deliverKey(code, scanCode, 0, text, pressed); });
 }
@@ -55,8 +85,13 @@ void MainView::deliverKeyEvent(QKeyEvent* event, int pressed)
 bool MainView::playerKey(QKeyEvent* event)
 {
     // A release follows its press, whatever modifiers were let go before it.
-    if (event->type() == QEvent::KeyRelease)
-        return event->isAutoRepeat() ? heldPlayerKeys.contains(event->key()) : heldPlayerKeys.remove(event->key());
+    if (event->type() == QEvent::KeyRelease) {
+        if (event->isAutoRepeat())
+            return heldPlayerKeys.contains(event->key());
+        if (event->key() == Qt::Key_F9 && fastForward)
+            setFastForward(false);
+        return heldPlayerKeys.remove(event->key());
+    }
     const PlayerKey key = playerKeyOf(*event, presented());
     if (key == PlayerKey::None)
         return false;
@@ -72,6 +107,26 @@ bool MainView::playerKey(QKeyEvent* event)
         break;
     case PlayerKey::Screenshot:
         saveScreenshot();
+        break;
+    case PlayerKey::Pause:
+        setPaused(!paused);
+        break;
+    case PlayerKey::Step:
+        step();
+        break;
+    case PlayerKey::FastForward:
+        setFastForward(true);
+        break;
+    case PlayerKey::Mute:
+        setSoundLevel(SoundOutput::volume(), !SoundOutput::muted());
+        break;
+    case PlayerKey::VolumeUp:
+    case PlayerKey::VolumeDown:
+        setSoundLevel(SoundOutput::volume() + (key == PlayerKey::VolumeUp ? VOLUME_STEP : -VOLUME_STEP),
+                      SoundOutput::muted());
+        break;
+    case PlayerKey::Overlay:
+        setOverlayShown(!overlay);
         break;
     case PlayerKey::None:
         break;
@@ -93,6 +148,8 @@ void MainView::keyReleaseEvent(QKeyEvent* event)
 
 void MainView::deliverPointerEvent(QMouseEvent* event, int kind)
 {
+    if (paused)
+        return;
     // As on the handset: widget coordinates, the same in every orientation.
     QPoint at = event->position().toPoint();
     if (presented()) {

@@ -13,6 +13,7 @@
 
 void MainView::drawApplication(const QRegion& region)
 {
+    ++drawsCounted;
     Lumbra::runEntry(VirtualMachine::EntryDraw, [&](VirtualMachine& vm) {
         auto* container = new GraphicsContainer(&buffer, &canvases);
         if (container->isPainting())

@@ -97,8 +97,13 @@ void MainView::paintPresented(QPaintEvent* event)
 {
     const Lumbra::Letterbox box = letterbox();
     const QRect logical = box.toLogical(event->rect());
-    if (!logical.isEmpty())
+    // Paused, the last frame shows again, unless a step asked for a new one;
+    // the overlay's own renewal shows it too.
+    const bool overlayOnly = overlayOnlyPaint && overlayBox.contains(event->rect());
+    if (!logical.isEmpty() && (!paused || drawWhilePaused) && !overlayOnly)
         drawApplication(QRegion(logical));
+    drawWhilePaused = false;
+    overlayOnlyPaint = false;
 
     QPainter painter(this);
     painter.setClipRegion(event->region());
@@ -107,6 +112,8 @@ void MainView::paintPresented(QPaintEvent* event)
     // Whole factors copy each pixel into a square; only a shrunk screen is smoothed.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, box.scale() < 1.0);
     painter.drawPixmap(box.target(), buffer);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    paintControls(painter);
     painter.end();
 }
 
@@ -124,7 +131,9 @@ QImage MainView::logicalScreen()
         copy.drawPixmap(0, 0, buffer);
     }
     std::swap(screen, buffer);
-    drawApplication(QRegion(QRect(QPoint(0, 0), logical)));
+    // Paused, the picture is the last frame: the application is not called.
+    if (!paused)
+        drawApplication(QRegion(QRect(QPoint(0, 0), logical)));
     // The application's canvas keeps painting until it is ended.
     canvases.endAll();
     std::swap(screen, buffer);

@@ -27,6 +27,16 @@ bool parseMilliseconds(const QString& text, int& value)
     return true;
 }
 
+// A whole number from 0 to 100, digits only.
+bool parseVolume(const QString& text, int& value)
+{
+    int number = 0;
+    if (!parseMilliseconds(text, number) || number > 100)
+        return false;
+    value = number;
+    return true;
+}
+
 // A value that looks like the next option is a missing value.
 bool isValue(const QString& text)
 {
@@ -66,6 +76,26 @@ bool applicationDirectoryOf(const QString& argument, QString& directory, QString
 }
 
 } // namespace
+
+bool parseSpeed(const QString& text, double& speed)
+{
+    // Digits with at most one point: no sign, exponent, "inf" or "nan".
+    if (text.isEmpty() || text.size() > 12 || text == QLatin1String("."))
+        return false;
+    int points = 0;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('.'))
+            ++points;
+        else if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok || points > 1 || value < 0.25 || value > 8)
+        return false;
+    speed = value;
+    return true;
+}
 
 bool parsePlayerOptions(int argc, char** argv, PlayerOptions& options, QString& error)
 {
@@ -146,15 +176,47 @@ bool parsePlayerOptions(int argc, char** argv, PlayerOptions& options, QString& 
                 error = QStringLiteral("'%1' is no directory the player can write to").arg(options.screenshotDir);
                 return false;
             }
+        } else if (text == QLatin1String("--speed")) {
+            if (!valueAfter(i, value))
+                return false;
+            if (!parseSpeed(value, options.speed)) {
+                error = QStringLiteral("--speed needs a number from 0.25 to 8, not '%1'").arg(value);
+                return false;
+            }
+        } else if (text == QLatin1String("--keymap")) {
+            if (!valueAfter(i, options.keymapFile))
+                return false;
+        } else if (text == QLatin1String("--volume")) {
+            if (!valueAfter(i, value))
+                return false;
+            if (!parseVolume(value, options.volume)) {
+                error = QStringLiteral("--volume needs a whole number from 0 to 100, not '%1'").arg(value);
+                return false;
+            }
+        } else if (text == QLatin1String("--mute")) {
+            options.mute = true;
+        } else if (text == QLatin1String("--reset-settings")) {
+            options.resetSettings = true;
         } else {
             error = QStringLiteral("unknown option '%1'").arg(text);
             return false;
         }
     }
-    if (!options.screenshotDir.isEmpty() && options.presentation == Presentation::Handset) {
-        error = QStringLiteral("--screenshot-dir does nothing without --window or --fullscreen, "
-                               "which give the screenshot key");
-        return false;
+    if (options.presentation == Presentation::Handset) {
+        // The handset's presentation has none of the desktop's controls or settings.
+        const char* const desktopOnly[][2] = {
+            {"--screenshot-dir", "which give the screenshot key"},
+            {"--speed", "which give the player's clock controls"},
+            {"--keymap", "which give key remapping"},
+            {"--reset-settings", "the only presentations with remembered settings"},
+        };
+        for (const auto& [name, why] : desktopOnly) {
+            if (seen.contains(QLatin1String(name))) {
+                error = QStringLiteral("%1 does nothing without --window or --fullscreen, %2")
+                            .arg(QLatin1String(name), QLatin1String(why));
+                return false;
+            }
+        }
     }
     return application.isEmpty() || applicationDirectoryOf(application, options.applicationDirectory, error);
 }

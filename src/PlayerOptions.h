@@ -30,7 +30,19 @@ struct PlayerOptions {
     // The application directory named on the command line, absolute and
     // clean; empty: the working directory (or the installed one).
     QString applicationDirectory;
+    // --speed: how much faster than real time the player's clock runs; 0: not given.
+    double speed = 0;
+    // --keymap: the file of key mappings; empty: not given.
+    QString keymapFile;
+    // --volume 0..100; negative: not given.
+    int volume = -1;
+    bool mute = false;
+    // --reset-settings: what was remembered for the application is forgotten.
+    bool resetSettings = false;
 };
+
+// The speed --speed takes, a decimal number in [0.25, 8]; false for anything else.
+bool parseSpeed(const QString& text, double& speed);
 
 // Fills `options` from the command line; false with a one-line `error`
 // naming the problem when an option is unknown, given twice, lacks its

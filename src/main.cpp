@@ -9,6 +9,8 @@
 #include "MainView.h"
 #include "PlatformStart.h"
 #include "PlayerOptions.h"
+#include "PlayerSettings.h"
+#include "SoundOutput.h"
 #include "QtMessages.h"
 #include "QtClientApplication.h"
 #include "ScreenshotFiles.h"
@@ -18,6 +20,7 @@
 
 #include <QDBusConnection>
 #include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <libgen.h>
@@ -34,7 +37,8 @@ constexpr int PATH_BUFFER_SIZE = 4097;
 constexpr int USAGE_STATUS = 2;
 
 const char* const USAGE =
-    "usage: mcbplayer [--window | --fullscreen] [--screenshot-dir DIR]\n"
+    "usage: mcbplayer [--window | --fullscreen] [--screenshot-dir DIR] [--speed F]\n"
+    "                 [--keymap FILE] [--volume 0..100] [--mute] [--reset-settings]\n"
     "                 [--screenshot-after MS FILE] [--trace] [--auto | APPDIR | IMAGE]\n"
     "       mcbplayer --help\n";
 
@@ -80,6 +84,21 @@ const char* const HELP =
     "                    the application draws it then) as PNG to FILE and exit\n"
     "                    with status 0; an application that ends first saves\n"
     "                    nothing and ends as usual\n"
+    "  --speed F         with --window or --fullscreen: the application's timers\n"
+    "                    and uptime run F times as fast (0.25 to 8; default 1);\n"
+    "                    the wall clock and calendar keep real time\n"
+    "  --keymap FILE     with --window or --fullscreen: remap keys, one line each:\n"
+    "                      desktop key = application key\n"
+    "                    the left a Qt key name (W, Space, F1), the right a Qt\n"
+    "                    key name (translated as typed keys are), a number\n"
+    "                    (decimal or 0x hex) given to the application as it is\n"
+    "                    with empty text, or none to drop the key; '#' starts a\n"
+    "                    comment line. F3, F9, F11 and F12 cannot be mapped. An\n"
+    "                    error names FILE:LINE and ends the player with status 2\n"
+    "  --volume N        every sound at N percent (0 to 100), in any presentation\n"
+    "  --mute            every sound muted, in any presentation\n"
+    "  --reset-settings  with --window or --fullscreen: forget what was remembered\n"
+    "                    for this application\n"
     "  --trace           write \"TRACE: \" lines to standard error: each entry\n"
     "                    point the player calls, the fatal error that ends a run\n"
     "                    (with the call and position it stopped at), and the\n"
@@ -94,6 +113,22 @@ const char* const HELP =
     "  F11, Alt+Enter    with --window or --fullscreen: switch between the two\n"
     "  F12               with --window or --fullscreen: save a screenshot of the\n"
     "                    logical screen\n"
+    "With --window or --fullscreen also:\n"
+    "  Ctrl+P            pause and resume: timers, keys, pointer and device events\n"
+    "                    stop reaching the application, sounds and uptime stand\n"
+    "                    still, the window shows the last frame marked PAUSED\n"
+    "  Ctrl+.            while paused: one step of the shortest timer period\n"
+    "  F9 (held)         fast-forward at 4 times the speed\n"
+    "  Ctrl+M            mute and unmute\n"
+    "  Ctrl+Up, Ctrl+Down  volume up and down by 10\n"
+    "  F3                the overlay: draws and timer ticks per second, speed,\n"
+    "                    heap bytes, the last collection's pause, volume\n"
+    "Pause mark and overlay never appear in screenshots.\n"
+    "\n"
+    "Settings: with --window or --fullscreen, and without --screenshot-after,\n"
+    "the volume, mute, keymap and window size are remembered per application\n"
+    "directory under $XDG_CONFIG_HOME/mcbplayer (~/.config/mcbplayer); the\n"
+    "command line wins over them. Nothing else is remembered.\n"
     "\n"
     "The window going to the background (unmapped or minimised) sends the\n"
     "application its background event, coming back its foreground event;\n"
@@ -140,10 +175,53 @@ int saveFinalScreen(MainView& view, const QString& file)
     return 1;
 }
 
-int runView(QtClientApplication& app, const Str16& directory, const Lumbra::PlayerOptions& options)
+// Whether this run reads and writes remembered settings.
+bool remembers(const Lumbra::PlayerOptions& options)
+{
+    return options.presentation != Lumbra::Presentation::Handset && options.screenshotAfterMs < 0;
+}
+
+// The controls chosen on the command line over the remembered ones; false
+// (status 2) when the keymap named on the command line has an error.
+bool chooseControls(const Lumbra::PlayerOptions& options, const QString& directory, Lumbra::PlayerSettings& settings,
+                    Lumbra::Keymap& keymap, const char* program)
+{
+    if (remembers(options)) {
+        if (options.resetSettings && Lumbra::PlayerSettings::forget(directory))
+            std::fprintf(stderr, "%s: the remembered settings are forgotten\n", program);
+        else if (!options.resetSettings)
+            settings.load(directory);
+    }
+    if (options.volume >= 0)
+        settings.volume = options.volume;
+    if (options.mute)
+        settings.muted = true;
+    QString problem;
+    if (!options.keymapFile.isEmpty()) {
+        if (!keymap.load(options.keymapFile, problem)) {
+            std::fprintf(stderr, "%s: %s\n", program, problem.toLocal8Bit().constData());
+            return false;
+        }
+        settings.keymapFile = QFileInfo(options.keymapFile).absoluteFilePath();
+    } else if (!settings.keymapFile.isEmpty() && !keymap.load(settings.keymapFile, problem)) {
+        // A remembered keymap that has gone or gone bad is dropped, not fatal.
+        std::fprintf(stderr, "%s: the remembered keymap is left out: %s\n", program, problem.toLocal8Bit().constData());
+        settings.keymapFile.clear();
+    }
+    return true;
+}
+
+int runView(QtClientApplication& app, const Str16& directory, const Lumbra::PlayerOptions& options,
+            Lumbra::PlayerSettings& settings, const Lumbra::Keymap& keymap)
 {
     MainView view(directory, options.presentation);
     view.setScreenshotFolder(options.screenshotDir);
+    view.setKeymap(keymap);
+    if (options.speed > 0)
+        view.setSpeed(options.speed);
+    SoundOutput::setLevel(settings.volume, settings.muted);
+    if (options.presentation == Lumbra::Presentation::Window && settings.windowSize.isValid())
+        view.resize(settings.windowSize);
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.connect(QStringLiteral("com.nokia.mce"), QStringLiteral("/com/nokia/mce/signal"),
                      QStringLiteral("com.nokia.mce.signal"), QStringLiteral("display_status_ind"), &view,
@@ -155,11 +233,21 @@ int runView(QtClientApplication& app, const Str16& directory, const Lumbra::Play
     if (options.screenshotAfterMs >= 0)
         QTimer::singleShot(options.screenshotAfterMs, &view,
                            [&] { QCoreApplication::exit(saveFinalScreen(view, options.screenshotFile)); });
+    if (remembers(options)) {
+        view.setAtEnd([&] {
+            settings.volume = SoundOutput::volume();
+            settings.muted = SoundOutput::muted();
+            if (!view.isFullScreen())
+                settings.windowSize = view.normalGeometry().size();
+            settings.save(QDir::cleanPath(directory.toQString()));
+        });
+    }
     view.setVisible(true);
     view.startApplication();
     const int result = app.exec();
     Lumbra::Trace::memoryReport();
     app.view = nullptr;
+    view.runAtEnd();
     return result;
 }
 
@@ -181,12 +269,6 @@ int main(int argc, char** argv)
     }
     if (options.trace)
         Lumbra::Trace::enable();
-    Lumbra::dropRuntimeDirWarning();
-    Lumbra::guardPlatformStart(program.c_str(), "scripts/play starts a virtual display");
-    // Qt sees no arguments: the command line is the player's alone.
-    int qtArgc = 1;
-    QtClientApplication app(qtArgc, argv);
-    Lumbra::platformStarted();
     Str16 directory;
     if (options.installed) {
         if (!installedDirectory(argv[0], directory))
@@ -196,8 +278,19 @@ int main(int argc, char** argv)
     } else {
         directory = Str16::fromQString(QDir::currentPath());
     }
+    // A bad keymap ends the player before any display is opened.
+    Lumbra::PlayerSettings settings;
+    Lumbra::Keymap keymap;
+    if (!chooseControls(options, QDir::cleanPath(directory.toQString()), settings, keymap, program.c_str()))
+        return USAGE_STATUS;
+    Lumbra::dropRuntimeDirWarning();
+    Lumbra::guardPlatformStart(program.c_str(), "scripts/play starts a virtual display");
+    // Qt sees no arguments: the command line is the player's alone.
+    int qtArgc = 1;
+    QtClientApplication app(qtArgc, argv);
+    Lumbra::platformStarted();
     try {
-        return runView(app, directory, options);
+        return runView(app, directory, options, settings, keymap);
     } catch (const Lumbra::ErrorHandlingException&) {
         return Lumbra::reportEscapedError();
     } catch (const std::exception& error) {

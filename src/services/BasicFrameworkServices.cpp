@@ -7,8 +7,11 @@ BasicFrameworkServices::BasicFrameworkServices(const Str16& applicationDirectory
     : CoreFrameworkServices(applicationDirectory)
 {
     // Extensions call bytecode from device and network events, like timers.
-    extensions.setCallbackGuard(
-        [](const std::function<void()>& call) { Lumbra::runGuarded([&call](VirtualMachine&) { call(); }); });
+    // While they are held (the player paused) device events are dropped.
+    extensions.setCallbackGuard([this](const std::function<void()>& call) {
+        if (!deviceEventsHeld)
+            Lumbra::runGuarded([&call](VirtualMachine&) { call(); });
+    });
 }
 
 BasicFrameworkServices::~BasicFrameworkServices() = default;

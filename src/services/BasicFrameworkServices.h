@@ -14,6 +14,8 @@ public:
     ~BasicFrameworkServices() override;
 
     ExtensionRegistry& extensionRegistry() { return extensions; }
+    // Held, the events of the device extensions never reach the application.
+    void holdDeviceEvents(bool held) { deviceEventsHeld = held; }
     // Also while an extension's work is under way (a sound playing).
     bool hasPendingWork() const override;
     int callExtension(int extension, int operation, int top, TWord* stackBase) override;
@@ -22,4 +24,5 @@ public:
 private:
     QtGraphicsBackend qtGraphics;
     ExtensionRegistry extensions; // released first, before the timers
+    bool deviceEventsHeld = false;
 };

@@ -20,7 +20,7 @@ CoreFrameworkServices::~CoreFrameworkServices() = default;
 
 void CoreFrameworkServices::start()
 {
-    startMicros = wallClockMicros();
+    scheduler.clock().restart();
 }
 
 TInt64 CoreFrameworkServices::wallClockMicros()
@@ -57,7 +57,8 @@ TInt64 CoreFrameworkServices::currentTimeMillis()
 
 TInt64 CoreFrameworkServices::uptimeMillis()
 {
-    return (wallClockMicros() - startMicros) / 1000;
+    // The player's time: it stands still while paused and follows the speed.
+    return scheduler.clock().millis();
 }
 
 void CoreFrameworkServices::log(const OString& message)

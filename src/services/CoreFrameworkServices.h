@@ -28,6 +28,7 @@ public:
     // The machine the timers deliver to.
     void setTimerMachine(VirtualMachine* machine) { scheduler.setMachine(machine); }
     const Scheduler& timers() const { return scheduler; }
+    Scheduler& timers() { return scheduler; }
     // Whether anything can still call the application without outside input:
     // here, a running timer.
     virtual bool hasPendingWork() const;
@@ -101,7 +102,6 @@ private:
 
     Str16 appDirectory;
     Str16 rootPath; // appDirectory normalised: what resolved paths are compared with
-    TInt64 startMicros = 0;
     int orientation = ORIENTATION_LANDSCAPE;
     std::shared_ptr<LUMBRA::OutputStream> logStream;
     Scheduler scheduler;

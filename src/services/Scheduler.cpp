@@ -2,6 +2,12 @@
 
 #include "Timer.h"
 
+#include <climits>
+
+Scheduler::Scheduler(PlayerClock::Source realTime)
+    : playerClock(std::move(realTime))
+{
+}
 
 Scheduler::~Scheduler()
 {
@@ -12,7 +18,8 @@ Scheduler::~Scheduler()
 int Scheduler::addTimer(TWord listener, TUint32 delay)
 {
     LUMBRA_ASSERT(vm != nullptr);
-    Timer* timer = new Timer(vm, listener, int(delay));
+    Timer* timer = new Timer(vm, listener, int(delay > TUint32(INT_MAX) ? INT_MAX : delay), playerClock,
+                             [this] { ++fired; });
     timers.append(timer);
     return timer->id();
 }
@@ -47,4 +54,47 @@ void Scheduler::updateTimerDelay(int id, int delay)
 {
     if (Timer* timer = find(id))
         timer->setInterval(delay);
+}
+
+void Scheduler::followClock()
+{
+    for (int i = 0; i < timers.size(); ++i)
+        timers[i]->followClock();
+}
+
+void Scheduler::setPaused(bool paused)
+{
+    if (paused == playerClock.paused())
+        return;
+    playerClock.setPaused(paused);
+    followClock();
+}
+
+void Scheduler::setSpeed(double speed)
+{
+    playerClock.setSpeed(speed);
+    followClock();
+}
+
+int Scheduler::step()
+{
+    if (!playerClock.paused() || timers.size() == 0)
+        return 0;
+    int shortest = INT_MAX;
+    Vec<int> ids;
+    for (int i = 0; i < timers.size(); ++i) {
+        shortest = timers[i]->interval() < shortest ? timers[i]->interval() : shortest;
+        ids.append(timers[i]->id());
+    }
+    playerClock.advance(shortest);
+    // A timer event may add or remove timers: each is looked up again.
+    int count = 0;
+    for (int i = 0; i < ids.size(); ++i) {
+        Timer* timer = find(ids[i]);
+        if (timer && timer->isDue()) {
+            timer->fire();
+            ++count;
+        }
+    }
+    return count;
 }

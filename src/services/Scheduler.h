@@ -1,7 +1,10 @@
-// The live timers of the application, in creation order.
+// The live timers of the application, in creation order, and the player's
+// clock that paces them: paused, they stand still; at a speed, they run that
+// many times as fast; a step moves a paused clock on by the shortest period.
 #pragma once
 
 #include "LumbraTypes.h"
+#include "PlayerClock.h"
 #include "Vec.h"
 
 class Timer;
@@ -9,7 +12,7 @@ class VirtualMachine;
 
 class Scheduler {
 public:
-    Scheduler() = default;
+    explicit Scheduler(PlayerClock::Source realTime = nullptr);
     ~Scheduler();
     Scheduler(const Scheduler&) = delete;
     Scheduler& operator=(const Scheduler&) = delete;
@@ -27,9 +30,22 @@ public:
     Timer* find(int id) const;
     int count() const { return timers.size(); }
 
+    const PlayerClock& clock() const { return playerClock; }
+    PlayerClock& clock() { return playerClock; }
+    void setPaused(bool paused);
+    void setSpeed(double speed);
+    // While paused: the clock moves on by the shortest timer period and each
+    // timer that has become due fires once. Answers how many fired.
+    int step();
+    // Timer events delivered so far.
+    TUint64 ticks() const { return fired; }
+
 private:
     int indexOf(int id) const;
+    void followClock();
 
     VirtualMachine* vm = nullptr;
     Vec<Timer*> timers;
+    PlayerClock playerClock;
+    TUint64 fired = 0;
 };

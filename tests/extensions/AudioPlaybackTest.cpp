@@ -2,10 +2,13 @@
 // recorded and compared with the samples played.
 #include "AudioContext.h"
 #include "ExtensionTestSupport.h"
+#include "SoundOutput.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <cstdio>
 #include <sstream>
 
@@ -108,6 +111,81 @@ TEST_F(AudioOnServer, SoundsArriveCompleteAndInOrder)
     m.call(28, 1, {second, 0, 0});
     m.collect();
     EXPECT_EQ(m.vm->heap().nativeObjectCount(), objects - 1);
+}
+
+// The last `count` samples recorded, all of them (silence too).
+std::vector<std::int16_t> lastSamples(const QByteArray& recorded, int count)
+{
+    std::vector<std::int16_t> samples;
+    for (qsizetype i = std::max<qsizetype>(0, recorded.size() / 2 - count) * 2; i + 1 < recorded.size(); i += 2) {
+        std::int16_t s;
+        std::memcpy(&s, recorded.constData() + i, 2);
+        samples.push_back(s);
+    }
+    return samples;
+}
+
+int loudest(const std::vector<std::int16_t>& samples)
+{
+    int peak = 0;
+    for (std::int16_t s : samples)
+        peak = std::max(peak, std::abs(int(s)));
+    return peak;
+}
+
+// The player's volume scales every sound's samples; mute silences a sound
+// already playing at once, and unmuting brings it back.
+TEST_F(AudioOnServer, VolumeAndMuteReachEverySoundAlsoWhilePlaying)
+{
+    ASSERT_TRUE(server.start());
+    MonitorRecorder recorder(server.address());
+    ASSERT_TRUE(recorder.start());
+    Sound square;
+    for (int i = 0; i < RATE * 3; ++i)
+        square.push_back(std::int16_t((i / 50) % 2 ? 16000 : -16000));
+    const TWord player = load(square);
+    ASSERT_TRUE(ready());
+    const struct {
+        int volume;
+        int low, high; // the loudest sample recorded
+    } levels[] = {{50, 7500, 8500}, {10, 1400, 1800}, {100, 15800, 16000}};
+    for (const auto& level : levels) {
+        SCOPED_TRACE(level.volume);
+        SoundOutput::setLevel(level.volume, false);
+        run(3, player);
+        // A tenth of a second of sound at the new level, past the start.
+        ASSERT_TRUE(awaitEvent("the sound at its level", [&] {
+            const std::vector<std::int16_t> last = lastSamples(recorder.data, RATE / 10);
+            return int(last.size()) == RATE / 10 && std::count(last.begin(), last.end(), 0) == 0;
+        }, LIMIT_MS));
+        const int peak = loudest(lastSamples(recorder.data, RATE / 10));
+        EXPECT_GE(peak, level.low);
+        EXPECT_LE(peak, level.high);
+        run(4, player);
+        EXPECT_TRUE(played());
+        // Silence after the stop, so that the next level is not read from this sound.
+        ASSERT_TRUE(awaitEvent("silence after the stop",
+                               [&] { return loudest(lastSamples(recorder.data, RATE / 20)) == 0; }, LIMIT_MS));
+    }
+    SoundOutput::setLevel(100, false);
+    run(3, player);
+    ASSERT_TRUE(awaitEvent("the sound", [&] { return loudest(lastSamples(recorder.data, RATE / 20)) > 15000; }, LIMIT_MS));
+    SoundOutput::setLevel(100, true);
+    EXPECT_TRUE(awaitEvent("silence once muted", [&] { return loudest(lastSamples(recorder.data, RATE / 20)) == 0; },
+                           LIMIT_MS));
+    SoundOutput::setLevel(100, false);
+    EXPECT_TRUE(awaitEvent("the sound again once unmuted",
+                           [&] { return loudest(lastSamples(recorder.data, RATE / 20)) > 15000; }, LIMIT_MS));
+    // Paused, the sound holds where it is and nothing more is heard; resumed, it goes on.
+    SoundOutput::setPaused(true);
+    EXPECT_TRUE(awaitEvent("silence once paused", [&] { return loudest(lastSamples(recorder.data, RATE / 20)) == 0; },
+                           LIMIT_MS));
+    EXPECT_TRUE(audio().hasPendingWork()) << "a paused sound is still playing";
+    SoundOutput::setPaused(false);
+    EXPECT_TRUE(awaitEvent("the sound again once resumed",
+                           [&] { return loudest(lastSamples(recorder.data, RATE / 20)) > 15000; }, LIMIT_MS));
+    run(4, player);
+    EXPECT_TRUE(played());
 }
 
 // Stop flushes what the server holds and writes nothing more of the sound.

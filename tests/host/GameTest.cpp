@@ -126,6 +126,30 @@ TEST_F(SnakeGame, PlaysByKeysAndPointerAndKeepsItsBestScore)
     EXPECT_TRUE(again.expectLine("LOG: snake: resumed"));
 }
 
+// The keymap beside the game: keypad Enter, which the game knows only as an
+// unknown key, starts a game as Return does.
+TEST_F(SnakeGame, SampleKeymapStartsAGameWithKeypadEnter)
+{
+    LUMBRA_NEEDS_SERVICE("x11", !qEnvironmentVariableIsEmpty("DISPLAY"), "no DISPLAY");
+    LUMBRA_NEEDS_SERVICE("dbus", !qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS"), "no DBUS_SYSTEM_BUS_ADDRESS");
+    QTemporaryDir config;
+    ASSERT_TRUE(config.isValid());
+    const QByteArray previous = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    {
+        PlayerProcess player(app.path(), {"--window", "--keymap", QStringLiteral(SNAKE_DIR "/keymap.txt")});
+        ASSERT_TRUE(player.expectLine("LOG: snake: ready, best 0"));
+        window = player.window();
+        ASSERT_NE(window, 0u);
+        xdotool({"windowfocus", "--sync", QString::number(window)});
+        keys("KP_Enter");
+        EXPECT_TRUE(player.expectLine("LOG: snake: new game"));
+        keys("p");
+        EXPECT_TRUE(player.expectLine("LOG: snake: paused"));
+    }
+    qputenv("XDG_CONFIG_HOME", previous);
+}
+
 TEST_F(SnakeGame, StartsHeadlessAndWaitsForInput)
 {
     QProcess runner;

@@ -13,7 +13,8 @@ file(WRITE ${dir}/garbage.mcb "not an image at all, just text")
 file(WRITE ${dir}/bad_identity.s ".identity 0x00000000000000000000000000000000000000ZZ\n")
 file(WRITE ${dir}/good.s ".method \"main\" code=main\nmain:\n    ret 0, 1\n")
 file(WRITE ${dir}/includes_missing.s "    nop\n.include \"nothere.s\"\n")
-set(no_display "${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb")
+set(no_display "${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME=${dir}/config")
+file(WRITE ${dir}/bad.keymap "W = Up\nWubble = Down\n")
 file(MAKE_DIRECTORY ${dir}/app)
 file(WRITE ${dir}/app/index.mcb "")
 # The player's command line is judged before any display is needed: refused
@@ -59,6 +60,11 @@ set(cases
   "${no_display} ${MCBPLAYER}|${dir}/app ${dir}/adir|2|^mcbplayer: '${dir}/adir' is a second application argument after '${dir}/app'\n${player_usage}"
   "${no_display} ${MCBPLAYER}|--auto ${dir}/app|2|^mcbplayer: --auto and the application argument '${dir}/app' exclude each other\n${player_usage}"
   "${no_display} ${MCBPLAYER}|${dir}/empty.mcb|2|^mcbplayer: '${dir}/empty.mcb' is no application directory, and an image must be named index.mcb\n${player_usage}"
+  "${no_display} ${MCBPLAYER}|--speed 2|2|^mcbplayer: --speed does nothing without --window or --fullscreen, which give the player's clock controls\n${player_usage}"
+  "${no_display} ${MCBPLAYER}|--window --speed 0|2|^mcbplayer: --speed needs a number from 0.25 to 8, not '0'\n${player_usage}"
+  "${no_display} ${MCBPLAYER}|--window --keymap ${dir}/bad.keymap ${dir}/app|2|^mcbplayer: ${dir}/bad.keymap:2: unknown key 'Wubble'\n$"
+  "${no_display} ${MCBPLAYER}|--window --keymap ${dir}/adir ${dir}/app|2|^mcbplayer: ${dir}/adir: not a regular file\n$"
+  "${no_display} ${MCBPLAYER}|--volume 50 --mute ${dir}/app|1|${player_no_display}"
   "${no_display} ${MCBPLAYER}|${dir}/app|1|${player_no_display}"
   "${no_display} ${MCBPLAYER}|--trace ${dir}/app/index.mcb --window|1|${player_no_display}"
   "${no_display} ${MCBPLAYER}|--fullscreen --screenshot-dir ${dir} --auto|1|${player_no_display}"

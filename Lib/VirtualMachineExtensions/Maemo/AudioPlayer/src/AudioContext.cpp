@@ -5,7 +5,61 @@
 #include "VMError.h"
 #include "values/ObjectWrapper.h"
 
+#include "SoundOutput.h"
+
 #include <algorithm>
+#include <set>
+
+namespace {
+// The contexts that exist, to be told about changes of the sound output.
+std::set<AudioContext*>& liveContexts()
+{
+    static std::set<AudioContext*> contexts;
+    return contexts;
+}
+int outputVolume = SoundOutput::MAX_VOLUME;
+bool outputMuted = false;
+bool outputPaused = false;
+} // namespace
+
+namespace SoundOutput {
+
+void setLevel(int level, bool mute)
+{
+    outputVolume = std::clamp(level, 0, MAX_VOLUME);
+    outputMuted = mute;
+    AudioContext::applySoundOutput();
+}
+
+int volume()
+{
+    return outputVolume;
+}
+
+bool muted()
+{
+    return outputMuted;
+}
+
+void setPaused(bool pause)
+{
+    outputPaused = pause;
+    AudioContext::applySoundOutput();
+}
+
+bool paused()
+{
+    return outputPaused;
+}
+
+} // namespace SoundOutput
+
+void AudioContext::applySoundOutput()
+{
+    for (AudioContext* context : liveContexts())
+        for (AudioPlayer* player : context->players)
+            player->applySoundOutput();
+}
 
 AudioContext::DeferredOperation::DeferredOperation(VMHeap& heap, AudioPlayer* player, TAddr block, Operation operation)
     : heap(heap), player(player), block(block), operation(operation)
@@ -38,10 +92,12 @@ void AudioContext::DeferredOperation::run() const
 AudioContext::AudioContext(VirtualMachine& vm)
     : vm(vm), connection("nimbo-vm", [this] { runPending(); }, [this] { serverLost(); })
 {
+    liveContexts().insert(this);
 }
 
 AudioContext::~AudioContext()
 {
+    liveContexts().erase(this);
     // Discarded without being run; the players outlive the context in the heap.
     pending.clear();
     for (AudioPlayer* player : players)

@@ -45,6 +45,8 @@ public:
     void forget(AudioPlayer* player);
     // A player stopped playing: the last sample was played, or a stop or failure.
     void playerStopped() const { reportWorkEnded(); }
+    // Every live context's players take the present SoundOutput settings.
+    static void applySoundOutput();
 
 private:
     struct DeferredOperation {

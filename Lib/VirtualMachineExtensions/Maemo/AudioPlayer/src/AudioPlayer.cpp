@@ -1,13 +1,24 @@
 #include "AudioPlayer.h"
 
 #include "AudioContext.h"
+#include "SoundOutput.h"
 
+#include <pulse/introspect.h>
 #include <pulse/stream.h>
+#include <pulse/volume.h>
 
 #include <algorithm>
 #include <cstdio>
 
 namespace {
+
+// The stream volume for SoundOutput's level: linear in the samples' amplitude.
+pa_volume_t outputVolume()
+{
+    if (SoundOutput::muted())
+        return PA_VOLUME_MUTED;
+    return pa_sw_volume_from_linear(double(SoundOutput::volume()) / SoundOutput::MAX_VOLUME);
+}
 
 // The server's operations are not waited for: their handles are let go at once.
 void release(pa_operation* operation)
@@ -65,7 +76,10 @@ void AudioPlayer::initialize()
     if (stream) {
         const uint32_t serverDefault = uint32_t(-1);
         const pa_buffer_attr buffer{serverDefault, serverDefault, serverDefault, serverDefault, serverDefault};
-        pa_stream_connect_playback(stream, nullptr, &buffer, PA_STREAM_NOFLAGS, nullptr, nullptr);
+        pa_cvolume level;
+        pa_cvolume_set(&level, 1, outputVolume());
+        pa_stream_connect_playback(stream, nullptr, &buffer, SoundOutput::paused() ? PA_STREAM_START_CORKED : PA_STREAM_NOFLAGS,
+                                   &level, nullptr);
         pa_stream_set_started_callback(stream, onStarted, this);
         pa_stream_set_state_callback(stream, onStateChanged, this);
     }
@@ -141,8 +155,22 @@ void AudioPlayer::onStarted(pa_stream*, void* player)
     static_cast<AudioPlayer*>(player)->state_ = STARTED;
 }
 
+void AudioPlayer::applySoundOutput()
+{
+    pa_context* context = owner ? owner->readyContext() : nullptr;
+    if (!context || !stream || pa_stream_get_state(stream) != PA_STREAM_READY)
+        return;
+    pa_cvolume level;
+    pa_cvolume_set(&level, 1, outputVolume());
+    release(pa_context_set_sink_input_volume(context, pa_stream_get_index(stream), &level, nullptr, nullptr));
+    release(pa_stream_cork(stream, SoundOutput::paused() ? 1 : 0, nullptr, nullptr));
+}
+
 void AudioPlayer::onStateChanged(pa_stream* stream, void* player)
 {
+    // A stream made while the settings changed takes them once it is ready.
+    if (pa_stream_get_state(stream) == PA_STREAM_READY)
+        static_cast<AudioPlayer*>(player)->applySoundOutput();
     // A stream that failed plays nothing more; the next play makes a new one.
     if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream)))
         static_cast<AudioPlayer*>(player)->finished();

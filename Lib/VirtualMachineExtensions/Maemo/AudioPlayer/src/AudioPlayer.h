@@ -35,6 +35,8 @@ public:
     // Hands the server up to `requested` more bytes of the sound.
     void writeSamples(size_t requested);
 
+    // Gives the stream the present volume, mute and pause of SoundOutput.
+    void applySoundOutput();
     // Lets go of the stream (its server went away); the next play makes a new one.
     void releaseStream();
     // The context is going away: no stream, no more operations.

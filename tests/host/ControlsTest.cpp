@@ -2,10 +2,8 @@
 // server: pause and step counted in the ticker's timer ticks, the speed
 // measured against the player's own uptime, key remapping, remembered
 // settings, and screenshots that never hold the pause mark or the overlay.
-#include "NeedsService.h"
-#include "PlayerProcess.h"
+#include "PlayerFixture.h"
 #include "ProbeScreen.h"
-#include "X11TestClient.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -34,14 +32,13 @@ int ticksIn(const QStringList& lines)
     return count;
 }
 
-class ControlsTest : public ::testing::Test {
+class ControlsTest : public PlayerFixture {
 protected:
     void SetUp() override
     {
-        LUMBRA_NEEDS_SERVICE("x11", !qEnvironmentVariableIsEmpty("DISPLAY"), "no DISPLAY");
-        LUMBRA_NEEDS_SERVICE("dbus", !qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS"), "no DBUS_SYSTEM_BUS_ADDRESS");
-        ensureCoreApplication();
-        ASSERT_TRUE(x11.connected());
+        PlayerFixture::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         ASSERT_TRUE(config.isValid() && pictures.isValid());
         // Settings go to a folder of the test's own.
         previousConfig = qgetenv("XDG_CONFIG_HOME");
@@ -50,14 +47,6 @@ protected:
 
     void TearDown() override { qputenv("XDG_CONFIG_HOME", previousConfig); }
 
-    std::unique_ptr<PlayerProcess> start(const QString& appDir, const QStringList& args)
-    {
-        auto player = std::make_unique<PlayerProcess>(appDir, args);
-        EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: main")));
-        window = player->window();
-        EXPECT_NE(window, 0u);
-        return player;
-    }
 
     // Keys as xdotool names them, to the focused player window.
     void keys(const QStringList& names)
@@ -83,10 +72,8 @@ protected:
     }
 
     QList<qint64> pendingTicks;
-    X11TestClient x11;
     QTemporaryDir config, pictures;
     QByteArray previousConfig;
-    quint32 window = 0;
 };
 
 } // namespace

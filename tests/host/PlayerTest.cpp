@@ -2,11 +2,9 @@
 // and pointer through xdotool, the window manager's properties and the
 // display status through a second X client and the MCE stand-in, and the
 // window's pixels through a screenshot.
-#include "NeedsService.h"
-#include "PlayerProcess.h"
+#include "PlayerFixture.h"
 #include "ProbeScreen.h"
 #include "ScreenReference.h"
-#include "X11TestClient.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,32 +27,8 @@ constexpr int SCENE_WIDTH = 240, SCENE_HEIGHT = 200;
 // Colour difference allowed per channel against the reference images.
 constexpr int SCENE_TOLERANCE = 3;
 
-class PlayerTest : public ::testing::Test {
+class PlayerTest : public PlayerFixture {
 protected:
-    void SetUp() override
-    {
-        LUMBRA_NEEDS_SERVICE("x11", !qEnvironmentVariableIsEmpty("DISPLAY"), "no DISPLAY");
-        LUMBRA_NEEDS_SERVICE("dbus", !qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS"), "no DBUS_SYSTEM_BUS_ADDRESS");
-        ensureCoreApplication();
-        ASSERT_TRUE(x11.connected());
-    }
-
-    // Starts the player and waits until main ran and the window is up.
-    std::unique_ptr<PlayerProcess> start(const QString& appDir, const QStringList& args = {})
-    {
-        auto player = std::make_unique<PlayerProcess>(appDir, args);
-        EXPECT_TRUE(player->expectLine(QStringLiteral("LOG: main")));
-        window = player->window();
-        EXPECT_NE(window, 0u);
-        return player;
-    }
-
-    void xdotool(const QStringList& args) { runTool(QStringLiteral("xdotool"), args); }
-
-    void focus()
-    {
-        xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(window)});
-    }
 
     // Polls the window until `check` holds for its screenshot; saves the last
     // screenshot (to `savePath`, by default next to the test) when it never does.
@@ -76,9 +50,6 @@ protected:
         return matchesReference([&] { return x11.grab(window); }, area,
                                 QStringLiteral(HOST_REFERENCE_DIR "/%1.png").arg(QLatin1String(name)), tolerance);
     }
-
-    X11TestClient x11;
-    quint32 window = 0;
 };
 
 } // namespace

@@ -1,13 +1,18 @@
 // The file slots: every name is validated and resolved against the
 // application directory, and a name that leaves it is invalid; failures
 // answer false or null, never raise. The directory itself can be listed but
-// never deleted, moved or replaced.
+// never deleted, moved or replaced. Beyond the text, every name is resolved
+// by the kernel beneath the directory (BeneathDirectory): a symbolic link
+// or ".." that leads outside answers like any other name outside.
 #include "CoreFrameworkServices.h"
 
+#include "BeneathDirectory.h"
 #include "FileUtility.h"
 #include "ServiceFileNames.h"
 
 #include <memory>
+
+#include <sys/stat.h>
 
 bool CoreFrameworkServices::resolveValid(const OString& name, Str16& path) const
 {
@@ -16,7 +21,7 @@ bool CoreFrameworkServices::resolveValid(const OString& name, Str16& path) const
 
 bool CoreFrameworkServices::resolveEntry(const OString& name, Str16& path) const
 {
-    return resolveValid(name, path) && path != rootPath;
+    return resolveValid(name, path) && path != rootPath && LUMBRA::BeneathDirectory(appDirectory, path).parentInside();
 }
 
 Str16 CoreFrameworkServices::resolvedPath(const OString& name) const
@@ -32,7 +37,7 @@ LUMBRA::OutputStream* CoreFrameworkServices::openFileForWriting(const OString& n
     // Appending opens the file for update at its end: the old bytes stay on
     // disk untouched, so nothing is lost if the process dies while writing.
     auto stream = std::make_unique<LUMBRA::FileOutputStream>();
-    const bool opened = overwrite == 0 ? stream->openForAppend(path) : stream->open(path);
+    const bool opened = overwrite == 0 ? stream->openForAppend(path, appDirectory) : stream->open(path, appDirectory);
     if (!opened)
         return nullptr;
     return stream.release();
@@ -44,7 +49,7 @@ LUMBRA::InputStream* CoreFrameworkServices::openFileForReading(const OString& na
     if (!resolveValid(name, path))
         return nullptr;
     auto stream = std::make_unique<LUMBRA::FileInputStream>();
-    if (!stream->open(path))
+    if (!stream->open(path, appDirectory))
         return nullptr;
     return stream.release();
 }
@@ -52,13 +57,13 @@ LUMBRA::InputStream* CoreFrameworkServices::openFileForReading(const OString& na
 bool CoreFrameworkServices::deleteFile(const OString& name)
 {
     Str16 path;
-    return resolveEntry(name, path) && FileUtility::fileExists(path) && FileUtility::deleteFile(path);
+    return resolveEntry(name, path) && LUMBRA::BeneathDirectory(appDirectory, path).unlinkFile();
 }
 
 bool CoreFrameworkServices::fileExists(const OString& name)
 {
     Str16 path;
-    return resolveValid(name, path) && FileUtility::fileExists(path);
+    return resolveValid(name, path) && LUMBRA::BeneathDirectory(appDirectory, path).kind() != 0;
 }
 
 int CoreFrameworkServices::fileSystemReserved(int)
@@ -69,7 +74,10 @@ int CoreFrameworkServices::fileSystemReserved(int)
 bool CoreFrameworkServices::renameFile(const OString& from, const OString& to)
 {
     Str16 source, target;
-    return resolveEntry(from, source) && resolveEntry(to, target) && FileUtility::moveFile(source, target);
+    // The target's missing directories are made beneath the directory first.
+    return resolveEntry(from, source) && resolveValid(to, target) && target != rootPath &&
+           LUMBRA::BeneathDirectory(appDirectory, FileUtility::parentPath(target)).makeDirectories() &&
+           resolveEntry(to, target) && FileUtility::moveFile(source, target);
 }
 
 bool CoreFrameworkServices::listDirectory(const OString& name, Vec<OString>& fileNames,
@@ -79,7 +87,7 @@ bool CoreFrameworkServices::listDirectory(const OString& name, Vec<OString>& fil
     if (!resolveValid(name, path))
         return false;
     Vec<Str16> files, directories;
-    if (!FileUtility::listFiles(path, files) || !FileUtility::listDirectories(path, directories))
+    if (!LUMBRA::BeneathDirectory(appDirectory, path).list(files, directories))
         return false;
     for (const Str16& file : files)
         fileNames.append(OString::fromVUvar(file));
@@ -91,7 +99,7 @@ bool CoreFrameworkServices::listDirectory(const OString& name, Vec<OString>& fil
 bool CoreFrameworkServices::makeDirectory(const OString& name)
 {
     Str16 path;
-    return resolveValid(name, path) && FileUtility::makePath(path);
+    return resolveValid(name, path) && LUMBRA::BeneathDirectory(appDirectory, path).makeDirectories();
 }
 
 bool CoreFrameworkServices::deleteDirectory(const OString& name)
@@ -110,5 +118,5 @@ bool CoreFrameworkServices::renameDirectory(const OString& from, const OString& 
 bool CoreFrameworkServices::directoryExists(const OString& name)
 {
     Str16 path;
-    return resolveValid(name, path) && FileUtility::directoryExists(path);
+    return resolveValid(name, path) && LUMBRA::BeneathDirectory(appDirectory, path).kind() == S_IFDIR;
 }

@@ -91,7 +91,7 @@ bool CoreFrameworkServices::setLogFile(const OString& name)
     // Installed before opening: a stream that fails to open stays and takes nothing.
     auto stream = std::make_shared<LUMBRA::FileOutputStream>();
     logStream = stream;
-    return stream->open(path);
+    return stream->open(path, appDirectory);
 }
 
 int CoreFrameworkServices::systemMessage(const OString&)

@@ -17,6 +17,9 @@
 
 #include <QDir>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdlib>
 
@@ -61,6 +64,12 @@ protected:
         out.write(text);
     }
     std::string rooted(const char* path) const { return root.path().toStdString() + path; }
+    // Makes the device file `path` a link to `target` (a character device).
+    void deviceLink(const char* path, const char* target)
+    {
+        device(path, nullptr);
+        ASSERT_EQ(::symlink(target, rooted(path).c_str()), 0);
+    }
 
     QTemporaryDir root;
     MachineWithExtensions m;
@@ -111,7 +120,7 @@ TEST_F(DeviceFiles, AccelerometerReadsThousandthsAndAnswersZeroWithoutAReading)
 
 TEST_F(DeviceFiles, TorchRequestsGoThroughTheReplaceableRequest)
 {
-    device(TorchExtension::VIDEO_DEVICE, "not a camera");
+    deviceLink(TorchExtension::VIDEO_DEVICE, "/dev/null");
     int lit = 0;
     std::vector<unsigned long> codes;
     TorchExtension::setControlRequest([&](int fd, unsigned long code, v4l2_ext_controls* controls) {
@@ -148,7 +157,7 @@ TEST_F(DeviceFiles, TorchFailuresNameThePathAndTheSystemError)
     EXPECT_EQ(m.call(36, 4, {}).fatalDetail,
               "Torch: Failed to fetch camera cover state from: " + cover + ": No such file or directory at 1");
 
-    device(TorchExtension::VIDEO_DEVICE, "a plain file is no camera");
+    deviceLink(TorchExtension::VIDEO_DEVICE, "/dev/null");
     const char* notCamera = ": Inappropriate ioctl for device at 1";
     MachineWithExtensions fresh;
     EXPECT_EQ(fresh.call(36, 1, {}).fatalDetail, std::string("Torch: Failed to set torch state to ON") + notCamera);
@@ -160,6 +169,43 @@ TEST_F(DeviceFiles, TorchFailuresNameThePathAndTheSystemError)
         device(TorchExtension::COVER_FILE, text);
         EXPECT_EQ(fresh.call(36, 4, {}).top, 10);
         EXPECT_EQ(fresh.vm->stackBase[10], open) << text;
+    }
+}
+
+// A device file of the wrong kind opens without waiting and answers like one
+// that cannot be read: the accelerometer reads nothing, the torch fails.
+TEST_F(DeviceFiles, DeviceFilesOfTheWrongKindAnswerAsUnreadable)
+{
+    enum Kind { Fifo, Directory, Plain };
+    const std::string cover = "Torch: Failed to fetch camera cover state from: ";
+    const std::string video = "Torch: Failed to open video device: ";
+    const std::tuple<const char*, Kind, std::string> cases[] = {
+        {Accelerometer::COORDINATE_FILE, Fifo, ""},
+        {Accelerometer::COORDINATE_FILE, Directory, ""},
+        {TorchExtension::COVER_FILE, Fifo, cover},
+        {TorchExtension::COVER_FILE, Directory, cover},
+        {TorchExtension::VIDEO_DEVICE, Fifo, video},
+        {TorchExtension::VIDEO_DEVICE, Directory, video},
+        {TorchExtension::VIDEO_DEVICE, Plain, video},
+    };
+    for (const auto& [path, kind, failure] : cases) {
+        device(path, nullptr);
+        QDir().rmdir(QString::fromStdString(rooted(path)));
+        if (kind == Fifo)
+            ASSERT_EQ(::mkfifo(rooted(path).c_str(), 0600), 0) << path;
+        else if (kind == Directory)
+            ASSERT_TRUE(QDir().mkpath(QString::fromStdString(rooted(path)))) << path;
+        else
+            device(path, "a plain file is no camera");
+        if (failure.empty()) {
+            AccelerometerMachine machine(true);
+            EXPECT_EQ(machine.axes(), (std::vector<double>{0, 0, 0})) << path << " " << kind;
+            continue;
+        }
+        MachineWithExtensions fresh;
+        const unsigned operation = path == std::string(TorchExtension::COVER_FILE) ? 4 : 1;
+        EXPECT_EQ(fresh.call(36, operation, {}).fatalDetail, failure + rooted(path) + ": Invalid argument at 1")
+            << path << " " << kind;
     }
 }
 

@@ -8,11 +8,11 @@ FileInputStream::~FileInputStream()
     close();
 }
 
-bool FileInputStream::open(const Str16& path)
+bool FileInputStream::open(const Str16& path, const Str16& beneath)
 {
     close(); // a second open must not leak the first file
     if (!path.isEmpty()) {
-        file = openStdioFile(path, StdioMode::Read);
+        file = openStdioFile(path, StdioMode::Read, beneath);
         if (!file)
             onError();
     }

@@ -1,3 +1,4 @@
+#include "BeneathDirectory.h"
 #include "FileUtility.h"
 #include "Stream.h"
 #include "StdioFile.h"
@@ -11,33 +12,35 @@ FileOutputStream::~FileOutputStream()
     close();
 }
 
-bool FileOutputStream::prepareDirectory(const Str16& path)
+bool FileOutputStream::prepareDirectory(const Str16& path, const Str16& beneath)
 {
     if (FileUtility::isRelative(path))
         return false;
     const Str16 directory = FileUtility::parentPath(path);
+    if (!beneath.isEmpty())
+        return BeneathDirectory(beneath, directory).makeDirectories();
     return FileUtility::directoryExists(directory) || FileUtility::makePath(directory);
 }
 
-bool FileOutputStream::open(const Str16& path)
+bool FileOutputStream::open(const Str16& path, const Str16& beneath)
 {
     close(); // a second open must not leak the first file
-    if (!prepareDirectory(path))
+    if (!prepareDirectory(path, beneath))
         return false;
-    file = openStdioFile(path, StdioMode::Truncate);
+    file = openStdioFile(path, StdioMode::Truncate, beneath);
     Stream::open = file != nullptr;
     return isOpen();
 }
 
-bool FileOutputStream::openForAppend(const Str16& path)
+bool FileOutputStream::openForAppend(const Str16& path, const Str16& beneath)
 {
     close();
-    if (!prepareDirectory(path))
+    if (!prepareDirectory(path, beneath))
         return false;
-    file = openStdioFile(path, StdioMode::Update);
+    file = openStdioFile(path, StdioMode::Update, beneath);
     // Only a missing file is created; any other refusal keeps the file untouched.
     if (!file && errno == ENOENT)
-        file = openStdioFile(path, StdioMode::Truncate);
+        file = openStdioFile(path, StdioMode::Truncate, beneath);
     if (file && std::fseek(file, 0, SEEK_END) != 0)
         stdioClose(file);
     Stream::open = file != nullptr;

@@ -1,5 +1,7 @@
 #include "StdioFile.h"
 
+#include "BeneathDirectory.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -44,9 +46,11 @@ int refuse(int fd)
 }
 
 // A descriptor of the regular file at `bytes`, blocking again; -1 otherwise.
-int openRegular(const std::string& bytes, StdioMode mode)
+int openRegular(const std::string& bytes, StdioMode mode, const Str16& path, const Str16& beneath)
 {
-    const int fd = ::open(bytes.c_str(), openFlags(mode) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    const int openWith = openFlags(mode) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    const int fd = beneath.isEmpty() ? ::open(bytes.c_str(), openWith, 0666)
+                                       : BeneathDirectory(beneath, path).open(openWith, 0666);
     if (fd < 0)
         return -1;
     struct stat status {};
@@ -64,13 +68,13 @@ int openRegular(const std::string& bytes, StdioMode mode)
 
 } // namespace
 
-FILE* openStdioFile(const Str16& path, StdioMode mode)
+FILE* openStdioFile(const Str16& path, StdioMode mode, const Str16& beneath)
 {
     const std::string bytes = stdioPathBytes(path);
     // A unit of 0 would silently cut the path short: refuse it instead.
     if (bytes.find('\0') != std::string::npos)
         return nullptr;
-    const int fd = openRegular(bytes, mode);
+    const int fd = openRegular(bytes, mode, path, beneath);
     if (fd < 0)
         return nullptr;
     FILE* file = ::fdopen(fd, streamMode(mode));

@@ -23,8 +23,10 @@ enum class StdioMode {
 // Opens a regular file and nothing else. Opening never waits (a FIFO without
 // a peer, a device) and the opened descriptor is what gets checked, so no
 // other kind of file can take the name's place between check and use. A
-// refused file leaves errno at EINVAL and is never truncated.
-FILE* openStdioFile(const Str16& path, StdioMode mode);
+// refused file leaves errno at EINVAL and is never truncated. With a
+// `beneath` directory the name is resolved beneath it (BeneathDirectory):
+// no link or ".." takes it outside.
+FILE* openStdioFile(const Str16& path, StdioMode mode, const Str16& beneath = Str16());
 
 // Length of the file in bytes, keeping the current position; -1 on failure.
 long stdioFileSize(FILE* file);

@@ -46,7 +46,8 @@ public:
 class FileInputStream : public InputStream {
 public:
     ~FileInputStream() override;
-    bool open(const Str16& path);
+    // With `beneath`, the name is resolved beneath that directory.
+    bool open(const Str16& path, const Str16& beneath = Str16());
     int readByte() override;
     bool read(char* buffer, int count) override;
     int size() override;
@@ -62,11 +63,13 @@ private:
 class FileOutputStream : public OutputStream {
 public:
     ~FileOutputStream() override;
-    bool open(const Str16& path);
+    // With `beneath`, the name and its missing parents are resolved beneath
+    // that directory.
+    bool open(const Str16& path, const Str16& beneath = Str16());
     // Opens for update without truncating (creating a missing file) and
     // positions at the end: later writes follow the old content, seeking
     // back overwrites in place. The old bytes are never rewritten.
-    bool openForAppend(const Str16& path);
+    bool openForAppend(const Str16& path, const Str16& beneath = Str16());
     bool writeByte(int byte) override;
     bool write(const void* data, int count) override;
     int size() override;
@@ -77,7 +80,7 @@ public:
 
 private:
     // Creates the missing parent directory of an absolute path.
-    static bool prepareDirectory(const Str16& path);
+    static bool prepareDirectory(const Str16& path, const Str16& beneath);
 
     FILE* file = nullptr;
 };

@@ -3,7 +3,6 @@
 #include "DevicePath.h"
 #include "values/OFixed.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -11,13 +10,9 @@ namespace {
 // The coordinates in the driver's file, or nothing when it cannot be read.
 std::optional<std::array<long, 3>> readCoordinates()
 {
-    std::FILE* file = std::fopen(devicePath(Accelerometer::COORDINATE_FILE).c_str(), "r");
-    if (!file)
-        return std::nullopt;
     char text[Accelerometer::MAX_FILE_BYTES + 1];
-    const size_t n = std::fread(text, 1, Accelerometer::MAX_FILE_BYTES, file);
-    std::fclose(file);
-    text[n] = '\0';
+    if (!readDeviceFile(devicePath(Accelerometer::COORDINATE_FILE), text, Accelerometer::MAX_FILE_BYTES))
+        return std::nullopt;
     return Accelerometer::parseCoordinates(text);
 }
 

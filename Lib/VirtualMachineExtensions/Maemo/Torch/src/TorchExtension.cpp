@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <linux/videodev2.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -56,7 +57,7 @@ int TorchExtension::device()
     if (fd >= 0)
         return fd;
     const std::string path = devicePath(VIDEO_DEVICE);
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd = openDeviceFile(path, S_IFCHR);
     if (fd < 0)
         deviceFailure(vm, "Torch: Failed to open video device: " + path + ": " + systemError(errno));
     return fd;
@@ -101,13 +102,9 @@ bool TorchExtension::torchLit()
 bool TorchExtension::coverOpen()
 {
     const std::string path = devicePath(COVER_FILE);
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        deviceFailure(vm, "Torch: Failed to fetch camera cover state from: " + path + ": " + systemError(errno));
     char text[COVER_BYTES + 1];
-    const size_t n = std::fread(text, 1, COVER_BYTES, file);
-    std::fclose(file);
-    text[n] = '\0';
+    if (!readDeviceFile(path, text, COVER_BYTES))
+        deviceFailure(vm, "Torch: Failed to fetch camera cover state from: " + path + ": " + systemError(errno));
     return std::strcmp(text, "open\n") == 0;
 }
 

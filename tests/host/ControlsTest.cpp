@@ -56,22 +56,17 @@ protected:
     }
 
     // The uptime of the next tick line; -1 when none comes in time.
-    qint64 nextTick(PlayerProcess& player, QDeadlineTimer deadline = QDeadlineTimer(10000))
+    qint64 nextTick(PlayerProcess& player)
     {
-        while (pendingTicks.isEmpty() && !deadline.hasExpired())
-            for (const QString& line : player.linesDuring(20))
-                if (line.startsWith(TICK))
-                    pendingTicks << line.mid(TICK.size()).toLongLong();
-        return pendingTicks.isEmpty() ? -1 : pendingTicks.takeFirst();
+        const QString line = player.nextLineStartingWith(TICK);
+        return line.isNull() ? -1 : line.mid(TICK.size()).toLongLong();
     }
     // Forgets the ticks read but not yet taken, and those on their way for `ms`.
     void skipTicks(PlayerProcess& player, int ms)
     {
         player.linesDuring(ms);
-        pendingTicks.clear();
     }
 
-    QList<qint64> pendingTicks;
     QTemporaryDir config, pictures;
     QByteArray previousConfig;
 };

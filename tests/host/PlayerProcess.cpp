@@ -41,20 +41,34 @@ void PlayerProcess::collect(int waitMs)
 
 bool PlayerProcess::expectLine(const QString& line, QStringList* skipped, int timeoutMs)
 {
+    return !awaitLine([&](const QString& seen) { return seen == line; }, QStringLiteral("\"%1\"").arg(line), skipped,
+                      timeoutMs)
+                .isNull();
+}
+
+QString PlayerProcess::nextLineStartingWith(const QString& prefix, int timeoutMs)
+{
+    return awaitLine([&](const QString& seen) { return seen.startsWith(prefix); },
+                     QStringLiteral("starting with \"%1\"").arg(prefix), nullptr, timeoutMs);
+}
+
+QString PlayerProcess::awaitLine(const std::function<bool(const QString&)>& wanted, const QString& what,
+                                 QStringList* skipped, int timeoutMs)
+{
     const QDeadlineTimer deadline(timeoutMs);
     for (;;) {
         for (int i = cursor; i < lines.size(); ++i) {
-            if (lines[i] != line)
+            if (!wanted(lines[i]))
                 continue;
             if (skipped)
                 *skipped = lines.mid(cursor, i - cursor);
             cursor = i + 1;
-            return true;
+            return lines[i];
         }
         if (deadline.hasExpired() || process.state() == QProcess::NotRunning) {
-            std::fprintf(stderr, "%s waiting for the player's line \"%s\"\n",
-                         deadline.hasExpired() ? "timed out" : "the player ended", qPrintable(line));
-            return false;
+            std::fprintf(stderr, "%s waiting for the player's line %s\n",
+                         deadline.hasExpired() ? "timed out" : "the player ended", qPrintable(what));
+            return QString();
         }
         collect(int(deadline.remainingTime()));
     }

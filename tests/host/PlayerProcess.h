@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <functional>
+
 class PlayerProcess {
 public:
     // Starts the player in `appDir` with `args` on Qt's `platform`.
@@ -16,6 +18,9 @@ public:
     // on success the cursor moves past it and the skipped lines are returned
     // in `skipped`.
     bool expectLine(const QString& line, QStringList* skipped = nullptr, int timeoutMs = 10000);
+    // Waits the same way for a line starting with `prefix`; answers it, or a
+    // null string when none came in time.
+    QString nextLineStartingWith(const QString& prefix, int timeoutMs = 10000);
     // Collects output for `ms` and answers the lines after the cursor (the
     // cursor moves to the end).
     QStringList linesDuring(int ms);
@@ -29,6 +34,8 @@ public:
 
 private:
     void collect(int waitMs);
+    QString awaitLine(const std::function<bool(const QString&)>& wanted, const QString& what, QStringList* skipped,
+                      int timeoutMs);
 
     QProcess process;
     QByteArray pending;

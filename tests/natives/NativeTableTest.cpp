@@ -85,7 +85,7 @@ TEST(NativeTables, NativesLeaveTheStackAsTheirTablesSay)
                 continue;
             ++declared;
             bool done = false;
-            SCOPED_TRACE(std::string(table.name) + "." + f.name);
+            SCOPED_TRACE(std::string(table.name) + "." + std::string(f.name));
             const int graphicsRequests = m.services.graphicsRequests;
             for (int kind = 0; kind < 4 && !done; ++kind) {
                 for (int objects = 0; objects <= f.taken && !done; ++objects) {
@@ -119,7 +119,7 @@ TEST(NativeTables, NativesLeaveTheStackAsTheirTablesSay)
                 FAIL() << "heap damaged after " << table.name << "." << f.name << ": " << Lumbra::u16ToUtf8(Lumbra::lastErrorMessage());
             }
             if (!done)
-                unchecked.push_back(std::string(table.name) + "." + f.name);
+                unchecked.push_back(std::string(table.name) + "." + std::string(f.name));
             if (!f.graphics) { // the runner would have no graphics device for it
                 EXPECT_EQ(m.services.graphicsRequests, graphicsRequests) << table.name << "." << f.name;
             }

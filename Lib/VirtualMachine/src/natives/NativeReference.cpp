@@ -38,7 +38,7 @@ std::string nativeReference()
         text += "| Function | Name | Words taken → left |\n|---|---|---|\n";
         for (int i = 0; i < table.count; ++i) {
             const NativeFunction& f = table.functions[i];
-            text += "| " + std::to_string(f.number) + " | `" + table.name + "." + f.name + "` | " + effect(f) + " |\n";
+            text += "| " + std::to_string(f.number) + " | `" + table.name + "." + std::string(f.name) + "` | " + effect(f) + " |\n";
         }
     }
     return text;

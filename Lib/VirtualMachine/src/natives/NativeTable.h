@@ -1,5 +1,6 @@
-// One declared table per native group: its functions by number, each with its
-// name and stack effect. A native is written `Group.name` in assembly.
+// One declared table per native group, made from the group's declaration
+// (natives/groups/*.def): its functions by number, each with its name,
+// signature and stack effect. A native is written `Group.name` in assembly.
 #pragma once
 
 #include <string>
@@ -7,11 +8,14 @@
 
 struct NativeFunction {
     int number;
-    const char* name;
+    std::string_view name;
     int taken; // words removed from the stack; -1: the call never returns to the bytecode
     int left;  // words left in their place
     // Reaches the host's graphics device (bitmaps, fonts, drawing).
-    bool graphics = false;
+    bool graphics;
+    std::string_view family;    // the shape of its arguments within the group
+    std::string_view signature; // "kind name, ... -> kind, ...": see NativeSignature.h
+    std::string_view meaning;   // what it does and what it raises
 };
 
 struct NativeGroupTable {

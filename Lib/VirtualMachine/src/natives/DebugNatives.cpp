@@ -1,13 +1,14 @@
 // The Debug native group (30): bytecode's log lines and log file.
+#include "natives/NativeFunctions.h"
 #include "natives/NativeGroups.h"
 
 #include "machine/VirtualMachine.h"
 
 void debugNative(VirtualMachine& vm, int function)
 {
-    switch (function) {
-    case 1:
-    case 2: {
+    switch (DebugFn(function)) {
+    case DebugFn::log:
+    case DebugFn::setLogFile: {
         if (!vm.services())
             Lumbra::throwError(Lumbra::EVM, std::string_view("no host services"));
         const OString text = vm.stringFromBox(vm.top());
@@ -18,9 +19,7 @@ void debugNative(VirtualMachine& vm, int function)
             vm.services()->setLogFile(text);
         break;
     }
-    case 3:
+    case DebugFn::nop:
         break;
-    default:
-        undefinedNativeFunction(vm);
     }
 }

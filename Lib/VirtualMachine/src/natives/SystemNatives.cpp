@@ -1,6 +1,7 @@
 // The System native group (32), served by the machine itself.
 #include "host/BitmapFileLoader.h"
 #include "host/GraphicsInterfaces.h"
+#include "natives/NativeFunctions.h"
 #include "natives/NativeGroups.h"
 #include "natives/fileNativeCall.h"
 #include "values/DateTime.h"
@@ -38,21 +39,21 @@ void systemNative(VirtualMachine& vm, int function)
     FrameworkServices* services = vm.services();
     if (!services && function >= 1 && function <= 8 && function != 4 && function != 5)
         Lumbra::throwError(Lumbra::EVM, std::string_view("no host services"));
-    switch (function) {
-    case 1:
+    switch (SystemFn(function)) {
+    case SystemFn::exit:
         flushBeforeExit(vm, *services);
         services->exit();
         break;
-    case 2:
+    case SystemFn::message:
         services->systemMessage(vm.stringFromBox(vm.top()));
         Lumbra::raiseError(Lumbra::EExitRequest);
-    case 3:
+    case SystemFn::uptime:
         vm.push(TWord(services->uptimeMillis()));
         break;
-    case 4:
+    case SystemFn::callStack:
         vm.push(vm.newStringBox(OString::fromLatin1("No Callstack available")));
         break;
-    case 5: {
+    case SystemFn::setApplication: {
         const TWord object = vm.top();
         if (object != 0 && !isLiveHeapObject(vm.heap(), object))
             Lumbra::throwError(Lumbra::EVM, std::string_view("application object is not a heap object"));
@@ -64,40 +65,38 @@ void systemNative(VirtualMachine& vm, int function)
         vm.pop();
         break;
     }
-    case 6:
+    case SystemFn::valueA:
         vm.push(services->systemValueA(0));
         break;
-    case 7:
+    case SystemFn::valueB:
         vm.push(services->systemValueB(0));
         break;
-    case 8:
+    case SystemFn::currentTime:
         vm.push(TWord(services->currentTimeMillis()));
         break;
-    case 9:
+    case SystemFn::dateTime:
         vm.top() = vm.newBox(TWord(newDateTime(vm, vm.top())));
         break;
-    case 10:
+    case SystemFn::nativeFont:
         vm.push(vm.newBox(TWord(newNativeFont(vm, 0))));
         break;
-    case 11:
+    case SystemFn::loadFont:
         vm.top() = boxedBitmapFont(vm, LoadBitmapFromFile(vm.stringFromBox(vm.top()), true));
         break;
-    case 12: {
+    case SystemFn::decodeFont: {
         const ByteVector& bytes = byteVectorArg(vm, vm.top());
         if (bytes.size() == 0)
             invalidArgument("byte[] is empty");
         vm.top() = boxedBitmapFont(vm, decodeBitmapBytes(vm, bytes, true));
         break;
     }
-    case 13:
+    case SystemFn::drop2:
         vm.pop();
         vm.pop();
         break;
-    case 14:
-    case 15:
+    case SystemFn::zeroTop:
+    case SystemFn::zeroTopAlt:
         vm.top() = 0;
         break;
-    default:
-        undefinedNativeFunction(vm);
     }
 }

@@ -3,6 +3,7 @@
 // boxes; every function that reads or replaces a bitmap first ends the
 // painting on it, so it sees the finished drawing.
 #include "host/BitmapFileLoader.h"
+#include "natives/NativeFunctions.h"
 #include "natives/NativeGroups.h"
 #include "natives/fileNativeCall.h"
 #include "natives/graphicsHolderCall.h"
@@ -246,39 +247,37 @@ void encode(NativeCallFrame& call)
 void bitmapNative(VirtualMachine& vm, int function)
 {
     NativeCallFrame call(vm);
-    switch (function) {
-    case 1:
+    switch (BitmapFn(function)) {
+    case BitmapFn::create:
         create(call);
         break;
-    case 2:
+    case BitmapFn::subBitmap:
         subBitmap(call);
         break;
-    case 3:
+    case BitmapFn::load:
         load(call);
         break;
-    case 4:
-    case 5:
+    case BitmapFn::decode:
+    case BitmapFn::decodeRange:
         decode(call, function == 5);
         break;
-    case 6:
+    case BitmapFn::copy:
         copy(call);
         break;
-    case 7:
-    case 9:
+    case BitmapFn::pixel:
+    case BitmapFn::setPixel:
         pixel(call, function == 9);
         break;
-    case 8:
+    case BitmapFn::size:
         size(call);
         break;
-    case 10:
-    case 11:
-    case 12:
+    case BitmapFn::resize:
+    case BitmapFn::resizeAlt:
+    case BitmapFn::resizeSmooth:
         resize(call, function == 12 ? SMOOTH_QUALITY : FAST_QUALITY);
         break;
-    case 13:
+    case BitmapFn::encode:
         encode(call);
         break;
-    default:
-        undefinedNativeFunction(vm);
     }
 }

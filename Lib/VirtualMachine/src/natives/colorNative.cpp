@@ -1,4 +1,5 @@
 // The Color native group (13): one ARGB word per variable.
+#include "natives/NativeFunctions.h"
 #include "natives/NativeGroups.h"
 #include "natives/stringNativeCall.h"
 #include "values/ColorComponents.h"
@@ -8,7 +9,8 @@ namespace {
 // Natives 4-7 and 8-11 name the components in this order.
 constexpr int COMPONENT_OF_NATIVE[] = {LumbraColor::RED, LumbraColor::GREEN, LumbraColor::BLUE, LumbraColor::ALPHA};
 constexpr int FIRST_CONSTANT = 14;
-constexpr int CONSTANT_COUNT = int(sizeof LumbraColor::CONSTANTS / sizeof LumbraColor::CONSTANTS[0]);
+static_assert(int(ColorFn::constantOrange) - FIRST_CONSTANT + 1 ==
+              int(sizeof LumbraColor::CONSTANTS / sizeof LumbraColor::CONSTANTS[0]));
 } // namespace
 
 void colorNative(VirtualMachine& vm, int native)
@@ -16,22 +18,31 @@ void colorNative(VirtualMachine& vm, int native)
     using namespace LumbraColor;
     NativeCallFrame call(vm);
     const Lumbra::Arena& arena = vm.arena();
-    if (native >= FIRST_CONSTANT && native < FIRST_CONSTANT + CONSTANT_COUNT) {
+    switch (ColorFn(native)) {
+    case ColorFn::constantRed:
+    case ColorFn::constantGreen:
+    case ColorFn::constantBlue:
+    case ColorFn::constantBlack:
+    case ColorFn::constantWhite:
+    case ColorFn::constantCyan:
+    case ColorFn::constantMagenta:
+    case ColorFn::constantYellow:
+    case ColorFn::constantGray:
+    case ColorFn::constantBrown:
+    case ColorFn::constantOrange:
         vm.push(TWord(CONSTANTS[native - FIRST_CONSTANT]));
         return;
-    }
-    switch (native) {
-    case 1:
+    case ColorFn::clear:
         call.take(1);
         ValueRef(arena, call.arg(0), 1).set(0, TWord(White));
         call.leaveNothing();
         return;
-    case 2:
+    case ColorFn::copy:
         call.take(2);
         ValueRef(arena, call.arg(0), 1).copyFrom(ValueRef(arena, call.arg(1), 1), 1);
         call.leaveNothing();
         return;
-    case 3: {
+    case ColorFn::set: {
         call.take(5);
         const ValueRef c(arena, call.arg(0), 1);
         TUint32 color = 0;
@@ -41,23 +52,27 @@ void colorNative(VirtualMachine& vm, int native)
         call.leaveNothing();
         return;
     }
-    case 4: case 5: case 6: case 7:
+    case ColorFn::red:
+    case ColorFn::green:
+    case ColorFn::blue:
+    case ColorFn::alpha:
         call.take(1);
         call.leave(component(TUint32(ValueRef(arena, call.arg(0), 1).get(0)), COMPONENT_OF_NATIVE[native - 4]));
         return;
-    case 8: case 9: case 10: case 11: {
+    case ColorFn::setRed:
+    case ColorFn::setGreen:
+    case ColorFn::setBlue:
+    case ColorFn::setAlpha: {
         call.take(2);
         const ValueRef c(arena, call.arg(0), 1);
         c.set(0, TWord(withComponent(TUint32(c.get(0)), COMPONENT_OF_NATIVE[native - 8], call.arg(1))));
         call.leaveNothing();
         return;
     }
-    case 12:
-    case 13:
+    case ColorFn::equals:
+    case ColorFn::notEquals:
         call.take(2);
         call.leaveOneOrZero((call.arg(0) == call.arg(1)) == (native == 12));
         return;
-    default:
-        undefinedNativeFunction(vm);
     }
 }

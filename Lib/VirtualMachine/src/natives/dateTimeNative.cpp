@@ -4,6 +4,7 @@
 // Before any Qt header: Qt defines `slots` as a macro, which NativeCallFrame uses as a name.
 #include "natives/stringNativeCall.h"
 
+#include "natives/NativeFunctions.h"
 #include "natives/NativeGroups.h"
 #include "values/DateTime.h"
 
@@ -54,23 +55,23 @@ TAddr newDateTime(VirtualMachine& vm, TInt32 timezone)
 void dateTimeNative(VirtualMachine& vm, int native)
 {
     NativeCallFrame call(vm);
-    switch (native) {
-    case 1:
+    switch (DateTimeFn(native)) {
+    case DateTimeFn::now:
         call.take(1);
         construct(call, DateTime::now(DateTime::LOCAL));
         return;
-    case 2:
-    case 3:
+    case DateTimeFn::copy:
+    case DateTimeFn::copyAlt:
         call.take(2);
         construct(call, dateOf(call, 1));
         return;
-    case 4:
+    case DateTimeFn::create:
         call.take(8);
         construct(call, DateTime::fromValues({call.arg(1), call.arg(2), call.arg(3), call.arg(4), call.arg(5),
                                               call.arg(6), call.arg(7)}));
         return;
-    case 5:
-    case 6: {
+    case DateTimeFn::add:
+    case DateTimeFn::subtract: {
         call.take(5);
         // Computed on 64 bits: large amounts move the date instead of wrapping.
         const TInt64 seconds = TInt64(call.arg(1)) * 86400 + TInt64(call.arg(2)) * 3600 +
@@ -79,38 +80,51 @@ void dateTimeNative(VirtualMachine& vm, int native)
         call.leaveNothing();
         return;
     }
-    case 7: case 8: case 9: case 10: case 11: case 12:
+    case DateTimeFn::day:
+    case DateTimeFn::month:
+    case DateTimeFn::year:
+    case DateTimeFn::hour:
+    case DateTimeFn::minute:
+    case DateTimeFn::second:
         call.take(1);
         call.leave(dateOf(call, 0).field(DateTime::Field(native - 7)));
         return;
-    case 13:
+    case DateTimeFn::timezone:
         call.take(1);
         call.leave(dateOf(call, 0).getTimezone());
         return;
-    case 14: case 15: case 16: case 17: case 18: case 19:
+    case DateTimeFn::setDay:
+    case DateTimeFn::setMonth:
+    case DateTimeFn::setYear:
+    case DateTimeFn::setHour:
+    case DateTimeFn::setMinute:
+    case DateTimeFn::setSecond:
         call.take(2);
         dateOf(call, 0).setField(DateTime::Field(native - 14), call.arg(1));
         call.leaveNothing();
         return;
-    case 20:
+    case DateTimeFn::convertTimezone:
         call.take(2);
         dateOf(call, 0).convertTo(call.arg(1));
         call.leaveNothing();
         return;
-    case 21:
+    case DateTimeFn::toString:
         call.take(1);
         call.leaveString(OString::fromLatin1(dateOf(call, 0).text().c_str()));
         return;
-    case 22:
-    case 23:
+    case DateTimeFn::same:
+    case DateTimeFn::different:
         call.take(2);
         call.leaveOneOrZero((call.arg(0) == call.arg(1)) == (native == 22));
         return;
-    case 24: case 25: case 26: case 27: case 28: case 29:
+    case DateTimeFn::equals:
+    case DateTimeFn::notEquals:
+    case DateTimeFn::less:
+    case DateTimeFn::lessOrEqual:
+    case DateTimeFn::greater:
+    case DateTimeFn::greaterOrEqual:
         call.take(2);
         call.leaveOneOrZero(holds(native, dateOf(call, 0).compareTo(dateOf(call, 1))));
         return;
-    default:
-        undefinedNativeFunction(vm);
     }
 }

@@ -2,13 +2,14 @@
 // managed string's rules (each UTF-16 unit encoded by itself; a malformed
 // sequence raises DataFormatException). Arguments sit above an unread
 // receiver slot that takes the result.
+#include "natives/NativeFunctions.h"
 #include "natives/fileNativeCall.h"
 
 void encoderNative(VirtualMachine& vm, int native)
 {
     NativeCallFrame call(vm);
-    switch (native) {
-    case 1: { // receiver, String -> byte vector
+    switch (EncoderFn(native)) {
+    case EncoderFn::encodeUtf8: { // receiver, String -> byte vector
         call.take(2);
         const OString& text = call.str(1);
         // Encoded straight into the new vector: no host copy as large as the text.
@@ -19,7 +20,7 @@ void encoderNative(VirtualMachine& vm, int native)
         call.leave(vm.newBox(TWord(vector)));
         return;
     }
-    case 2: { // receiver, byte vector -> String
+    case EncoderFn::decodeUtf8: { // receiver, byte vector -> String
         call.take(2);
         const ByteVector& bytes = byteVectorArg(vm, call.arg(1));
         const OString text =
@@ -27,7 +28,5 @@ void encoderNative(VirtualMachine& vm, int native)
         call.leave(vm.newStringBox(text));
         return;
     }
-    default:
-        undefinedNativeFunction(vm);
     }
 }

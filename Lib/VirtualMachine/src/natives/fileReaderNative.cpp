@@ -1,11 +1,13 @@
 // The FileReader group (24): opening a file for reading into a holder
 // with TYPEID 5, and positioning in it.
+#include "natives/NativeFunctions.h"
 #include "natives/fileNativeCall.h"
 
 void fileReaderNative(VirtualMachine& vm, int native)
 {
     NativeCallFrame call(vm);
-    if (native == 1) { // var, path
+    switch (FileReaderFn(native)) {
+    case FileReaderFn::open: { // var, path
         call.take(2);
         const OString& path = call.str(1);
         if (path.isEmpty())
@@ -18,6 +20,10 @@ void fileReaderNative(VirtualMachine& vm, int native)
         call.leaveNothing();
         return;
     }
-    if (!runPositionNative(call, native, &StreamHolder::openReader))
-        undefinedNativeFunction(vm);
+    case FileReaderFn::seek:
+    case FileReaderFn::position:
+    case FileReaderFn::size:
+        runPositionNative(call, native, &StreamHolder::openReader);
+        return;
+    }
 }

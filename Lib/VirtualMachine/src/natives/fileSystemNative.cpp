@@ -2,6 +2,7 @@
 // listing files and directories through the host's file services, which
 // check every name and root it in the application directory. Arguments sit
 // above an unread receiver slot that takes the result.
+#include "natives/NativeFunctions.h"
 #include "natives/fileNativeCall.h"
 #include "natives/vectorNative.h"
 
@@ -49,9 +50,9 @@ TWord listing(VirtualMachine& vm, const OString& path, bool directories)
 void fileSystemNative(VirtualMachine& vm, int native)
 {
     NativeCallFrame call(vm); // argument 0 is the receiver
-    switch (native) {
-    case 1:
-    case 2: { // path -> bool; the empty path is false without asking the host
+    switch (FileSystemFn(native)) {
+    case FileSystemFn::fileExists:
+    case FileSystemFn::directoryExists: { // path -> bool; the empty path is false without asking the host
         call.take(2);
         const OString& path = call.str(1);
         FrameworkServices* services = path.isEmpty() ? nullptr : &fileServices(vm);
@@ -59,10 +60,10 @@ void fileSystemNative(VirtualMachine& vm, int native)
         call.leaveMachineTruth(exists);
         return;
     }
-    case 3:
-    case 4:
-    case 7:
-    case 8: { // path
+    case FileSystemFn::deleteFile:
+    case FileSystemFn::deleteDirectory:
+    case FileSystemFn::createFile:
+    case FileSystemFn::createDirectory: { // path
         call.take(2);
         const OString& path = requiredPath(call, 1, "Path is empty");
         FrameworkServices& services = fileServices(vm);
@@ -83,12 +84,12 @@ void fileSystemNative(VirtualMachine& vm, int native)
         call.leaveNothing();
         return;
     }
-    case 5:
-    case 6: // path -> vector of String
+    case FileSystemFn::directories:
+    case FileSystemFn::files: // path -> vector of String
         call.take(2);
         call.leave(listing(vm, call.str(1), native == 5));
         return;
-    case 9: { // source, target
+    case FileSystemFn::moveFile: { // source, target
         call.take(3);
         const OString& source = requiredPath(call, 1, "Source filename is empty");
         const OString& target = requiredPath(call, 2, "Target filename is empty");
@@ -96,7 +97,7 @@ void fileSystemNative(VirtualMachine& vm, int native)
         call.leaveNothing();
         return;
     }
-    case 10: { // source, target
+    case FileSystemFn::renameDirectory: { // source, target
         call.take(3);
         const OString& source = requiredPath(call, 1, "Source path is empty");
         const OString& target = requiredPath(call, 2, "Target path is empty");
@@ -104,7 +105,5 @@ void fileSystemNative(VirtualMachine& vm, int native)
         call.leaveNothing();
         return;
     }
-    default:
-        undefinedNativeFunction(vm);
     }
 }

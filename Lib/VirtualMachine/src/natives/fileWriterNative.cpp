@@ -1,11 +1,13 @@
 // The FileWriter group (22): opening a file for writing (created, truncated
 // or appended to) into a holder with TYPEID 6, and positioning in it.
+#include "natives/NativeFunctions.h"
 #include "natives/fileNativeCall.h"
 
 void fileWriterNative(VirtualMachine& vm, int native)
 {
     NativeCallFrame call(vm);
-    if (native == 1) { // var, path, append
+    switch (FileWriterFn(native)) {
+    case FileWriterFn::open: { // var, path, append
         call.take(3);
         const OString& path = call.str(1);
         if (path.isEmpty())
@@ -20,6 +22,10 @@ void fileWriterNative(VirtualMachine& vm, int native)
         call.leaveNothing();
         return;
     }
-    if (!runPositionNative(call, native, &StreamHolder::openWriter))
-        undefinedNativeFunction(vm);
+    case FileWriterFn::seek:
+    case FileWriterFn::position:
+    case FileWriterFn::size:
+        runPositionNative(call, native, &StreamHolder::openWriter);
+        return;
+    }
 }

@@ -1,6 +1,7 @@
 // The Fixed native group (11). Values travel in two slots; "ref" arguments
 // are arena addresses of 8-byte Fixed variables, checked like every other
 // address from bytecode (null raises NullPointerException "NULL pointer").
+#include "natives/NativeFunctions.h"
 #include "natives/NativeGroups.h"
 #include "natives/NumericCall.h"
 
@@ -50,50 +51,56 @@ void fixedNative(VirtualMachine& vm, int native)
 {
     NativeCallFrame call(vm);
     const Lumbra::Arena& arena = vm.arena();
-    switch (native) {
-    case 1:
+    switch (FixedFn(native)) {
+    case FixedFn::load:
         call.take(1);
         leaveFixed(call, OFixed::at(arena, TAddr(call.arg(0))));
         return;
-    case 2:
+    case FixedFn::fromByte:
         call.take(1);
         leaveFixed(call, OFixed::fromInt(TInt32(static_cast<signed char>(call.arg(0)))));
         return;
-    case 3:
+    case FixedFn::fromInt:
         call.take(1);
         leaveFixed(call, OFixed::fromInt(call.arg(0)));
         return;
-    case 4: {
+    case FixedFn::parse: {
         call.take(1);
         const std::u16string text = call.str(0).toU16();
         leaveFixed(call, OFixed::parse(text));
         return;
     }
-    case 5:
+    case FixedFn::abs:
         call.take(2);
         leaveFixed(call, OFixed(ORaw::abs(fixedArg(call, 0).raw)));
         return;
-    case 6:
+    case FixedFn::negate:
         call.take(2);
         leaveFixed(call, -fixedArg(call, 0));
         return;
-    case 7: case 8: case 9: case 10:
+    case FixedFn::add:
+    case FixedFn::subtract:
+    case FixedFn::multiply:
+    case FixedFn::divide:
         call.take(4);
         leaveFixed(call, arithmetic(native, fixedArg(call, 0), fixedArg(call, 2)));
         return;
-    case 11:
+    case FixedFn::power:
         call.take(4);
         leaveFixed(call, OFixed(ORaw::pow(fixedArg(call, 0).raw, fixedArg(call, 2).raw)));
         return;
-    case 12: case 13: case 14: case 15: {
+    case FixedFn::addTo:
+    case FixedFn::subtractFrom:
+    case FixedFn::multiplyBy:
+    case FixedFn::divideBy: {
         call.take(3);
         const TAddr ref = TAddr(call.arg(0));
         arithmetic(native - 5, OFixed::at(arena, ref), fixedArg(call, 1)).storeAt(arena, ref);
         call.leaveNothing();
         return;
     }
-    case 16:
-    case 17: {
+    case FixedFn::increment:
+    case FixedFn::decrement: {
         call.take(1);
         const TAddr ref = TAddr(call.arg(0));
         const OFixed one = OFixed::fromInt(1);
@@ -102,31 +109,34 @@ void fixedNative(VirtualMachine& vm, int native)
         call.leaveNothing();
         return;
     }
-    case 18: case 19: case 20: case 21: case 22: case 23:
+    case FixedFn::equals:
+    case FixedFn::notEquals:
+    case FixedFn::less:
+    case FixedFn::lessOrEqual:
+    case FixedFn::greater:
+    case FixedFn::greaterOrEqual:
         call.take(4);
         call.leaveOneOrZero(compare(native, fixedArg(call, 0), fixedArg(call, 2)));
         return;
-    case 24:
+    case FixedFn::toStringDigits:
         call.take(2);
         leaveText(call, OFixed::at(arena, TAddr(call.arg(0))), call.arg(1));
         return;
-    case 25:
+    case FixedFn::toString:
         call.take(1);
         leaveText(call, OFixed::at(arena, TAddr(call.arg(0))), -1);
         return;
-    case 26:
-    case 27:
-    case 28: {
+    case FixedFn::round:
+    case FixedFn::ceiling:
+    case FixedFn::floor: {
         call.take(2);
         const TInt64 raw = fixedArg(call, 0).raw;
         call.leave(native == 26 ? ORaw::round(raw) : native == 27 ? ORaw::ceil(raw) : ORaw::floor(raw));
         return;
     }
-    case 29:
-    case 30:
+    case FixedFn::least:
+    case FixedFn::greatest:
         replaceByFixed(call, 0, OFixed(native == 29 ? ORaw::LEAST : ORaw::GREATEST));
         return;
-    default:
-        undefinedNativeFunction(vm);
     }
 }

@@ -1,6 +1,7 @@
 // The Font native group (20): metrics of native and bitmap fonts. A null
 // font measures everything as 0; a substring is range-checked first.
 #include "host/GraphicsInterfaces.h"
+#include "natives/NativeFunctions.h"
 #include "natives/NativeGroups.h"
 #include "natives/stringNativeCall.h"
 
@@ -34,20 +35,18 @@ void textMetric(NativeCallFrame& call, bool ranged, bool fitting)
 void fontNative(VirtualMachine& vm, int function)
 {
     NativeCallFrame call(vm);
-    switch (function) {
-    case 2:
-    case 3:
+    switch (FontFn(function)) {
+    case FontFn::height:
+    case FontFn::ascent:
         lineMetric(call, function == 2);
         break;
-    case 4:
-    case 5:
+    case FontFn::width:
+    case FontFn::widthOfRange:
         textMetric(call, function == 5, false);
         break;
-    case 6:
-    case 7:
+    case FontFn::fitCount:
+    case FontFn::fitCountOfRange:
         textMetric(call, function == 7, true);
         break;
-    default:
-        undefinedNativeFunction(vm);
     }
 }

@@ -1,6 +1,7 @@
 // The Graphics native group (18): drawing on a canvas (a screen or bitmap
 // holder). A null canvas, or a null bitmap or font where one is drawn, draws
 // nothing.
+#include "natives/NativeFunctions.h"
 #include "natives/NativeGroups.h"
 #include "natives/NumericCall.h"
 #include "natives/fileNativeCall.h"
@@ -157,34 +158,32 @@ void drawTransformed(NativeCallFrame& call)
 void graphicsNative(VirtualMachine& vm, int function)
 {
     NativeCallFrame call(vm);
-    switch (function) {
-    case 1:
+    switch (GraphicsFn(function)) {
+    case GraphicsFn::drawBitmap:
         drawBitmap(call);
         break;
-    case 2:
-    case 3:
+    case GraphicsFn::drawText:
+    case GraphicsFn::drawTextRange:
         drawText(call, function == 3);
         break;
-    case 4:
-    case 5:
+    case GraphicsFn::fillRect:
+    case GraphicsFn::drawLine:
         fillRectOrDrawLine(call, function == 5);
         break;
-    case 6:
+    case GraphicsFn::drawTiled:
         drawTiled(call);
         break;
-    case 7:
+    case GraphicsFn::drawBitmapRegion:
         drawBitmapRegion(call);
         break;
-    case 8:
+    case GraphicsFn::fill:
         fill(call);
         break;
-    case 9:
+    case GraphicsFn::touch:
         checkBoxes(call);
         break;
-    case 10:
+    case GraphicsFn::drawTransformed:
         drawTransformed(call);
         break;
-    default:
-        undefinedNativeFunction(vm);
     }
 }

@@ -4,6 +4,7 @@
 // Before any Qt header: Qt defines `slots` as a macro, which NativeCallFrame uses as a name.
 #include "natives/stringNativeCall.h"
 
+#include "natives/NativeFunctions.h"
 #include "natives/NativeGroups.h"
 #include "natives/vectorNative.h"
 #include "values/Hash.h"
@@ -41,8 +42,8 @@ Hash& hashOf(NativeCallFrame& call, int i)
 void hashNative(VirtualMachine& vm, int native)
 {
     NativeCallFrame call(vm);
-    switch (native) {
-    case 1: {
+    switch (HashFn(native)) {
+    case HashFn::create: {
         call.take(2);
         const TAddr box = TAddr(call.arg(0));
         vm.wordAt(box); // checks the box before anything is made
@@ -50,11 +51,11 @@ void hashNative(VirtualMachine& vm, int native)
         call.leaveNothing();
         return;
     }
-    case 2:
+    case HashFn::digest:
         call.take(2);
         leaveBytes(call, Hash::digestOf(call.arg(1), bytesOf(call, 0)));
         return;
-    case 3: {
+    case HashFn::update: {
         call.take(2);
         Hash& hash = hashOf(call, 0);
         const QByteArrayView bytes = bytesOf(call, 1);
@@ -62,11 +63,9 @@ void hashNative(VirtualMachine& vm, int native)
         call.leaveNothing();
         return;
     }
-    case 4:
+    case HashFn::finish:
         call.take(1);
         leaveBytes(call, hashOf(call, 0).digest());
         return;
-    default:
-        undefinedNativeFunction(vm);
     }
 }

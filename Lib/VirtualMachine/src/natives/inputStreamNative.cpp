@@ -1,5 +1,6 @@
 // The InputStream group (23): closing, querying and reading a FileReader's
 // stream. A holder of another kind raises VMException "Invalid TYPEID".
+#include "natives/NativeFunctions.h"
 #include "natives/fileNativeCall.h"
 
 #include <algorithm>
@@ -26,10 +27,12 @@ TWord readBytes(VirtualMachine& vm, LUMBRA::InputStream& stream, int count)
 void inputStreamNative(VirtualMachine& vm, int native)
 {
     NativeCallFrame call(vm);
-    if (runStreamStateNative(call, native, &StreamHolder::attachedReader))
+    switch (InputStreamFn(native)) {
+    case InputStreamFn::close:
+    case InputStreamFn::isOpen:
+        runStreamStateNative(call, native, &StreamHolder::attachedReader);
         return;
-    switch (native) {
-    case 3: { // holder, count
+    case InputStreamFn::read: { // holder, count
         call.take(2);
         const TWord count = call.arg(1);
         if (count < 0)
@@ -38,7 +41,5 @@ void inputStreamNative(VirtualMachine& vm, int native)
         call.leave(readBytes(vm, stream, count));
         return;
     }
-    default:
-        undefinedNativeFunction(vm);
     }
 }

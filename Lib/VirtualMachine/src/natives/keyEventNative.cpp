@@ -1,5 +1,6 @@
 // The KeyEvent native group (35): the fields of a key event.
 #include "machine/VirtualMachine.h"
+#include "natives/NativeFunctions.h"
 #include "natives/NativeGroups.h"
 #include "values/KeyEvent.h"
 
@@ -10,17 +11,17 @@ void keyEventNative(VirtualMachine& vm, int function)
     // The operand is a reference box holding the event.
     const TWord event = vm.wordAt(TAddr(vm.top()));
     const Lumbra::KeyEvent& e = *vm.heap().objectAs<Lumbra::KeyEvent>(TAddr(event));
-    switch (function) {
-    case 1:
+    switch (KeyEventFn(function)) {
+    case KeyEventFn::keyCode:
         vm.top() = e.keyCode;
         break;
-    case 2:
+    case KeyEventFn::modifiers:
         vm.top() = e.modifiers;
         break;
-    case 3:
+    case KeyEventFn::scanCode:
         vm.top() = e.scanCode;
         break;
-    default:
+    case KeyEventFn::text:
         vm.top() = vm.newStringBox(e.text);
         break;
     }

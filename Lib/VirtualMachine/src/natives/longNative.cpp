@@ -4,6 +4,7 @@
 // Division by zero raises DivisionByZeroException, as the interpreter's own
 // division does; shift counts of 64 or more shift every bit out (right
 // shifts fill with the sign) and negative counts shift the other way.
+#include "natives/NativeFunctions.h"
 #include "natives/NativeGroups.h"
 #include "natives/stringNativeCall.h"
 
@@ -87,7 +88,7 @@ TInt64 binary(int op, TInt64 a, TInt64 b)
     }
 }
 
-// The binary operation behind an assignment operator (11-17, 29-33), 0 for none.
+// The binary operation behind an assignment operator (13-17, 29-33).
 int assignedOperation(int op)
 {
     if (op >= 13 && op <= 17)
@@ -122,42 +123,65 @@ bool isShift(int op) { return op == 27 || op == 28 || op == 32 || op == 33; }
 void longNative(VirtualMachine& vm, int native)
 {
     NativeCallFrame call(vm);
-    if (const int op = assignedOperation(native)) {
+    switch (LongFn(native)) {
+    case LongFn::addTo:
+    case LongFn::subtractFrom:
+    case LongFn::multiplyBy:
+    case LongFn::divideBy:
+    case LongFn::remainderBy:
+    case LongFn::andWith:
+    case LongFn::orWith:
+    case LongFn::xorWith:
+    case LongFn::shiftLeftBy:
+    case LongFn::shiftRightBy: {
         call.take(2);
         const TInt64 b = isShift(native) ? TInt64(call.arg(1)) : longAt(vm, call.arg(1));
-        storeLong(vm, call.arg(0), binary(op, longAt(vm, call.arg(0)), b));
+        storeLong(vm, call.arg(0), binary(assignedOperation(native), longAt(vm, call.arg(0)), b));
         call.leaveNothing();
         return;
     }
-    switch (native) {
-    case 1:
+    case LongFn::clear:
         call.take(1);
         storeLong(vm, call.arg(0), 0);
         call.leaveNothing();
         return;
-    case 2:
-    case 3:
+    case LongFn::assign:
+    case LongFn::assignAlt:
         call.take(2);
         storeLong(vm, call.arg(0), longAt(vm, call.arg(1)));
         call.leaveNothing();
         return;
-    case 5: case 6: case 7: case 8: case 9: case 24: case 25: case 26: case 27: case 28: {
+    case LongFn::add:
+    case LongFn::subtract:
+    case LongFn::multiply:
+    case LongFn::divide:
+    case LongFn::remainder:
+    case LongFn::and_:
+    case LongFn::or_:
+    case LongFn::xor_:
+    case LongFn::shiftLeft:
+    case LongFn::shiftRight: {
         call.take(2);
         const TInt64 b = isShift(native) ? TInt64(call.arg(1)) : longAt(vm, call.arg(1));
         call.leave(newLong(vm, binary(native, longAt(vm, call.arg(0)), b)));
         return;
     }
-    case 10:
+    case LongFn::negate:
         call.take(1);
         call.leave(newLong(vm, TInt64(0 - TUint64(longAt(vm, call.arg(0))))));
         return;
-    case 11:
-    case 12:
+    case LongFn::increment:
+    case LongFn::decrement:
         call.take(1);
         storeLong(vm, call.arg(0), binary(native == 11 ? 5 : 6, longAt(vm, call.arg(0)), 1));
         call.leaveNothing();
         return;
-    case 18: case 19: case 20: case 21: case 22: case 23: {
+    case LongFn::equals:
+    case LongFn::less:
+    case LongFn::lessOrEqual:
+    case LongFn::notEquals:
+    case LongFn::greater:
+    case LongFn::greaterOrEqual: {
         // The result lies just above the new top, in the slot that held b.
         call.take(2);
         const bool result = compare(native, longAt(vm, call.arg(0)), longAt(vm, call.arg(1)));
@@ -165,22 +189,20 @@ void longNative(VirtualMachine& vm, int native)
         vm.sp = call.base;
         return;
     }
-    case 34:
+    case LongFn::toString:
         call.take(1);
         call.leaveString(OString::fromInt64(longAt(vm, call.arg(0))));
         return;
-    case 35:
-    case 36:
+    case LongFn::nop:
+    case LongFn::nopAlt:
         return;
-    case 37:
+    case LongFn::lowWord:
         call.take(1);
         call.leave(TWord(TUint32(TUint64(longAt(vm, call.arg(0))))));
         return;
-    case 38:
+    case LongFn::fromInt:
         call.take(1);
         call.leave(newLong(vm, TInt64(call.arg(0))));
         return;
-    default: // 4 included: it names no operation
-        undefinedNativeFunction(vm);
     }
 }

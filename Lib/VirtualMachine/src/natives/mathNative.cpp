@@ -2,6 +2,7 @@
 // converted to double and back, degree conversions, random numbers from the
 // machine's MT19937, minimum, maximum and constants.
 #include "machine/VirtualMachine.h"
+#include "natives/NativeFunctions.h"
 #include "natives/NativeGroups.h"
 #include "natives/NumericCall.h"
 #include "values/MersenneTwister.h"
@@ -129,8 +130,17 @@ TInt32 signedByte(TWord w) { return TInt32(static_cast<signed char>(w)); }
 void mathNative(VirtualMachine& vm, int native)
 {
     NativeCallFrame call(vm);
-    switch (native) {
-    case 1: case 2: case 3: case 4: case 5: case 6: case 7: case 8: case 9: case 11: {
+    switch (MathFn(native)) {
+    case MathFn::sin:
+    case MathFn::cos:
+    case MathFn::tan:
+    case MathFn::asin:
+    case MathFn::acos:
+    case MathFn::atan:
+    case MathFn::toDegrees:
+    case MathFn::toRadians:
+    case MathFn::sqrt:
+    case MathFn::ln: {
         call.take(2);
         const OFixed x = fixedArg(call, 0);
         OFixed r;
@@ -153,43 +163,41 @@ void mathNative(VirtualMachine& vm, int native)
         leaveFixed(call, r);
         return;
     }
-    case 10:
+    case MathFn::log:
         call.take(4);
         leaveFixed(call, logarithm(fixedArg(call, 0), fixedArg(call, 2)));
         return;
-    case 12:
+    case MathFn::randomInt:
         call.take(2);
         call.leave(randomInt(machineRandom(vm), call.arg(0), call.arg(1)));
         return;
-    case 13:
+    case MathFn::randomFixed:
         call.take(4);
         leaveFixed(call, randomFixed(machineRandom(vm), fixedArg(call, 0), fixedArg(call, 2)));
         return;
-    case 14:
-    case 17: {
+    case MathFn::minByte:
+    case MathFn::maxByte: {
         call.take(2);
         const TInt32 a = signedByte(call.arg(0)), b = signedByte(call.arg(1));
         call.leave(native == 14 ? std::min(a, b) : std::max(a, b));
         return;
     }
-    case 15:
-    case 18:
+    case MathFn::minInt:
+    case MathFn::maxInt:
         call.take(2);
         call.leave(native == 15 ? std::min(call.arg(0), call.arg(1)) : std::max(call.arg(0), call.arg(1)));
         return;
-    case 16:
-    case 19: {
+    case MathFn::minFixed:
+    case MathFn::maxFixed: {
         call.take(4);
         const OFixed a = fixedArg(call, 0), b = fixedArg(call, 2);
         leaveFixed(call, native == 16 ? std::min(a, b) : std::max(a, b));
         return;
     }
-    case 20:
-    case 21:
-    case 22:
+    case MathFn::e:
+    case MathFn::pi:
+    case MathFn::epsilon:
         replaceByFixed(call, 0, OFixed(native == 20 ? ORaw::E : native == 21 ? ORaw::PI : ORaw::EPSILON));
         return;
-    default:
-        undefinedNativeFunction(vm);
     }
 }

@@ -1,4 +1,5 @@
 // The Number native group (27): helpers on int and byte values.
+#include "natives/NativeFunctions.h"
 #include "natives/NativeGroups.h"
 #include "natives/stringNativeCall.h"
 
@@ -7,24 +8,22 @@
 void numberNative(VirtualMachine& vm, int native)
 {
     NativeCallFrame call(vm);
-    switch (native) {
-    case 1: {
+    switch (NumberFn(native)) {
+    case NumberFn::absByte: {
         call.take(1);
         const TInt32 b = TInt32(static_cast<signed char>(call.arg(0)));
         call.leave(b < 0 ? -b : b);
         return;
     }
-    case 2: {
+    case NumberFn::absInt: {
         call.take(1);
         const TInt32 v = call.arg(0);
         call.leave(v == INT32_MIN ? INT32_MAX : (v < 0 ? -v : v));
         return;
     }
-    case 3:
+    case NumberFn::toStringRadix:
         call.take(2);
         call.leaveString(OString::fromUnsigned(TUint32(call.arg(0)), call.arg(1)));
         return;
-    default:
-        undefinedNativeFunction(vm);
     }
 }

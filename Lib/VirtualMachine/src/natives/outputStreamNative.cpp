@@ -1,5 +1,6 @@
 // The OutputStream group (21): closing, querying and writing a FileWriter's
 // stream. A holder of another kind raises VMException "Invalid TYPEID".
+#include "natives/NativeFunctions.h"
 #include "natives/fileNativeCall.h"
 
 namespace {
@@ -15,10 +16,12 @@ void writeBytes(LUMBRA::OutputStream& stream, const ByteVector& bytes, int first
 void outputStreamNative(VirtualMachine& vm, int native)
 {
     NativeCallFrame call(vm);
-    if (runStreamStateNative(call, native, &StreamHolder::attachedWriter))
+    switch (OutputStreamFn(native)) {
+    case OutputStreamFn::close:
+    case OutputStreamFn::isOpen:
+        runStreamStateNative(call, native, &StreamHolder::attachedWriter);
         return;
-    switch (native) {
-    case 3: { // holder, bytes
+    case OutputStreamFn::write: { // holder, bytes
         call.take(2);
         const ByteVector& bytes = byteVectorArg(vm, call.arg(1));
         const StreamHolder holder(vm, call.arg(0));
@@ -30,7 +33,7 @@ void outputStreamNative(VirtualMachine& vm, int native)
         call.leaveNothing();
         return;
     }
-    case 4: { // holder, bytes, first, count
+    case OutputStreamFn::writeRange: { // holder, bytes, first, count
         call.take(4);
         const ByteVector& bytes = byteVectorArg(vm, call.arg(1));
         const StreamHolder holder(vm, call.arg(0));
@@ -42,7 +45,5 @@ void outputStreamNative(VirtualMachine& vm, int native)
         call.leaveNothing();
         return;
     }
-    default:
-        undefinedNativeFunction(vm);
     }
 }

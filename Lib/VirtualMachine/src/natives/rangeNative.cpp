@@ -1,5 +1,6 @@
 // The Range native group (14): first and count in a two-word variable; a
 // count of -1 runs from first to the end.
+#include "natives/NativeFunctions.h"
 #include "natives/NativeGroups.h"
 #include "natives/valueNativeCall.h"
 
@@ -17,10 +18,19 @@ void rangeNative(VirtualMachine& vm, int native)
 {
     NativeCallFrame call(vm);
     const Lumbra::Arena& arena = vm.arena();
-    if (runClearOrCopyValueNative(call, native, WORDS) || runWordPairNative(call, native, 4, true))
+    switch (RangeFn(native)) {
+    case RangeFn::clear:
+    case RangeFn::copy:
+        runClearOrCopyValueNative(call, native, WORDS);
         return;
-    switch (native) {
-    case 3: {
+    case RangeFn::set:
+    case RangeFn::first:
+    case RangeFn::count:
+    case RangeFn::setFirst:
+    case RangeFn::setCount:
+        runWordPairNative(call, native, 4, true);
+        return;
+    case RangeFn::setFirstLast: {
         call.take(3);
         const ValueRef r(arena, call.arg(0), WORDS);
         const TWord first = call.arg(1), last = call.arg(2);
@@ -30,12 +40,12 @@ void rangeNative(VirtualMachine& vm, int native)
         call.leaveNothing();
         return;
     }
-    case 9:
-    case 10:
+    case RangeFn::equals:
+    case RangeFn::notEquals:
         compareValuesNative(call, WORDS, native == 9);
         return;
-    case 11:
-    case 12: {
+    case RangeFn::setFrom:
+    case RangeFn::setFromAlt: {
         call.take(2);
         const ValueRef r(arena, call.arg(0), WORDS);
         requireValue(call.arg(1) >= 0);
@@ -43,7 +53,5 @@ void rangeNative(VirtualMachine& vm, int native)
         call.leaveNothing();
         return;
     }
-    default:
-        undefinedNativeFunction(vm);
     }
 }

@@ -1,4 +1,5 @@
 // The Rectangle native group (17): x, y, width, height in a four-word variable.
+#include "natives/NativeFunctions.h"
 #include "natives/NativeGroups.h"
 #include "natives/valueNativeCall.h"
 
@@ -10,10 +11,17 @@ void rectangleNative(VirtualMachine& vm, int native)
 {
     NativeCallFrame call(vm);
     const Lumbra::Arena& arena = vm.arena();
-    if (runClearOrCopyValueNative(call, native, WORDS))
+    switch (RectangleFn(native)) {
+    case RectangleFn::clear:
+    case RectangleFn::copy:
+        runClearOrCopyValueNative(call, native, WORDS);
         return;
-    switch (native) {
-    case 6: case 7: case 8: case 9: case 10: case 11: {
+    case RectangleFn::x:
+    case RectangleFn::y:
+    case RectangleFn::width:
+    case RectangleFn::height:
+    case RectangleFn::right:
+    case RectangleFn::bottom: {
         call.take(1);
         const ValueRef r(arena, call.arg(0), WORDS);
         if (native <= 9) {
@@ -24,7 +32,7 @@ void rectangleNative(VirtualMachine& vm, int native)
         }
         return;
     }
-    case 3: {
+    case RectangleFn::set: {
         call.take(5);
         const ValueRef r(arena, call.arg(0), WORDS);
         for (int i = 0; i < WORDS; ++i)
@@ -32,8 +40,8 @@ void rectangleNative(VirtualMachine& vm, int native)
         call.leaveNothing();
         return;
     }
-    case 4:
-    case 5: {
+    case RectangleFn::position:
+    case RectangleFn::size: {
         call.take(1);
         const ValueRef r(arena, call.arg(0), WORDS);
         const int first = native == 4 ? X : WIDTH;
@@ -41,8 +49,8 @@ void rectangleNative(VirtualMachine& vm, int native)
         vm.push(r.get(first + 1));
         return;
     }
-    case 12:
-    case 13: {
+    case RectangleFn::setPosition:
+    case RectangleFn::setSize: {
         call.take(3);
         const ValueRef r(arena, call.arg(0), WORDS);
         const int first = native == 12 ? X : WIDTH;
@@ -51,7 +59,12 @@ void rectangleNative(VirtualMachine& vm, int native)
         call.leaveNothing();
         return;
     }
-    case 14: case 15: case 16: case 17: case 18: case 19: {
+    case RectangleFn::setX:
+    case RectangleFn::setY:
+    case RectangleFn::setWidth:
+    case RectangleFn::setHeight:
+    case RectangleFn::setRight:
+    case RectangleFn::setBottom: {
         call.take(2);
         const ValueRef r(arena, call.arg(0), WORDS);
         const TWord v = call.arg(1);
@@ -67,11 +80,9 @@ void rectangleNative(VirtualMachine& vm, int native)
         call.leaveNothing();
         return;
     }
-    case 20:
-    case 21:
+    case RectangleFn::equals:
+    case RectangleFn::notEquals:
         compareValuesNative(call, WORDS, native == 20);
         return;
-    default:
-        undefinedNativeFunction(vm);
     }
 }

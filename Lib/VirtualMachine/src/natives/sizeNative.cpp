@@ -1,5 +1,6 @@
 // The Size native group (15): width and height in a two-word variable; a
 // negative dimension raises InvalidArgumentException without detail.
+#include "natives/NativeFunctions.h"
 #include "natives/NativeGroups.h"
 #include "natives/valueNativeCall.h"
 
@@ -10,10 +11,21 @@ constexpr int WORDS = 2;
 void sizeNative(VirtualMachine& vm, int native)
 {
     NativeCallFrame call(vm);
-    if (runClearOrCopyValueNative(call, native, WORDS) || runWordPairNative(call, native, 3, true))
+    switch (SizeFn(native)) {
+    case SizeFn::clear:
+    case SizeFn::copy:
+        runClearOrCopyValueNative(call, native, WORDS);
         return;
-    if (native == 8 || native == 9)
+    case SizeFn::set:
+    case SizeFn::width:
+    case SizeFn::height:
+    case SizeFn::setWidth:
+    case SizeFn::setHeight:
+        runWordPairNative(call, native, 3, true);
+        return;
+    case SizeFn::equals:
+    case SizeFn::notEquals:
         compareValuesNative(call, WORDS, native == 8);
-    else
-        undefinedNativeFunction(vm);
+        return;
+    }
 }

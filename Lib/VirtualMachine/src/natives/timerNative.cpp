@@ -2,6 +2,7 @@
 // The listener stays a heap root while its timer exists.
 #include "machine/ListenerRoots.h"
 #include "machine/VirtualMachine.h"
+#include "natives/NativeFunctions.h"
 #include "natives/NativeGroups.h"
 
 #include <algorithm>
@@ -25,8 +26,8 @@ int clampedDelay(TWord delay)
 
 void timerNative(VirtualMachine& vm, int function)
 {
-    switch (function) {
-    case 1: { // [slot, listener, delay] -> [timer id]
+    switch (TimerFn(function)) {
+    case TimerFn::add: { // [slot, listener, delay] -> [timer id]
         FrameworkServices& host = hostOf(vm);
         const TWord listener = vm.slot(vm.sp - 1);
         const int delay = clampedDelay(vm.slot(vm.sp));
@@ -43,20 +44,18 @@ void timerNative(VirtualMachine& vm, int function)
         vm.top() = timerID;
         break;
     }
-    case 2: { // [slot, timer id] -> []
+    case TimerFn::remove: { // [slot, timer id] -> []
         FrameworkServices& host = hostOf(vm);
         const TWord listener = host.removeTimer(vm.top());
         vm.sp -= 2;
         removeListenerRoot(vm, listener);
         break;
     }
-    case 3: { // [slot, timer id, delay] -> []
+    case TimerFn::setDelay: { // [slot, timer id, delay] -> []
         FrameworkServices& host = hostOf(vm);
         host.updateTimerDelay(vm.slot(vm.sp - 1), clampedDelay(vm.top()));
         vm.sp -= 3;
         break;
     }
-    default:
-        undefinedNativeFunction(vm);
     }
 }

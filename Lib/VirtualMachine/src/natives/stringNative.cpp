@@ -5,6 +5,7 @@
 // string into the caller's result box instead.
 #include "natives/stringNativeCall.h"
 
+#include "natives/NativeFunctions.h"
 #include "natives/NativeGroups.h"
 #include "natives/vectorNative.h"
 
@@ -403,44 +404,42 @@ bool runNumber(NativeCallFrame& call, int native)
     }
 }
 
+// Functions 150 and 153: s, start, count; a fresh substring.
+void runSubstring(NativeCallFrame& call, int)
+{
+    call.take(3);
+    call.leaveString(substringOf(call.str(0), call.arg(1), call.arg(2)));
+}
+
+// The family column of the group's declaration names the runner of each
+// function; every runner reads the function number for its member.
+namespace family {
+void construction(NativeCallFrame& call, int native) { runConstruction(call, native); }
+void query(NativeCallFrame& call, int native) { runQuery(call, native); }
+void shaped(NativeCallFrame& call, int native) { runShapedStringNative(call, native); }
+void mostFrequent(NativeCallFrame& call, int native) { runMostFrequent(call, native); }
+void edit(NativeCallFrame& call, int native) { runEdit(call, native); }
+void trimming(NativeCallFrame& call, int native) { runTrimming(call, native); }
+void character(NativeCallFrame& call, int native) { runCharacter(call, native); }
+void number(NativeCallFrame& call, int native) { runNumber(call, native); }
+void comparison(NativeCallFrame& call, int native) { runComparison(call, native); }
+void substring(NativeCallFrame& call, int native) { runSubstring(call, native); }
+void nop(NativeCallFrame&, int) {}
+void replaceOrInsert(NativeCallFrame& call, int native) { runReplaceOrInsert(call, native); }
+void inRange(NativeCallFrame& call, int native) { runInRange(call, native); }
+} // namespace family
+
 bool runNative(NativeCallFrame& call, int native)
 {
-    if (native >= 129 && native <= 133) {
-        runCharacter(call, native);
+    switch (StringFn(native)) {
+#define NATIVE(number, identifier, column, signature, meaning) \
+    case StringFn::identifier:                                 \
+        family::column(call, native);                          \
         return true;
+#include "natives/groups/String.def"
+#undef NATIVE
     }
-    if (native >= 138 && native <= 149) {
-        runComparison(call, native);
-        return true;
-    }
-    if (native >= 32 && native <= 35) {
-        runMostFrequent(call, native);
-        return true;
-    }
-    switch (native) {
-    case 150:
-    case 153:
-        call.take(3);
-        call.leaveString(substringOf(call.str(0), call.arg(1), call.arg(2)));
-        return true;
-    case 151:
-        return true;
-    case 152:
-    case 154:
-        runReplaceOrInsert(call, native);
-        return true;
-    case 155:
-    case 156:
-    case 157:
-    case 158:
-    case 159:
-    case 160:
-        runInRange(call, native);
-        return true;
-    default:
-        return runConstruction(call, native) || runQuery(call, native) || runEdit(call, native) ||
-               runTrimming(call, native) || runNumber(call, native) || runShapedStringNative(call, native);
-    }
+    return false;
 }
 
 } // namespace

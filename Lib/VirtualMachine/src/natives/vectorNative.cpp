@@ -6,6 +6,7 @@
 
 #include "machine/VirtualMachine.h"
 #include "natives/NativeCallFrame.h"
+#include "natives/NativeFunctions.h"
 
 #include <algorithm>
 #include <typeinfo>
@@ -203,10 +204,10 @@ private:
 template <class E>
 void VectorCall<E>::run(int function)
 {
-    switch (function) {
-    case 1: // reserved
+    switch (VectorFn(function)) {
+    case VectorFn::reserved:
         stopMachine(vm, "EFalse");
-    case 2: { // res, other
+    case VectorFn::copy: { // res, other
         take(2);
         const Vector& other = vectorArg(1);
         Vector& made = newResult();
@@ -214,7 +215,7 @@ void VectorCall<E>::run(int function)
         leaveNothing();
         return;
     }
-    case 3: { // res, value, count
+    case VectorFn::filled: { // res, value, count
         take(2 + SLOTS);
         const E value = elementArg(1);
         const TWord count = arg(1 + SLOTS);
@@ -228,9 +229,9 @@ void VectorCall<E>::run(int function)
         leaveNothing();
         return;
     }
-    case 4:
+    case VectorFn::nop:
         return;
-    case 5: { // res, other, step
+    case VectorFn::everyStep: { // res, other, step
         take(3);
         const Vector& other = vectorArg(1);
         const TWord step = arg(2);
@@ -243,7 +244,7 @@ void VectorCall<E>::run(int function)
         leaveNothing();
         return;
     }
-    case 6: { // v, index
+    case VectorFn::elementAt: { // v, index
         take(2);
         const Vector& v = vectorArg(0);
         const E& e = elementAt(v, arg(1));
@@ -253,7 +254,7 @@ void VectorCall<E>::run(int function)
             leave(e.word(0));
         return;
     }
-    case 7: { // v, index
+    case VectorFn::referenceAt: { // v, index
         if (primitive)
             stopMachine(vm, "!bPrimitive");
         take(2);
@@ -262,11 +263,11 @@ void VectorCall<E>::run(int function)
         leave(TWord(v.storage() + TAddr(arg(1)) * TAddr(sizeof(E))));
         return;
     }
-    case 8: // v, index
+    case VectorFn::get: // v, index
         get();
         return;
-    case 9:
-    case 10: { // v
+    case VectorFn::first:
+    case VectorFn::last: { // v
         take(1);
         const Vector& v = vectorArg(0);
         if (v.isEmpty())
@@ -274,15 +275,15 @@ void VectorCall<E>::run(int function)
         leaveElement(base, v.constData()[function == 9 ? 0 : v.size() - 1]);
         return;
     }
-    case 11:
+    case VectorFn::count:
         take(1);
         leave(vectorArg(0).size());
         return;
-    case 12:
+    case VectorFn::isEmpty:
         take(1);
         leave(oneOrZero(vectorArg(0).isEmpty()));
         return;
-    case 13: { // v, other, index
+    case VectorFn::insertVector: { // v, other, index
         take(3);
         Vector& v = vectorArg(0);
         const Vector& other = vectorArg(1);
@@ -291,7 +292,7 @@ void VectorCall<E>::run(int function)
         leaveNothing();
         return;
     }
-    case 14: { // v, other, start, count, index
+    case VectorFn::insertRange: { // v, other, start, count, index
         take(5);
         Vector& v = vectorArg(0);
         const Vector& other = vectorArg(1);
@@ -299,7 +300,7 @@ void VectorCall<E>::run(int function)
         leaveNothing();
         return;
     }
-    case 15: { // v, value, index
+    case VectorFn::insert: { // v, value, index
         take(2 + SLOTS);
         Vector& v = vectorArg(0);
         const TWord position = arg(1 + SLOTS);
@@ -308,8 +309,8 @@ void VectorCall<E>::run(int function)
         leaveNothing();
         return;
     }
-    case 16:
-    case 18: { // v, other
+    case VectorFn::prependVector:
+    case VectorFn::appendVector: { // v, other
         take(2);
         Vector& v = vectorArg(0);
         const Vector& other = vectorArg(1);
@@ -317,20 +318,20 @@ void VectorCall<E>::run(int function)
         leaveNothing();
         return;
     }
-    case 19:
+    case VectorFn::append:
         append();
         return;
-    case 17: // v, value
+    case VectorFn::prepend: // v, value
         take(1 + SLOTS);
         vectorArg(0).insert(0, elementArg(1));
         leaveNothing();
         return;
-    case 20: // v, times
+    case VectorFn::repeat: // v, times
         take(2);
         vectorArg(0).repeat(arg(1));
         leaveNothing();
         return;
-    case 21: { // v, index
+    case VectorFn::removeAt: { // v, index
         take(2);
         Vector& v = vectorArg(0);
         elementAt(v, arg(1));
@@ -338,25 +339,25 @@ void VectorCall<E>::run(int function)
         leaveNothing();
         return;
     }
-    case 22: { // v, start, count
+    case VectorFn::removeRange: { // v, start, count
         take(3);
         Vector& v = vectorArg(0);
         removeSpan(v, spanOf(arg(1), arg(2), v.size()));
         leaveNothing();
         return;
     }
-    case 23:
-    case 24: // v, n
+    case VectorFn::removeHead:
+    case VectorFn::removeTail: // v, n
         take(2);
         removeEnd(vectorArg(0), arg(1), function == 23);
         leaveNothing();
         return;
-    case 25:
+    case VectorFn::clear:
         take(1);
         vectorArg(0).clear();
         leaveNothing();
         return;
-    case 26: { // v, start, count, other
+    case VectorFn::replaceRangeByVector: { // v, start, count, other
         take(4);
         Vector& v = vectorArg(0);
         const Vector& other = vectorArg(3);
@@ -364,7 +365,7 @@ void VectorCall<E>::run(int function)
         leaveNothing();
         return;
     }
-    case 27: { // v, start, count, value
+    case VectorFn::replaceRangeByValue: { // v, start, count, value
         take(3 + SLOTS);
         Vector& v = vectorArg(0);
         const E value = elementArg(3);
@@ -372,7 +373,7 @@ void VectorCall<E>::run(int function)
         leaveNothing();
         return;
     }
-    case 28: { // res, other, start, count
+    case VectorFn::copyRange: { // res, other, start, count
         take(4);
         const Vector& other = vectorArg(1);
         const E* first;
@@ -381,14 +382,14 @@ void VectorCall<E>::run(int function)
         leaveNothing();
         return;
     }
-    case 29: { // res, value
+    case VectorFn::single: { // res, value
         take(1 + SLOTS);
         const E value = elementArg(1);
         newResult().append(value);
         leaveNothing();
         return;
     }
-    case 81: { // v, start, count, other
+    case VectorFn::replaceOrInsert: { // v, start, count, other
         take(4);
         Vector& v = vectorArg(0);
         const Vector& other = vectorArg(3);
@@ -402,7 +403,7 @@ void VectorCall<E>::run(int function)
         leaveNothing();
         return;
     }
-    case 82: { // other, start, count
+    case VectorFn::rangeCopy: { // other, start, count
         take(3);
         const Vector& other = vectorArg(0);
         const E* first;
@@ -410,7 +411,7 @@ void VectorCall<E>::run(int function)
         newBoxedResult().insert(0, first, n);
         return;
     }
-    case 83: { // v, start, count, other, oStart, oCount
+    case VectorFn::replaceOrInsertRange: { // v, start, count, other, oStart, oCount
         take(6);
         Vector& v = vectorArg(0);
         const Vector& other = vectorArg(3);
@@ -426,7 +427,7 @@ void VectorCall<E>::run(int function)
         leaveNothing();
         return;
     }
-    case 84: { // a, s1, c1, b, s2, c2
+    case VectorFn::joinRanges: { // a, s1, c1, b, s2, c2
         take(6);
         const Vector& a = vectorArg(0);
         const Vector& b = vectorArg(3);
@@ -439,8 +440,6 @@ void VectorCall<E>::run(int function)
         made.insert(nB, fromA, nA);
         return;
     }
-    default:
-        undefinedNativeFunction(vm);
     }
 }
 

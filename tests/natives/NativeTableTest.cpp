@@ -1,7 +1,9 @@
 // The native group tables against the natives and the committed reference.
 #include "MachineTestSupport.h"
 #include "image/OpcodeTable.h"
+#include "natives/NativeGroups.h"
 #include "natives/NativeReference.h"
+#include "natives/NativeSignature.h"
 #include "natives/NativeTable.h"
 #include "natives/vectorNative.h"
 
@@ -170,4 +172,55 @@ TEST(NativeTables, GraphicsCallsAreFoundAnywhereInTheCode)
     };
     for (const auto& c : cases)
         EXPECT_EQ(mayCallGraphics(c.code.data(), int(c.code.size())), c.graphics) << ::testing::PrintToString(c.code);
+}
+
+// In checking builds a native call that returns with the stack moved other
+// than its row says is a VM error naming the native; functions that never
+// return and undeclared numbers are not judged.
+TEST(NativeTables, AStackMovedAgainstTheRowIsAVmError)
+{
+    Machine m;
+    m.run("main:\n    stop\n");
+    VirtualMachine& vm = *m.vm;
+    const struct {
+        int group, number, moved; // sp after the call minus sp before
+        bool raises;
+    } cases[] = {
+        {26, 12, -1, false}, // Math.randomInt: int, int -> int
+        {26, 12, 0, true},
+        {26, 1, 0, false},   // Math.sin: fixed -> fixed
+        {26, 1, -1, true},
+        {3, 8, 0, false},    // IntVector.get: vector, index -> vector, element
+        {7, 8, -1, false},   // ObjectVector.get leaves the reference alone
+        {6, 8, 3, false},    // Int4Vector.get: four words per element
+        {6, 8, 0, true},
+        {32, 1, 5, false},   // System.exit never returns
+        {26, 99, 7, false},  // no such function
+    };
+    for (const auto& c : cases) {
+        vm.sp = 30;
+        const int before = vm.sp;
+        vm.sp += c.moved;
+        SCOPED_TRACE(nativeName(c.group, c.number) + " moved " + std::to_string(c.moved));
+        if (c.raises) {
+            EXPECT_THROW(checkNativeStackEffect(vm, c.group, c.number, before), Lumbra::ErrorHandlingException);
+            EXPECT_EQ(Lumbra::lastErrorCode(), Lumbra::EVM);
+            EXPECT_NE(Lumbra::u16ToUtf8(Lumbra::lastErrorMessage()).find(nativeName(c.group, c.number)),
+                      std::string::npos);
+        } else {
+            EXPECT_NO_THROW(checkNativeStackEffect(vm, c.group, c.number, before));
+        }
+    }
+}
+
+// A row's word counts come from its signature: fixed takes two words, elem
+// the group's element words, and "never" marks a call without return.
+TEST(NativeTables, SignaturesGiveTheWordCounts)
+{
+    static_assert(nativesig::taken("fixed x, int n -> fixed") == 3);
+    static_assert(nativesig::left("fixed x, int n -> fixed") == 2);
+    static_assert(nativesig::taken("vector v, elem value", 4) == 5);
+    static_assert(nativesig::left("vector v, int i -> held v, elem", 1, true) == 1);
+    static_assert(nativesig::taken("int code -> never") == -1);
+    static_assert(nativesig::nativeName("and_") == "and");
 }

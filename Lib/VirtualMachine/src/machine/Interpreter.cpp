@@ -592,8 +592,15 @@ void VirtualMachine::run()
         frameDepth = depth;
         // The element reads and appends of inner loops skip the table checks
         // of the general dispatch: both are defined in every group they take.
+#if LUMBRA_CHECK_NATIVE_STACK
+        if (vectorFastCall(*this, group, I8(2)))
+            checkNativeStackEffect(*this, group, I8(2), top);
+        else
+            callNative(*this, group, I8(2));
+#else
         if (!vectorFastCall(*this, group, I8(2)))
             callNative(*this, group, I8(2));
+#endif
         RELOAD();
         ins += 1;
         JUMP_DISPATCH();

@@ -64,5 +64,24 @@ void callNative(VirtualMachine& vm, int group, int function)
     // Function numbers are bytes: the String group's 128 to 160 arrive negative.
     if (group != RESERVED_GROUP && !nativeFunction(group, function & 0xFF))
         undefinedNativeFunction(vm);
+#if LUMBRA_CHECK_NATIVE_STACK
+    const int spBefore = vm.sp;
     GROUPS[size_t(group)](vm, group, function);
+    checkNativeStackEffect(vm, group, function, spBefore);
+#else
+    GROUPS[size_t(group)](vm, group, function);
+#endif
+}
+
+void checkNativeStackEffect(VirtualMachine& vm, int group, int function, int spBefore)
+{
+    const NativeFunction* row = nativeFunction(group, function & 0xFF);
+    if (!row || row->taken < 0)
+        return;
+    const int expected = spBefore - row->taken + row->left;
+    if (vm.sp == expected)
+        return;
+    Lumbra::throwError(Lumbra::EVM, std::string_view("native " + nativeName(group, function & 0xFF) +
+                                                     " left the stack top at " + std::to_string(vm.sp) +
+                                                     ", its declaration says " + std::to_string(expected)));
 }

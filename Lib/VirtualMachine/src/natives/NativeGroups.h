@@ -57,6 +57,11 @@ LUMBRA_NATIVE_GROUPS(LUMBRA_DECLARE_NATIVE_GROUP)
 // Runs native call (group, function) with the machine's ip at the function byte.
 void callNative(VirtualMachine& vm, int group, int function);
 
+// VMException naming the native when a call that returned normally did not
+// leave the stack `spBefore - taken + left` as its declared row says.
+// Functions that never return are exempt. Called in checking builds only.
+void checkNativeStackEffect(VirtualMachine& vm, int group, int function, int spBefore);
+
 // A new empty managed vector (16-byte GC_CODE_VECTOR block) whose elements are
 // `elementSize` bytes (1, 4, 8, 12 or 16); answers its address.
 TAddr newEmptyVector(VirtualMachine& vm, int elementSize);

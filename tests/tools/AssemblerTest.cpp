@@ -94,6 +94,9 @@ TEST(Assembler, ErrorsNameTheLine)
     EXPECT_EQ(errorOf("    jz nowhere"), "prog.s:1: error: unknown label 'nowhere'");
     EXPECT_EQ(errorOf("\n\n    pick 128"), "prog.s:3: error: operand 1 value 128 is outside -128..127");
     EXPECT_EQ(errorOf("    native 1"), "prog.s:1: error: native needs 2 operand(s)");
+    EXPECT_EQ(errorOf("    native Debug.lgo"), "prog.s:1: error: unknown native 'Debug.lgo' (nearest: Debug.log)");
+    EXPECT_EQ(errorOf("    native Math.mix"), "prog.s:1: error: unknown native 'Math.mix' (nearest: Math.sin, Math.pi)");
+    EXPECT_EQ(errorOf("    native String.zzzzzzzzzzzz"), "prog.s:1: error: unknown native 'String.zzzzzzzzzzzz'");
     EXPECT_EQ(errorOf("    push 1, 2"), "prog.s:1: error: unexpected ','");
     EXPECT_EQ(errorOf("x: nop\nx: nop"), "prog.s:2: error: label 'x' defined twice");
     EXPECT_EQ(errorOf(".impl type=0 code=0"), "prog.s:1: error: .impl must follow a .virtual");

@@ -2,6 +2,7 @@
 
 #include "AsmLexer.h"
 #include "FileBytes.h"
+#include "NativeSuggestions.h"
 #include "image/OpcodeTable.h"
 #include "natives/NativeTable.h"
 
@@ -278,10 +279,16 @@ private:
         }
         void skipName() { ++i; }
         // A name with a dot that some native group declares: `Group.name`.
+        // A group's name with a function it lacks is a mistyped native.
         bool nativeName(int& group, int& number)
         {
-            if (atEnd() || s.args[i].kind != Token::Identifier || !findNative(s.args[i].text, group, number))
+            if (atEnd() || s.args[i].kind != Token::Identifier)
                 return false;
+            if (!findNative(s.args[i].text, group, number)) {
+                if (namesNativeGroup(s.args[i].text))
+                    fail(unknownNativeMessage(s.args[i].text));
+                return false;
+            }
             ++i;
             return true;
         }

@@ -223,4 +223,10 @@ TEST(NativeTables, SignaturesGiveTheWordCounts)
     static_assert(nativesig::left("vector v, int i -> held v, elem", 1, true) == 1);
     static_assert(nativesig::taken("int code -> never") == -1);
     static_assert(nativesig::nativeName("and_") == "and");
+    // Every declared function says what it does.
+    for (const NativeGroupTable& table : NATIVE_GROUP_TABLES)
+        for (int i = 0; i < table.count; ++i) {
+            const NativeFunction& f = table.functions[i];
+            EXPECT_FALSE(f.meaning.empty()) << table.name << "." << f.name;
+        }
 }

@@ -1,6 +1,7 @@
-// The reference of the native groups, written from their tables.
+// The reference of the native groups, written from their declarations.
 #include "natives/NativeReference.h"
 
+#include "natives/NativeSignature.h"
 #include "natives/NativeTable.h"
 
 #include <string>
@@ -14,19 +15,54 @@ std::string effect(const NativeFunction& f)
     return std::to_string(f.taken) + " → " + std::to_string(f.left);
 }
 
+// Table cells: a bar would end the cell.
+std::string cell(std::string_view text)
+{
+    std::string escaped;
+    for (char c : text) {
+        if (c == '|')
+            escaped += '\\';
+        escaped += c;
+    }
+    return escaped;
+}
+
+std::string signature(const NativeFunction& f)
+{
+    const std::string_view arguments = nativesig::argumentsOf(f.signature);
+    const std::string_view results = nativesig::resultsOf(f.signature);
+    std::string text = arguments.empty() ? "—" : std::string(arguments);
+    if (!results.empty())
+        text += " → " + std::string(results);
+    return cell(text);
+}
+
+std::string kinds()
+{
+    std::string text = "| Kind | Words | Meaning |\n|---|---|---|\n";
+    for (const NativeKindInfo& k : NATIVE_KINDS)
+        text += "| `" + std::string(k.name) + "` | " + (k.name == "elem" ? "1–4" : std::to_string(k.words)) + " | " +
+                cell(k.meaning) + " |\n";
+    return text;
+}
+
 } // namespace
 
 std::string nativeReference()
 {
     std::string text =
         "# Native groups and functions\n\n"
-        "Generated from the native group tables (`Lib/VirtualMachine/src/natives/NativeTables.cpp`)\n"
+        "Generated from the native group declarations (`Lib/VirtualMachine/src/natives/groups/*.def`)\n"
         "by `mcbnatives`; do not edit by hand. In assembly a native is written\n"
         "`native Group.name` (or `native GROUP, NUMBER`); `mcbdis` prints the name.\n"
-        "The stack effect is the number of words the call takes from the top of the\n"
-        "stack and the number it leaves in their place. Functions a group does not\n"
-        "list raise `VMException` with the group's prefix and the position of the\n"
-        "call's function byte.\n";
+        "Arguments are listed in stack order: push the first one first, so the last\n"
+        "is on top. The call takes them and leaves its results in their place, the\n"
+        "last result on top; the stack effect counts the words taken and left.\n"
+        "A `never` result marks a function that does not return to the bytecode.\n"
+        "Functions a group does not list raise `VMException` with the group's prefix\n"
+        "and the position of the call's function byte.\n\n"
+        "## Kinds of arguments and results\n\n" +
+        kinds();
     for (const NativeGroupTable& table : NATIVE_GROUP_TABLES) {
         if (table.group == 0)
             continue;
@@ -35,10 +71,11 @@ std::string nativeReference()
             text += "No functions.\n";
             continue;
         }
-        text += "| Function | Name | Words taken → left |\n|---|---|---|\n";
+        text += "| No. | Function | Arguments → results | Words | Meaning and errors |\n|---|---|---|---|---|\n";
         for (int i = 0; i < table.count; ++i) {
             const NativeFunction& f = table.functions[i];
-            text += "| " + std::to_string(f.number) + " | `" + table.name + "." + std::string(f.name) + "` | " + effect(f) + " |\n";
+            text += "| " + std::to_string(f.number) + " | `" + table.name + "." + std::string(f.name) + "` | " +
+                    signature(f) + " | " + effect(f) + " | " + cell(f.meaning) + " |\n";
         }
     }
     return text;

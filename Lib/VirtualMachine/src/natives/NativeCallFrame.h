@@ -4,6 +4,8 @@
 
 #include "OString.h"
 #include "machine/VirtualMachine.h"
+#include "natives/NativeFunctions.h"
+#include "natives/NativeTable.h"
 
 // The two spellings of a truth value on the stack: most native groups answer
 // 1 or 0; the machine's own booleans are -1 or 0.
@@ -13,7 +15,15 @@ constexpr TWord machineTruth(bool value) { return value ? -1 : 0; }
 class NativeCallFrame {
 public:
     explicit NativeCallFrame(VirtualMachine& vm) : vm(vm) {}
+    // The frame of a declared function: take() knows its arguments.
+    template <class Fn>
+    NativeCallFrame(VirtualMachine& vm, Fn function)
+        : vm(vm), row(nativeFunction(NATIVE_GROUP_OF<Fn>, int(function) & 0xFF))
+    {
+    }
 
+    // The declared arguments of the function become the arguments.
+    void take() { take(row && row->taken > 0 ? row->taken : 0); }
     // The top `slots` words become the arguments.
     void take(int slots)
     {
@@ -64,5 +74,6 @@ public:
     }
 
     VirtualMachine& vm;
+    const NativeFunction* row = nullptr;
     int base = 0;
 };

@@ -39,7 +39,7 @@ constexpr std::array<GroupFunction, NATIVE_GROUP_COUNT + 1> makeGroups()
     groups[RESERVED_GROUP] = reservedGroup;
     for (int g = 3; g <= REFERENCE_VECTOR_GROUP; ++g)
         groups[g] = vectorGroup;
-#define LUMBRA_GROUP_ENTRY(group, function) groups[group] = plainGroup<function>;
+#define LUMBRA_GROUP_ENTRY(group, name, function) groups[group] = plainGroup<function>;
     LUMBRA_NATIVE_GROUPS(LUMBRA_GROUP_ENTRY)
 #undef LUMBRA_GROUP_ENTRY
     return groups;

@@ -3,7 +3,12 @@
 // with -Werror=switch-enum and no default, covers exactly its declared rows.
 #pragma once
 
+#include "natives/NativeGroups.h"
+
 #define NATIVE(number, identifier, family, signature, meaning) identifier = number,
+
+// The Byte group declares no functions.
+enum class ByteFn {};
 
 enum class VectorFn {
 #include "natives/groups/Vector.def"
@@ -91,3 +96,12 @@ enum class KeyEventFn {
 };
 
 #undef NATIVE
+
+// The group number of each enumeration, for the call frame's declared row.
+template <class Fn>
+inline constexpr int NATIVE_GROUP_OF = 0;
+#define LUMBRA_NATIVE_GROUP_OF(group, name, function) \
+    template <>                                       \
+    inline constexpr int NATIVE_GROUP_OF<name##Fn> = group;
+LUMBRA_NATIVE_GROUPS(LUMBRA_NATIVE_GROUP_OF)
+#undef LUMBRA_NATIVE_GROUP_OF

@@ -7,37 +7,38 @@
 
 class VirtualMachine;
 
-// NATIVE_GROUP(group, function) for every group but the vector groups and
-// group 2. Names, prefixes and functions of every group: NativeTable.h.
-#define LUMBRA_NATIVE_GROUPS(NATIVE_GROUP)  \
-    NATIVE_GROUP(8, stringNative)           \
-    NATIVE_GROUP(9, byteNative)             \
-    NATIVE_GROUP(10, charNative)            \
-    NATIVE_GROUP(11, fixedNative)           \
-    NATIVE_GROUP(12, longNative)            \
-    NATIVE_GROUP(13, colorNative)           \
-    NATIVE_GROUP(14, rangeNative)           \
-    NATIVE_GROUP(15, sizeNative)            \
-    NATIVE_GROUP(16, positionNative)        \
-    NATIVE_GROUP(17, rectangleNative)       \
-    NATIVE_GROUP(18, graphicsNative)        \
-    NATIVE_GROUP(19, bitmapNative)          \
-    NATIVE_GROUP(20, fontNative)            \
-    NATIVE_GROUP(21, outputStreamNative)    \
-    NATIVE_GROUP(22, fileWriterNative)      \
-    NATIVE_GROUP(23, inputStreamNative)     \
-    NATIVE_GROUP(24, fileReaderNative)      \
-    NATIVE_GROUP(25, fileSystemNative)      \
-    NATIVE_GROUP(26, mathNative)            \
-    NATIVE_GROUP(27, numberNative)          \
-    NATIVE_GROUP(28, encoderNative)         \
-    NATIVE_GROUP(29, dateTimeNative)        \
-    NATIVE_GROUP(30, debugNative)           \
-    NATIVE_GROUP(31, screenNative)          \
-    NATIVE_GROUP(32, systemNative)          \
-    NATIVE_GROUP(33, timerNative)           \
-    NATIVE_GROUP(34, hashNative)            \
-    NATIVE_GROUP(35, keyEventNative)
+// NATIVE_GROUP(group, Name, function) for every group but the vector groups
+// and group 2; NameFn is the group's function enumeration (NativeFunctions.h).
+// Names, prefixes and functions of every group: NativeTable.h.
+#define LUMBRA_NATIVE_GROUPS(NATIVE_GROUP)      \
+    NATIVE_GROUP(8, String, stringNative)       \
+    NATIVE_GROUP(9, Byte, byteNative)           \
+    NATIVE_GROUP(10, Char, charNative)          \
+    NATIVE_GROUP(11, Fixed, fixedNative)        \
+    NATIVE_GROUP(12, Long, longNative)          \
+    NATIVE_GROUP(13, Color, colorNative)        \
+    NATIVE_GROUP(14, Range, rangeNative)        \
+    NATIVE_GROUP(15, Size, sizeNative)          \
+    NATIVE_GROUP(16, Position, positionNative)  \
+    NATIVE_GROUP(17, Rectangle, rectangleNative)\
+    NATIVE_GROUP(18, Graphics, graphicsNative)  \
+    NATIVE_GROUP(19, Bitmap, bitmapNative)      \
+    NATIVE_GROUP(20, Font, fontNative)          \
+    NATIVE_GROUP(21, OutputStream, outputStreamNative)\
+    NATIVE_GROUP(22, FileWriter, fileWriterNative)\
+    NATIVE_GROUP(23, InputStream, inputStreamNative)\
+    NATIVE_GROUP(24, FileReader, fileReaderNative)\
+    NATIVE_GROUP(25, FileSystem, fileSystemNative)\
+    NATIVE_GROUP(26, Math, mathNative)          \
+    NATIVE_GROUP(27, Number, numberNative)      \
+    NATIVE_GROUP(28, Encoder, encoderNative)    \
+    NATIVE_GROUP(29, DateTime, dateTimeNative)  \
+    NATIVE_GROUP(30, Debug, debugNative)        \
+    NATIVE_GROUP(31, Screen, screenNative)      \
+    NATIVE_GROUP(32, System, systemNative)      \
+    NATIVE_GROUP(33, Timer, timerNative)        \
+    NATIVE_GROUP(34, Hash, hashNative)          \
+    NATIVE_GROUP(35, KeyEvent, keyEventNative)
 
 // Vector groups 1 and 3 to 7: `group` tells the element layout (1 bytes,
 // 3..6 one to four ints per element, 7 references); bPrimitive is false for 7.
@@ -46,7 +47,7 @@ void vectorNative(VirtualMachine& vm, int group, int function, bool bPrimitive);
 // elements, taken before the general dispatch: false for any other call.
 bool vectorFastCall(VirtualMachine& vm, int group, int function);
 
-#define LUMBRA_DECLARE_NATIVE_GROUP(group, function) void function(VirtualMachine& vm, int native);
+#define LUMBRA_DECLARE_NATIVE_GROUP(group, name, function) void function(VirtualMachine& vm, int native);
 LUMBRA_NATIVE_GROUPS(LUMBRA_DECLARE_NATIVE_GROUP)
 #undef LUMBRA_DECLARE_NATIVE_GROUP
 

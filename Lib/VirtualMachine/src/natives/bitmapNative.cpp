@@ -246,7 +246,7 @@ void encode(NativeCallFrame& call)
 
 void bitmapNative(VirtualMachine& vm, int function)
 {
-    NativeCallFrame call(vm);
+    NativeCallFrame call(vm, BitmapFn(function));
     switch (BitmapFn(function)) {
     case BitmapFn::create:
         create(call);

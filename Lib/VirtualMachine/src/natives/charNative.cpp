@@ -8,7 +8,7 @@
 
 void charNative(VirtualMachine& vm, int native)
 {
-    NativeCallFrame call(vm);
+    NativeCallFrame call(vm, CharFn(native));
     switch (CharFn(native)) {
     case CharFn::toLowerOf:
     case CharFn::toUpperOf:
@@ -23,17 +23,17 @@ void charNative(VirtualMachine& vm, int native)
     case CharFn::isLetter:
     case CharFn::isDigit:
     case CharFn::isSpace: {
-        call.take(1);
+        call.take();
         const QChar c(call.ch(0));
         call.leaveOneOrZero(native == 5 ? c.isLetter() : native == 6 ? c.isDigit() : c.isSpace());
         return;
     }
     case CharFn::toString:
-        call.take(1);
+        call.take();
         call.leaveString(call.chString(0));
         return;
     case CharFn::fromInt:
-        call.take(1);
+        call.take();
         call.leave(call.arg(0) & 0xFFFF);
         return;
     }

@@ -16,7 +16,7 @@ static_assert(int(ColorFn::constantOrange) - FIRST_CONSTANT + 1 ==
 void colorNative(VirtualMachine& vm, int native)
 {
     using namespace LumbraColor;
-    NativeCallFrame call(vm);
+    NativeCallFrame call(vm, ColorFn(native));
     const Lumbra::Arena& arena = vm.arena();
     switch (ColorFn(native)) {
     case ColorFn::constantRed:
@@ -33,17 +33,17 @@ void colorNative(VirtualMachine& vm, int native)
         vm.push(TWord(CONSTANTS[native - FIRST_CONSTANT]));
         return;
     case ColorFn::clear:
-        call.take(1);
+        call.take();
         ValueRef(arena, call.arg(0), 1).set(0, TWord(White));
         call.leaveNothing();
         return;
     case ColorFn::copy:
-        call.take(2);
+        call.take();
         ValueRef(arena, call.arg(0), 1).copyFrom(ValueRef(arena, call.arg(1), 1), 1);
         call.leaveNothing();
         return;
     case ColorFn::set: {
-        call.take(5);
+        call.take();
         const ValueRef c(arena, call.arg(0), 1);
         TUint32 color = 0;
         for (int i = 0; i < 4; ++i)
@@ -56,14 +56,14 @@ void colorNative(VirtualMachine& vm, int native)
     case ColorFn::green:
     case ColorFn::blue:
     case ColorFn::alpha:
-        call.take(1);
+        call.take();
         call.leave(component(TUint32(ValueRef(arena, call.arg(0), 1).get(0)), COMPONENT_OF_NATIVE[native - 4]));
         return;
     case ColorFn::setRed:
     case ColorFn::setGreen:
     case ColorFn::setBlue:
     case ColorFn::setAlpha: {
-        call.take(2);
+        call.take();
         const ValueRef c(arena, call.arg(0), 1);
         c.set(0, TWord(withComponent(TUint32(c.get(0)), COMPONENT_OF_NATIVE[native - 8], call.arg(1))));
         call.leaveNothing();
@@ -71,7 +71,7 @@ void colorNative(VirtualMachine& vm, int native)
     }
     case ColorFn::equals:
     case ColorFn::notEquals:
-        call.take(2);
+        call.take();
         call.leaveOneOrZero((call.arg(0) == call.arg(1)) == (native == 12));
         return;
     }

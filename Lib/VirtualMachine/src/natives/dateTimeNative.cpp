@@ -54,25 +54,25 @@ TAddr newDateTime(VirtualMachine& vm, TInt32 timezone)
 
 void dateTimeNative(VirtualMachine& vm, int native)
 {
-    NativeCallFrame call(vm);
+    NativeCallFrame call(vm, DateTimeFn(native));
     switch (DateTimeFn(native)) {
     case DateTimeFn::now:
-        call.take(1);
+        call.take();
         construct(call, DateTime::now(DateTime::LOCAL));
         return;
     case DateTimeFn::copy:
     case DateTimeFn::copyAlt:
-        call.take(2);
+        call.take();
         construct(call, dateOf(call, 1));
         return;
     case DateTimeFn::create:
-        call.take(8);
+        call.take();
         construct(call, DateTime::fromValues({call.arg(1), call.arg(2), call.arg(3), call.arg(4), call.arg(5),
                                               call.arg(6), call.arg(7)}));
         return;
     case DateTimeFn::add:
     case DateTimeFn::subtract: {
-        call.take(5);
+        call.take();
         // Computed on 64 bits: large amounts move the date instead of wrapping.
         const TInt64 seconds = TInt64(call.arg(1)) * 86400 + TInt64(call.arg(2)) * 3600 +
                                TInt64(call.arg(3)) * 60 + TInt64(call.arg(4));
@@ -86,11 +86,11 @@ void dateTimeNative(VirtualMachine& vm, int native)
     case DateTimeFn::hour:
     case DateTimeFn::minute:
     case DateTimeFn::second:
-        call.take(1);
+        call.take();
         call.leave(dateOf(call, 0).field(DateTime::Field(native - 7)));
         return;
     case DateTimeFn::timezone:
-        call.take(1);
+        call.take();
         call.leave(dateOf(call, 0).getTimezone());
         return;
     case DateTimeFn::setDay:
@@ -99,22 +99,22 @@ void dateTimeNative(VirtualMachine& vm, int native)
     case DateTimeFn::setHour:
     case DateTimeFn::setMinute:
     case DateTimeFn::setSecond:
-        call.take(2);
+        call.take();
         dateOf(call, 0).setField(DateTime::Field(native - 14), call.arg(1));
         call.leaveNothing();
         return;
     case DateTimeFn::convertTimezone:
-        call.take(2);
+        call.take();
         dateOf(call, 0).convertTo(call.arg(1));
         call.leaveNothing();
         return;
     case DateTimeFn::toString:
-        call.take(1);
+        call.take();
         call.leaveString(OString::fromLatin1(dateOf(call, 0).text().c_str()));
         return;
     case DateTimeFn::same:
     case DateTimeFn::different:
-        call.take(2);
+        call.take();
         call.leaveOneOrZero((call.arg(0) == call.arg(1)) == (native == 22));
         return;
     case DateTimeFn::equals:
@@ -123,7 +123,7 @@ void dateTimeNative(VirtualMachine& vm, int native)
     case DateTimeFn::lessOrEqual:
     case DateTimeFn::greater:
     case DateTimeFn::greaterOrEqual:
-        call.take(2);
+        call.take();
         call.leaveOneOrZero(holds(native, dateOf(call, 0).compareTo(dateOf(call, 1))));
         return;
     }

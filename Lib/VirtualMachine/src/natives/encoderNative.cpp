@@ -7,10 +7,10 @@
 
 void encoderNative(VirtualMachine& vm, int native)
 {
-    NativeCallFrame call(vm);
+    NativeCallFrame call(vm, EncoderFn(native));
     switch (EncoderFn(native)) {
     case EncoderFn::encodeUtf8: { // receiver, String -> byte vector
-        call.take(2);
+        call.take();
         const OString& text = call.str(1);
         // Encoded straight into the new vector: no host copy as large as the text.
         const std::u16string_view units(text.constData(), size_t(text.length()));
@@ -21,7 +21,7 @@ void encoderNative(VirtualMachine& vm, int native)
         return;
     }
     case EncoderFn::decodeUtf8: { // receiver, byte vector -> String
-        call.take(2);
+        call.take();
         const ByteVector& bytes = byteVectorArg(vm, call.arg(1));
         const OString text =
             OString::fromUtf8(reinterpret_cast<const unsigned char*>(bytes.constData()), bytes.size());

@@ -5,10 +5,10 @@
 
 void fileReaderNative(VirtualMachine& vm, int native)
 {
-    NativeCallFrame call(vm);
+    NativeCallFrame call(vm, FileReaderFn(native));
     switch (FileReaderFn(native)) {
     case FileReaderFn::open: { // var, path
-        call.take(2);
+        call.take();
         const OString& path = call.str(1);
         if (path.isEmpty())
             invalidArgument("Filename is empty");

@@ -49,11 +49,11 @@ TWord listing(VirtualMachine& vm, const OString& path, bool directories)
 
 void fileSystemNative(VirtualMachine& vm, int native)
 {
-    NativeCallFrame call(vm); // argument 0 is the receiver
+    NativeCallFrame call(vm, FileSystemFn(native)); // argument 0 is the receiver
     switch (FileSystemFn(native)) {
     case FileSystemFn::fileExists:
     case FileSystemFn::directoryExists: { // path -> bool; the empty path is false without asking the host
-        call.take(2);
+        call.take();
         const OString& path = call.str(1);
         FrameworkServices* services = path.isEmpty() ? nullptr : &fileServices(vm);
         const bool exists = services && (native == 1 ? services->fileExists(path) : services->directoryExists(path));
@@ -64,7 +64,7 @@ void fileSystemNative(VirtualMachine& vm, int native)
     case FileSystemFn::deleteDirectory:
     case FileSystemFn::createFile:
     case FileSystemFn::createDirectory: { // path
-        call.take(2);
+        call.take();
         const OString& path = requiredPath(call, 1, "Path is empty");
         FrameworkServices& services = fileServices(vm);
         switch (native) {
@@ -86,11 +86,11 @@ void fileSystemNative(VirtualMachine& vm, int native)
     }
     case FileSystemFn::directories:
     case FileSystemFn::files: // path -> vector of String
-        call.take(2);
+        call.take();
         call.leave(listing(vm, call.str(1), native == 5));
         return;
     case FileSystemFn::moveFile: { // source, target
-        call.take(3);
+        call.take();
         const OString& source = requiredPath(call, 1, "Source filename is empty");
         const OString& target = requiredPath(call, 2, "Target filename is empty");
         succeedOrFail(fileServices(vm).renameFile(source, target));
@@ -98,7 +98,7 @@ void fileSystemNative(VirtualMachine& vm, int native)
         return;
     }
     case FileSystemFn::renameDirectory: { // source, target
-        call.take(3);
+        call.take();
         const OString& source = requiredPath(call, 1, "Source path is empty");
         const OString& target = requiredPath(call, 2, "Target path is empty");
         succeedOrFail(fileServices(vm).renameDirectory(source, target));

@@ -5,10 +5,10 @@
 
 void fileWriterNative(VirtualMachine& vm, int native)
 {
-    NativeCallFrame call(vm);
+    NativeCallFrame call(vm, FileWriterFn(native));
     switch (FileWriterFn(native)) {
     case FileWriterFn::open: { // var, path, append
-        call.take(3);
+        call.take();
         const OString& path = call.str(1);
         if (path.isEmpty())
             invalidArgument("Filename is empty");

@@ -49,51 +49,51 @@ void leaveText(NativeCallFrame& call, OFixed f, int digits)
 
 void fixedNative(VirtualMachine& vm, int native)
 {
-    NativeCallFrame call(vm);
+    NativeCallFrame call(vm, FixedFn(native));
     const Lumbra::Arena& arena = vm.arena();
     switch (FixedFn(native)) {
     case FixedFn::load:
-        call.take(1);
+        call.take();
         leaveFixed(call, OFixed::at(arena, TAddr(call.arg(0))));
         return;
     case FixedFn::fromByte:
-        call.take(1);
+        call.take();
         leaveFixed(call, OFixed::fromInt(TInt32(static_cast<signed char>(call.arg(0)))));
         return;
     case FixedFn::fromInt:
-        call.take(1);
+        call.take();
         leaveFixed(call, OFixed::fromInt(call.arg(0)));
         return;
     case FixedFn::parse: {
-        call.take(1);
+        call.take();
         const std::u16string text = call.str(0).toU16();
         leaveFixed(call, OFixed::parse(text));
         return;
     }
     case FixedFn::abs:
-        call.take(2);
+        call.take();
         leaveFixed(call, OFixed(ORaw::abs(fixedArg(call, 0).raw)));
         return;
     case FixedFn::negate:
-        call.take(2);
+        call.take();
         leaveFixed(call, -fixedArg(call, 0));
         return;
     case FixedFn::add:
     case FixedFn::subtract:
     case FixedFn::multiply:
     case FixedFn::divide:
-        call.take(4);
+        call.take();
         leaveFixed(call, arithmetic(native, fixedArg(call, 0), fixedArg(call, 2)));
         return;
     case FixedFn::power:
-        call.take(4);
+        call.take();
         leaveFixed(call, OFixed(ORaw::pow(fixedArg(call, 0).raw, fixedArg(call, 2).raw)));
         return;
     case FixedFn::addTo:
     case FixedFn::subtractFrom:
     case FixedFn::multiplyBy:
     case FixedFn::divideBy: {
-        call.take(3);
+        call.take();
         const TAddr ref = TAddr(call.arg(0));
         arithmetic(native - 5, OFixed::at(arena, ref), fixedArg(call, 1)).storeAt(arena, ref);
         call.leaveNothing();
@@ -101,7 +101,7 @@ void fixedNative(VirtualMachine& vm, int native)
     }
     case FixedFn::increment:
     case FixedFn::decrement: {
-        call.take(1);
+        call.take();
         const TAddr ref = TAddr(call.arg(0));
         const OFixed one = OFixed::fromInt(1);
         const OFixed v = OFixed::at(arena, ref);
@@ -115,21 +115,21 @@ void fixedNative(VirtualMachine& vm, int native)
     case FixedFn::lessOrEqual:
     case FixedFn::greater:
     case FixedFn::greaterOrEqual:
-        call.take(4);
+        call.take();
         call.leaveOneOrZero(compare(native, fixedArg(call, 0), fixedArg(call, 2)));
         return;
     case FixedFn::toStringDigits:
-        call.take(2);
+        call.take();
         leaveText(call, OFixed::at(arena, TAddr(call.arg(0))), call.arg(1));
         return;
     case FixedFn::toString:
-        call.take(1);
+        call.take();
         leaveText(call, OFixed::at(arena, TAddr(call.arg(0))), -1);
         return;
     case FixedFn::round:
     case FixedFn::ceiling:
     case FixedFn::floor: {
-        call.take(2);
+        call.take();
         const TInt64 raw = fixedArg(call, 0).raw;
         call.leave(native == 26 ? ORaw::round(raw) : native == 27 ? ORaw::ceil(raw) : ORaw::floor(raw));
         return;

@@ -34,7 +34,7 @@ void textMetric(NativeCallFrame& call, bool ranged, bool fitting)
 
 void fontNative(VirtualMachine& vm, int function)
 {
-    NativeCallFrame call(vm);
+    NativeCallFrame call(vm, FontFn(function));
     switch (FontFn(function)) {
     case FontFn::height:
     case FontFn::ascent:

@@ -157,7 +157,7 @@ void drawTransformed(NativeCallFrame& call)
 
 void graphicsNative(VirtualMachine& vm, int function)
 {
-    NativeCallFrame call(vm);
+    NativeCallFrame call(vm, GraphicsFn(function));
     switch (GraphicsFn(function)) {
     case GraphicsFn::drawBitmap:
         drawBitmap(call);

@@ -41,10 +41,10 @@ Hash& hashOf(NativeCallFrame& call, int i)
 
 void hashNative(VirtualMachine& vm, int native)
 {
-    NativeCallFrame call(vm);
+    NativeCallFrame call(vm, HashFn(native));
     switch (HashFn(native)) {
     case HashFn::create: {
-        call.take(2);
+        call.take();
         const TAddr box = TAddr(call.arg(0));
         vm.wordAt(box); // checks the box before anything is made
         vm.arena().storeWord(box, TWord(vm.heap().create<Hash>(Hash::BLOCK_SIZE, GC_CODE_HASH, call.arg(1))));
@@ -52,11 +52,11 @@ void hashNative(VirtualMachine& vm, int native)
         return;
     }
     case HashFn::digest:
-        call.take(2);
+        call.take();
         leaveBytes(call, Hash::digestOf(call.arg(1), bytesOf(call, 0)));
         return;
     case HashFn::update: {
-        call.take(2);
+        call.take();
         Hash& hash = hashOf(call, 0);
         const QByteArrayView bytes = bytesOf(call, 1);
         hash.append(bytes.data(), bytes.size());
@@ -64,7 +64,7 @@ void hashNative(VirtualMachine& vm, int native)
         return;
     }
     case HashFn::finish:
-        call.take(1);
+        call.take();
         leaveBytes(call, hashOf(call, 0).digest());
         return;
     }

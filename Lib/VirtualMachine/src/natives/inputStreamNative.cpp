@@ -26,14 +26,14 @@ TWord readBytes(VirtualMachine& vm, LUMBRA::InputStream& stream, int count)
 
 void inputStreamNative(VirtualMachine& vm, int native)
 {
-    NativeCallFrame call(vm);
+    NativeCallFrame call(vm, InputStreamFn(native));
     switch (InputStreamFn(native)) {
     case InputStreamFn::close:
     case InputStreamFn::isOpen:
         runStreamStateNative(call, native, &StreamHolder::attachedReader);
         return;
     case InputStreamFn::read: { // holder, count
-        call.take(2);
+        call.take();
         const TWord count = call.arg(1);
         if (count < 0)
             invalidArgument("The number of bytes should be non-negative");

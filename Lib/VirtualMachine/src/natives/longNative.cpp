@@ -122,7 +122,7 @@ bool isShift(int op) { return op == 27 || op == 28 || op == 32 || op == 33; }
 
 void longNative(VirtualMachine& vm, int native)
 {
-    NativeCallFrame call(vm);
+    NativeCallFrame call(vm, LongFn(native));
     switch (LongFn(native)) {
     case LongFn::addTo:
     case LongFn::subtractFrom:
@@ -134,20 +134,20 @@ void longNative(VirtualMachine& vm, int native)
     case LongFn::xorWith:
     case LongFn::shiftLeftBy:
     case LongFn::shiftRightBy: {
-        call.take(2);
+        call.take();
         const TInt64 b = isShift(native) ? TInt64(call.arg(1)) : longAt(vm, call.arg(1));
         storeLong(vm, call.arg(0), binary(assignedOperation(native), longAt(vm, call.arg(0)), b));
         call.leaveNothing();
         return;
     }
     case LongFn::clear:
-        call.take(1);
+        call.take();
         storeLong(vm, call.arg(0), 0);
         call.leaveNothing();
         return;
     case LongFn::assign:
     case LongFn::assignAlt:
-        call.take(2);
+        call.take();
         storeLong(vm, call.arg(0), longAt(vm, call.arg(1)));
         call.leaveNothing();
         return;
@@ -161,18 +161,18 @@ void longNative(VirtualMachine& vm, int native)
     case LongFn::xor_:
     case LongFn::shiftLeft:
     case LongFn::shiftRight: {
-        call.take(2);
+        call.take();
         const TInt64 b = isShift(native) ? TInt64(call.arg(1)) : longAt(vm, call.arg(1));
         call.leave(newLong(vm, binary(native, longAt(vm, call.arg(0)), b)));
         return;
     }
     case LongFn::negate:
-        call.take(1);
+        call.take();
         call.leave(newLong(vm, TInt64(0 - TUint64(longAt(vm, call.arg(0))))));
         return;
     case LongFn::increment:
     case LongFn::decrement:
-        call.take(1);
+        call.take();
         storeLong(vm, call.arg(0), binary(native == 11 ? 5 : 6, longAt(vm, call.arg(0)), 1));
         call.leaveNothing();
         return;
@@ -183,25 +183,25 @@ void longNative(VirtualMachine& vm, int native)
     case LongFn::greater:
     case LongFn::greaterOrEqual: {
         // The result lies just above the new top, in the slot that held b.
-        call.take(2);
+        call.take();
         const bool result = compare(native, longAt(vm, call.arg(0)), longAt(vm, call.arg(1)));
         vm.slot(call.base + 1) = oneOrZero(result);
         vm.sp = call.base;
         return;
     }
     case LongFn::toString:
-        call.take(1);
+        call.take();
         call.leaveString(OString::fromInt64(longAt(vm, call.arg(0))));
         return;
     case LongFn::nop:
     case LongFn::nopAlt:
         return;
     case LongFn::lowWord:
-        call.take(1);
+        call.take();
         call.leave(TWord(TUint32(TUint64(longAt(vm, call.arg(0))))));
         return;
     case LongFn::fromInt:
-        call.take(1);
+        call.take();
         call.leave(newLong(vm, TInt64(call.arg(0))));
         return;
     }

@@ -129,7 +129,7 @@ TInt32 signedByte(TWord w) { return TInt32(static_cast<signed char>(w)); }
 
 void mathNative(VirtualMachine& vm, int native)
 {
-    NativeCallFrame call(vm);
+    NativeCallFrame call(vm, MathFn(native));
     switch (MathFn(native)) {
     case MathFn::sin:
     case MathFn::cos:
@@ -141,7 +141,7 @@ void mathNative(VirtualMachine& vm, int native)
     case MathFn::toRadians:
     case MathFn::sqrt:
     case MathFn::ln: {
-        call.take(2);
+        call.take();
         const OFixed x = fixedArg(call, 0);
         OFixed r;
         switch (native) {
@@ -164,32 +164,32 @@ void mathNative(VirtualMachine& vm, int native)
         return;
     }
     case MathFn::log:
-        call.take(4);
+        call.take();
         leaveFixed(call, logarithm(fixedArg(call, 0), fixedArg(call, 2)));
         return;
     case MathFn::randomInt:
-        call.take(2);
+        call.take();
         call.leave(randomInt(machineRandom(vm), call.arg(0), call.arg(1)));
         return;
     case MathFn::randomFixed:
-        call.take(4);
+        call.take();
         leaveFixed(call, randomFixed(machineRandom(vm), fixedArg(call, 0), fixedArg(call, 2)));
         return;
     case MathFn::minByte:
     case MathFn::maxByte: {
-        call.take(2);
+        call.take();
         const TInt32 a = signedByte(call.arg(0)), b = signedByte(call.arg(1));
         call.leave(native == 14 ? std::min(a, b) : std::max(a, b));
         return;
     }
     case MathFn::minInt:
     case MathFn::maxInt:
-        call.take(2);
+        call.take();
         call.leave(native == 15 ? std::min(call.arg(0), call.arg(1)) : std::max(call.arg(0), call.arg(1)));
         return;
     case MathFn::minFixed:
     case MathFn::maxFixed: {
-        call.take(4);
+        call.take();
         const OFixed a = fixedArg(call, 0), b = fixedArg(call, 2);
         leaveFixed(call, native == 16 ? std::min(a, b) : std::max(a, b));
         return;

@@ -15,14 +15,14 @@ void writeBytes(LUMBRA::OutputStream& stream, const ByteVector& bytes, int first
 
 void outputStreamNative(VirtualMachine& vm, int native)
 {
-    NativeCallFrame call(vm);
+    NativeCallFrame call(vm, OutputStreamFn(native));
     switch (OutputStreamFn(native)) {
     case OutputStreamFn::close:
     case OutputStreamFn::isOpen:
         runStreamStateNative(call, native, &StreamHolder::attachedWriter);
         return;
     case OutputStreamFn::write: { // holder, bytes
-        call.take(2);
+        call.take();
         const ByteVector& bytes = byteVectorArg(vm, call.arg(1));
         const StreamHolder holder(vm, call.arg(0));
         if (holder.isNull())
@@ -34,7 +34,7 @@ void outputStreamNative(VirtualMachine& vm, int native)
         return;
     }
     case OutputStreamFn::writeRange: { // holder, bytes, first, count
-        call.take(4);
+        call.take();
         const ByteVector& bytes = byteVectorArg(vm, call.arg(1));
         const StreamHolder holder(vm, call.arg(0));
         if (holder.isNull())

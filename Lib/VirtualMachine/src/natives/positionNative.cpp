@@ -9,7 +9,7 @@ constexpr int WORDS = 2;
 
 void positionNative(VirtualMachine& vm, int native)
 {
-    NativeCallFrame call(vm);
+    NativeCallFrame call(vm, PositionFn(native));
     switch (PositionFn(native)) {
     case PositionFn::clear:
     case PositionFn::copy:

@@ -16,7 +16,7 @@ void setRange(const ValueRef& r, TWord first, TWord count)
 
 void rangeNative(VirtualMachine& vm, int native)
 {
-    NativeCallFrame call(vm);
+    NativeCallFrame call(vm, RangeFn(native));
     const Lumbra::Arena& arena = vm.arena();
     switch (RangeFn(native)) {
     case RangeFn::clear:
@@ -31,7 +31,7 @@ void rangeNative(VirtualMachine& vm, int native)
         runWordPairNative(call, native, 4, true);
         return;
     case RangeFn::setFirstLast: {
-        call.take(3);
+        call.take();
         const ValueRef r(arena, call.arg(0), WORDS);
         const TWord first = call.arg(1), last = call.arg(2);
         // last - first + 1 fits: both are non-negative and last >= first
@@ -46,7 +46,7 @@ void rangeNative(VirtualMachine& vm, int native)
         return;
     case RangeFn::setFrom:
     case RangeFn::setFromAlt: {
-        call.take(2);
+        call.take();
         const ValueRef r(arena, call.arg(0), WORDS);
         requireValue(call.arg(1) >= 0);
         setRange(r, call.arg(1), -1);

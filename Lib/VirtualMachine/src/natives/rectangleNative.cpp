@@ -9,7 +9,7 @@ enum { X, Y, WIDTH, HEIGHT, WORDS };
 
 void rectangleNative(VirtualMachine& vm, int native)
 {
-    NativeCallFrame call(vm);
+    NativeCallFrame call(vm, RectangleFn(native));
     const Lumbra::Arena& arena = vm.arena();
     switch (RectangleFn(native)) {
     case RectangleFn::clear:
@@ -22,7 +22,7 @@ void rectangleNative(VirtualMachine& vm, int native)
     case RectangleFn::height:
     case RectangleFn::right:
     case RectangleFn::bottom: {
-        call.take(1);
+        call.take();
         const ValueRef r(arena, call.arg(0), WORDS);
         if (native <= 9) {
             call.leave(r.get(native - 6));
@@ -33,7 +33,7 @@ void rectangleNative(VirtualMachine& vm, int native)
         return;
     }
     case RectangleFn::set: {
-        call.take(5);
+        call.take();
         const ValueRef r(arena, call.arg(0), WORDS);
         for (int i = 0; i < WORDS; ++i)
             r.set(i, call.arg(1 + i));
@@ -42,7 +42,7 @@ void rectangleNative(VirtualMachine& vm, int native)
     }
     case RectangleFn::position:
     case RectangleFn::size: {
-        call.take(1);
+        call.take();
         const ValueRef r(arena, call.arg(0), WORDS);
         const int first = native == 4 ? X : WIDTH;
         call.leave(r.get(first));
@@ -51,7 +51,7 @@ void rectangleNative(VirtualMachine& vm, int native)
     }
     case RectangleFn::setPosition:
     case RectangleFn::setSize: {
-        call.take(3);
+        call.take();
         const ValueRef r(arena, call.arg(0), WORDS);
         const int first = native == 12 ? X : WIDTH;
         r.set(first, call.arg(1));
@@ -65,7 +65,7 @@ void rectangleNative(VirtualMachine& vm, int native)
     case RectangleFn::setHeight:
     case RectangleFn::setRight:
     case RectangleFn::setBottom: {
-        call.take(2);
+        call.take();
         const ValueRef r(arena, call.arg(0), WORDS);
         const TWord v = call.arg(1);
         if (native <= 17) {

@@ -10,7 +10,7 @@ constexpr int WORDS = 2;
 
 void sizeNative(VirtualMachine& vm, int native)
 {
-    NativeCallFrame call(vm);
+    NativeCallFrame call(vm, SizeFn(native));
     switch (SizeFn(native)) {
     case SizeFn::clear:
     case SizeFn::copy:

@@ -239,6 +239,9 @@ private:
     };
 
     TAddr newPool(TUint32 n);
+    // Gives every pool that holds only one free block back to the arena;
+    // the bytes given back. Never raises: a doubtful pool is kept.
+    TUint64 releaseEmptyPools();
     FreeFit findFreeEntry(TUint32 size);
     TAddr takeFromLoneRemainder(TUint32 size, TInt32 objectFlag, GcCode code);
     TAddr splitFreeEntry(TUint32 size, TInt32 objectFlag, GcCode code);

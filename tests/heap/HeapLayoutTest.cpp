@@ -261,4 +261,31 @@ TEST_F(HeapTest, ThrowingConstructorLeavesNothingBehind)
     EXPECT_EQ(heap->nativeObjectCount(), 0);
 }
 
+// An 8 MiB arena carved into pools of small blocks, all of them dropped: a
+// block larger than any pool fits once the collection has run, whether the
+// arena is nearly full (the collection gives the emptied pools back) or not
+// (the failed pool request does), and also when it needs the pools' room
+// and the never-used room above them together.
+TEST_F(HeapTest, EmptiedPoolsMakeRoomForALargeBlock)
+{
+    struct Case {
+        TUint32 filled;  // arena bytes in use before the collection
+        TUint32 request; // then allocated in one block
+    };
+    for (const Case c : {Case{5u << 20, 4u << 20}, Case{5u << 20, 6u << 20}, Case{7u << 20, 7u << 20}}) {
+        SCOPED_TRACE(std::to_string(c.filled) + " filled, " + std::to_string(c.request) + " requested");
+        Lumbra::Arena small(8u << 20);
+        VMHeap h(small, 64000, referenceSlots, arraySlots, arrayIsReference);
+        while (small.bytesInUse() < c.filled)
+            h.allocate(12, 0, GC_CODE_NATIVE);
+        EXPECT_GT(h.nOfPools(), 70);
+        h.collect(); // no roots: every block is dropped
+        TAddr big = 0;
+        EXPECT_EQ(errorOf([&] { big = h.allocate(c.request, 0, GC_CODE_NATIVE); }), 0);
+        EXPECT_NE(big, 0u);
+        EXPECT_EQ(errorOf([&] { h.validate(); }), 0) << Lumbra::u16ToUtf8(Lumbra::lastErrorMessage());
+        EXPECT_EQ(h.memUsage().actual, c.request);
+    }
+}
+
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "VMError.h"
 
+#include <algorithm>
 #include <new>
 #include <string>
 #include <sys/mman.h>
@@ -47,6 +48,7 @@ TAddr Arena::bump(TUint32 bytes)
         throw std::bad_alloc();
     TAddr addr = top;
     top += bytes;
+    everHandedOut = std::max(everHandedOut, top);
     return addr;
 }
 
@@ -111,13 +113,13 @@ TAddr Arena::allocate(TUint32 bytes)
 
 TAddr Arena::allocateCleared(TUint32 bytes)
 {
-    const TAddr fresh = top;
+    const TAddr fresh = everHandedOut;
     const TAddr addr = allocate(bytes);
-    // Pages above the old top were never handed out: still as mapped, zero.
-    // A range given back may have been written since (through an address
-    // kept from before), so it is cleared like any other.
+    // Pages above everything ever handed out are still as mapped, zero. A
+    // range given back may have been written since (through an address kept
+    // from before), so it is cleared like any other.
     if (addr < fresh)
-        std::memset(base + addr, 0, bytes);
+        std::memset(base + addr, 0, std::min(bytes, fresh - addr));
     return addr;
 }
 
@@ -151,6 +153,12 @@ void Arena::release(TAddr addr, TUint32 bytes)
             removeLargeFree(before);
         }
     }
+    // Free room that reaches the top joins it, so that a request can take
+    // that room and the never-used rest above it as one range.
+    if (addr + size == top) {
+        top = addr;
+        return;
+    }
     addLargeFree(addr, size);
 }
 
@@ -169,6 +177,7 @@ bool Arena::grow(TAddr addr, TUint32 oldBytes, TUint32 newBytes)
         if (more > reserveBytes - top)
             return false;
         top += more;
+        everHandedOut = std::max(everHandedOut, top);
         inUse += more;
         handedOut += more;
         return true;

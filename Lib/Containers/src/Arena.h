@@ -102,6 +102,8 @@ private:
     TUint8* base = nullptr;
     TUint32 reserveBytes = 0;
     TUint32 top = FIRST_OFFSET;
+    // The highest top so far: memory above it was never handed out (zero).
+    TUint32 everHandedOut = FIRST_OFFSET;
     TUint32 inUse = 0;
     TUint64 handedOut = 0;
     // Small ranges: one free list per power-of-two class from 16 to 32 KiB.

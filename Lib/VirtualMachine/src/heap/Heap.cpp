@@ -119,7 +119,16 @@ TAddr VMHeap::newPool(TUint32 n)
         credit = std::min<TInt64>(credit, 0); // the inline allocation declines from now on, and so looks
     }
     const TUint64 before = arena_.bytesHandedOut();
-    const TAddr start = arena_.allocateCleared(length);
+    TAddr start;
+    try {
+        start = arena_.allocateCleared(length);
+    } catch (const std::bad_alloc&) {
+        // Emptied pools hold arena room that a request larger than any of
+        // them can only use once they are given back.
+        if (releaseEmptyPools() == 0)
+            throw;
+        start = arena_.allocateCleared(length);
+    }
     poolBytesSince += arena_.bytesHandedOut() - before;
     bool addedPool = false, addedSize = false;
     try {
@@ -155,6 +164,44 @@ TAddr VMHeap::newPool(TUint32 n)
         HeapEntry{0, 0, 0, 0, GC_CODE_TERMINATOR, 0};
     totalSizeOfPools_ += int(length);
     return block;
+}
+
+TUint64 VMHeap::releaseEmptyPools()
+{
+    TUint64 released = 0;
+    int kept = 0;
+    for (int i = 0; i < pools.size(); ++i) {
+        const TAddr start = pools[i];
+        const TUint32 length = TUint32(poolSizes[i]);
+        const TAddr block = start + TERMINATOR_LENGTH;
+        const HeapEntry* he = reinterpret_cast<const HeapEntry*>(arena_.raw(block));
+        // One free block from the leading terminator to the trailing one;
+        // a header that does not say so exactly keeps its pool.
+        ListEntry<FreeSlot>* node = he->freeHeapEntryIterator == 0
+                                        ? nullptr
+                                        : nodePool.find(TInt64(he->freeHeapEntryIterator) - 1);
+        if (TUint64(he->size) + POOL_EXTRA != length || !node || node->data.block != block ||
+            node->data.size != he->size) {
+            pools[kept] = start;
+            poolSizes[kept] = poolSizes[i];
+            ++kept;
+            continue;
+        }
+        dropFreeNode(node);
+        clearBits(blockStarts, start, start + length);
+        clearBits(storageStarts, start, start + length);
+        totalSizeOfPools_ -= int(length);
+        arena_.release(start, length);
+        released += length;
+    }
+    if (released == 0)
+        return 0;
+    pools.removeLast(pools.size() - kept);
+    poolSizes.removeLast(poolSizes.size() - kept);
+    // The extents of the pools given back have no block start left.
+    std::erase_if(extents, [this](const PoolExtent& p) { return !isBlockStart(p.start); });
+    lastPool = 0;
+    return released;
 }
 
 // ---- free lists ---------------------------------------------------------------

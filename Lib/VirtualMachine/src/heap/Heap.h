@@ -239,6 +239,9 @@ private:
     };
 
     TAddr newPool(TUint32 n);
+    // Gives every pool that holds only one free block back to the arena;
+    // the bytes given back. Never raises: a doubtful pool is kept.
+    TUint64 releaseEmptyPools();
     FreeFit findFreeEntry(TUint32 size);
     TAddr takeFromLoneRemainder(TUint32 size, TInt32 objectFlag, GcCode code);
     TAddr splitFreeEntry(TUint32 size, TInt32 objectFlag, GcCode code);
@@ -427,11 +430,12 @@ inline void zeroData(TUint8* data, TUint32 size)
 }
 
 
-// The common case of allocation: the head of the lowest larger size class is
-// alone at the tail of its list (the remainder of the previous split), and
-// what is left of it after this split stays in that class. The remainder
-// keeps the node and its place; only its header moves forward. Anything
-// unusual, a damaged header included, returns 0 for the general path.
+// The common case of allocation: what is left of the head of the lowest
+// larger size class after this split stays in that class. The remainder
+// keeps the node, which goes to the tail of its list as the general path
+// would move it (after a collection the emptied pools take turns); only its
+// header moves forward. Anything unusual, a damaged header included,
+// returns 0 for the general path.
 __attribute__((always_inline)) inline TAddr VMHeap::takeFromLoneRemainder(TUint32 size, TInt32 objectFlag,
                                                                             GcCode code)
 {
@@ -440,7 +444,7 @@ __attribute__((always_inline)) inline TAddr VMHeap::takeFromLoneRemainder(TUint3
     if (larger == 0 || credit < TInt64(size + OVERHEAD)) // past the trigger: the general path notes it
         return 0;
     const int listIndex = std::countr_zero(larger);
-    const LinkedList<FreeSlot>* list = freeHeapEntries.data()[listIndex];
+    LinkedList<FreeSlot>* const list = freeHeapEntries.data()[listIndex];
     const LinkedListIterator<FreeSlot> node = list->first();
     TUint8* const base = arenaBase;
     const TAddr block = node->data.block;
@@ -450,9 +454,11 @@ __attribute__((always_inline)) inline TAddr VMHeap::takeFromLoneRemainder(TUint3
     std::memcpy(&footer, base + block + HEADER + blockSize, 4);
     const TUint32 tailSize = blockSize - size - OVERHEAD;
     if (he->freeHeapEntryIterator != TUint32(node->id) + 1 || he->size != blockSize ||
-        footer != blockSize + OVERHEAD || blockSize - size <= 28 || node != list->lastNode() ||
+        footer != blockSize + OVERHEAD || blockSize - size <= 28 ||
         tailSize <= TUint32(1) << (listIndex - 1)) // the tail's class must stay listIndex
         return 0;
+    if (node != list->lastNode())
+        list->moveToTail(node);
     const TAddr tail = block + OVERHEAD + size;
     *reinterpret_cast<HeapEntry*>(base + tail) = HeapEntry{0, tailSize, 0, 0, 0, TUint32(node->id) + 1};
     setFooter(tail, tailSize); // the footer word stays where it was

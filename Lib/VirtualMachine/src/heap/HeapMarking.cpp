@@ -367,6 +367,11 @@ void VMHeap::restartAllocationCount()
 void VMHeap::afterCollection()
 {
     ++collections;
+    // Close to a full arena, emptied pools go back to it: arena ranges that
+    // are not blocks, and blocks larger than a pool, need that room too.
+    const TInt64 reserve = arena_.reserved();
+    if (reserve - TInt64(arena_.bytesInUse()) < reserve / 8)
+        releaseEmptyPools();
     const TInt64 freeBytes = freeBytesInPools();
     liveBytes = TInt64(arena_.bytesInUse()) - freeBytes + hostBytes;
     trigger = std::max(MIN_COLLECTION_TRIGGER, liveBytes);
@@ -378,7 +383,6 @@ void VMHeap::afterCollection()
         // made, that pool would be made first, and every cycle would leave
         // the heap one pool larger until the arena is full. Close to full,
         // the next one comes once half of what is left is used.
-        const TInt64 reserve = arena_.reserved();
         const TInt64 usable = freeBytes + (reserve - TInt64(arena_.bytesInUse()));
         credit = std::min(credit, std::max(usable - reserve / 8, usable / 2));
     }

@@ -142,6 +142,13 @@ public:
         return following;
     }
 
+    // Moves `node` (which must belong to this list) to the tail.
+    void moveToTail(ListEntry<T>* node)
+    {
+        unlink(node);
+        linkAtTail(node);
+    }
+
     // Unlinks `node` (which must belong to this list) and returns its successor.
     LinkedListIterator<T> remove(LinkedListIterator<T> node)
     {

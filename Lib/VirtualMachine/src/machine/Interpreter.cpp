@@ -172,7 +172,7 @@ void VirtualMachine::run()
     const void* handlerOf[256];
     for (const void*& handler : handlerOf)
         handler = &&op_invalid;
-#define OPCODE(number, name, mnemonic, layout, reloc) handlerOf[number] = &&op_##name;
+#define OPCODE(number, name, mnemonic, layout, reloc, doc) handlerOf[number] = &&op_##name;
 #include "image/Opcodes.def"
 #undef OPCODE
 #define FUSED_PUSH_OP(name, expr) handlerOf[FUSED_Push##name] = &&fused_Push##name;

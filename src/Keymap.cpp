@@ -1,6 +1,7 @@
 #include "Keymap.h"
 
 #include "KeyTranslation.h"
+#include "PlayerKeys.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -64,7 +65,7 @@ QString textOf(int key)
 
 bool isPlayerOwnedKey(int qtKey)
 {
-    return qtKey == Qt::Key_F3 || qtKey == Qt::Key_F9 || qtKey == Qt::Key_F11 || qtKey == Qt::Key_F12;
+    return Lumbra::isAlwaysPlayerKey(qtKey);
 }
 
 const Keymap::Target* Keymap::find(int qtKey) const

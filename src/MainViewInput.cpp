@@ -4,6 +4,7 @@
 
 #include "HostCallGuard.h"
 #include "KeyTranslation.h"
+#include "PlayerKeys.h"
 #include "SoundOutput.h"
 #include "machine/VirtualMachine.h"
 
@@ -16,45 +17,16 @@ namespace {
 
 enum PointerKind { POINTER_PRESSED = 0, POINTER_RELEASED = 1, POINTER_MOVED = 6 };
 
-// Presented on a desktop, this key saves a screenshot.
-constexpr int SCREENSHOT_KEY = Qt::Key_F12;
 // What one press of the volume keys changes.
 constexpr int VOLUME_STEP = 10;
 
-enum class PlayerKey {
-    None, Quit, SwitchPresentation, Screenshot,
-    Pause, Step, FastForward, Mute, VolumeUp, VolumeDown, Overlay,
-};
+using Lumbra::PlayerKey;
 
-// Which of the player's own keys `event` is. Ctrl+Q belongs to the player
-// in every presentation, the others only to a presented one.
 PlayerKey playerKeyOf(const QKeyEvent& event, bool presented)
 {
     const Qt::KeyboardModifiers held =
         event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier | Qt::ShiftModifier);
-    const int key = event.key();
-    if (key == Qt::Key_Q && held == Qt::ControlModifier)
-        return PlayerKey::Quit;
-    if (!presented)
-        return PlayerKey::None;
-    if (key == Qt::Key_F11 || ((key == Qt::Key_Return || key == Qt::Key_Enter) && held == Qt::AltModifier))
-        return PlayerKey::SwitchPresentation;
-    if (held == Qt::ControlModifier) {
-        switch (key) {
-        case Qt::Key_P: return PlayerKey::Pause;
-        case Qt::Key_Period: return PlayerKey::Step;
-        case Qt::Key_M: return PlayerKey::Mute;
-        case Qt::Key_Up: return PlayerKey::VolumeUp;
-        case Qt::Key_Down: return PlayerKey::VolumeDown;
-        default: break;
-        }
-    }
-    switch (key) {
-    case SCREENSHOT_KEY: return PlayerKey::Screenshot;
-    case Qt::Key_F9: return PlayerKey::FastForward;
-    case Qt::Key_F3: return PlayerKey::Overlay;
-    default: return PlayerKey::None;
-    }
+    return Lumbra::playerKeyOf(event.key(), int(held), presented);
 }
 
 OString fromQString(const QString& text)

@@ -140,7 +140,7 @@ const char* const HELP =
     "\n"
     "Exit status: 0 when the application asks to exit, on Ctrl+Q, when the\n"
     "window closes or a --screenshot-after file is saved; 1 when index.mcb does\n"
-    "not open (\"Failed to open '<path>'\"), on a fatal machine error (one\n"
+    "not open (\"Failed to open '<path>': <reason>\"), on a fatal machine error (one\n"
     "\"FATAL: \" line), when the screenshot file cannot be written, without a\n"
     "display or without the message bus; 2 for a bad command line.\n";
 

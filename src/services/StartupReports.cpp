@@ -3,7 +3,12 @@
 #include "Trace.h"
 #include "VMError.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <string>
 
@@ -29,11 +34,29 @@ int fatalLine(const std::string& message)
     return 1;
 }
 
+// Why the image at `path` could not be opened. The opening refuses names
+// that leave the application directory, whose errno says little: the file
+// itself is asked.
+std::string whyNotOpened(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::strerror(errno);
+    if (S_ISDIR(info.st_mode))
+        return std::strerror(EISDIR);
+    if (!S_ISREG(info.st_mode))
+        return "not a regular file";
+    if (::access(path.c_str(), R_OK) != 0)
+        return std::strerror(errno);
+    return "refused: a link or a name leading outside the application directory";
+}
+
 } // namespace
 
 int reportOpenFailure(const Str16& resolvedPath)
 {
-    std::fprintf(stderr, "Failed to open '%s'\n", resolvedPath.toUtf8().c_str());
+    const std::string path = resolvedPath.toUtf8();
+    std::fprintf(stderr, "Failed to open '%s': %s\n", path.c_str(), whyNotOpened(path).c_str());
     std::fflush(stderr);
     return 1;
 }

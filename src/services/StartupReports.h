@@ -9,7 +9,8 @@
 
 namespace Lumbra {
 
-// "Failed to open '<path>'" for an image that did not open: status 1.
+// "Failed to open '<path>'" for an image that did not open, then ": " and
+// why, as the file system tells it: status 1.
 int reportOpenFailure(const Str16& resolvedPath);
 // A machine stop: an exit request is silent (status 0); a fatal error
 // (status 1) prints "FATAL: " and the stop's message, any other stop its

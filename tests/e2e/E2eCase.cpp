@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 
 const QString ELLIPSIS = QStringLiteral("...");
@@ -24,16 +26,18 @@ bool parseInt(const QString& text, int& value)
 }
 
 // "NAME = TEXT" with "\\n" in TEXT standing for a line end.
-bool parseExpectedFile(const QString& value, E2eCase& out)
+bool parseFile(const QString& value, QList<QPair<QString, QByteArray>>& files)
 {
     const int separator = value.indexOf(QStringLiteral(" = "));
     if (separator <= 0)
         return false;
     QString text = value.mid(separator + 3);
     text.replace(QStringLiteral("\\n"), QStringLiteral("\n"));
-    out.expectedFiles.append({value.left(separator), text.toLatin1()});
+    files.append({value.left(separator), text.toLatin1()});
     return true;
 }
+
+const QStringList SERVICES{QStringLiteral("x11"), QStringLiteral("dbus"), QStringLiteral("pulse"), QStringLiteral("gpsd")};
 
 } // namespace
 
@@ -56,7 +60,7 @@ bool parseE2eCase(const QString& sourceText, const QString& mode, E2eCase& out, 
     static const QRegularExpression directive(
         QStringLiteral("^\\s*;\\s*(?:(") + MODES.join(QLatin1Char('|'))
         + QStringLiteral("):\\s*)?(expect-log|expect-stderr|expect-exit|run-args|image-truncate|"
-                         "image-missing|expect-file|run-env|run-argv0|modes)(:(.*))?$"));
+                         "image-missing|expect-file|run-file|run-env|run-argv0|modes|services|ignore-stderr)(:(.*))?$"));
     if (!MODES.contains(mode)) {
         error = QStringLiteral("unknown mode ") + mode;
         return false;
@@ -68,8 +72,8 @@ bool parseE2eCase(const QString& sourceText, const QString& mode, E2eCase& out, 
             continue;
         const QString onlyIn = m.captured(1);
         const QString key = m.captured(2);
-        if (!onlyIn.isEmpty() && key == QLatin1String("modes")) {
-            error = QStringLiteral("line %1: modes cannot depend on the mode").arg(i + 1);
+        if (!onlyIn.isEmpty() && (key == QLatin1String("modes") || key == QLatin1String("services"))) {
+            error = QStringLiteral("line %1: %2 cannot depend on the mode").arg(i + 1).arg(key);
             return false;
         }
         if (!onlyIn.isEmpty() && onlyIn != mode)
@@ -90,7 +94,17 @@ bool parseE2eCase(const QString& sourceText, const QString& mode, E2eCase& out, 
         else if (key == QLatin1String("image-truncate"))
             ok = parseInt(value, out.truncateTo) && out.truncateTo >= 0;
         else if (key == QLatin1String("expect-file"))
-            ok = parseExpectedFile(value, out);
+            ok = parseFile(value, out.expectedFiles);
+        else if (key == QLatin1String("run-file"))
+            ok = parseFile(value, out.givenFiles);
+        else if (key == QLatin1String("ignore-stderr")) {
+            ok = !value.isEmpty();
+            out.ignoredPrefixes << value;
+        } else if (key == QLatin1String("services")) {
+            out.services = value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            for (const QString& listed : out.services)
+                ok = ok && SERVICES.contains(listed);
+        }
         else if (key == QLatin1String("run-env")) {
             ok = value.indexOf(QLatin1Char('=')) > 0;
             out.runEnvironment << value;
@@ -110,6 +124,16 @@ bool parseE2eCase(const QString& sourceText, const QString& mode, E2eCase& out, 
         }
     }
     return true;
+}
+
+QStringList withoutIgnored(const QStringList& lines, const QStringList& prefixes)
+{
+    QStringList kept;
+    for (const QString& line : lines) {
+        if (std::none_of(prefixes.begin(), prefixes.end(), [&](const QString& p) { return line.startsWith(p); }))
+            kept << line;
+    }
+    return kept;
 }
 
 QString compareLines(const QStringList& expected, const QStringList& actual, const QString& appDir)

@@ -10,7 +10,15 @@
 //   ; expect-file: NAME = TEXT   after the run the file NAME (relative to the
 //                            image's directory) holds TEXT, in which "\n" is
 //                            a line end; the file is removed before the run
-//   ; run-env: NAME=VALUE    set NAME in the runner's environment
+//   ; run-file: NAME = TEXT  before the run the file NAME (relative to the
+//                            image's directory, parents made) holds TEXT
+//   ; run-env: NAME=VALUE    set NAME in the runner's environment; "@APPDIR@"
+//                            in VALUE stands for the directory the image runs in
+//   ; ignore-stderr: PREFIX  standard-error lines starting with PREFIX (traces
+//                            whose number and content vary) are not compared
+//   ; services: NAME ...     the services the case needs (x11 dbus pulse
+//                            gpsd): without one it is skipped, or fails when
+//                            every service is required
 //   ; run-argv0: NAME        start the runner with NAME as its argv[0]
 //   ; modes: MODE ...        the runners the case goes through: "mcbrun"
 //                            (the headless runner, the default) and "player"
@@ -36,6 +44,9 @@ struct E2eCase {
     int truncateTo = -1;
     bool imageMissing = false;
     QList<QPair<QString, QByteArray>> expectedFiles; // name, content
+    QList<QPair<QString, QByteArray>> givenFiles;    // name, content
+    QStringList services;
+    QStringList ignoredPrefixes;
     QStringList runEnvironment;                      // NAME=VALUE
     QString argv0;                                   // empty: the runner's path
     QStringList modes{QStringLiteral("mcbrun")};
@@ -47,6 +58,9 @@ QString expandRepeats(const QString& text);
 // Reads the expectations of the case file that hold in `mode`; false with
 // `error` set on a malformed expectation or an unknown mode.
 bool parseE2eCase(const QString& sourceText, const QString& mode, E2eCase& out, QString& error);
+
+// `lines` without those that start with one of `prefixes`.
+QStringList withoutIgnored(const QStringList& lines, const QStringList& prefixes);
 
 // Compares actual standard-error lines with the expected ones; answers an
 // empty string on a match, else a description of the first difference.

@@ -112,3 +112,30 @@ TEST(E2eCaseTest, RejectsUnknownOrModeDependentModes)
     EXPECT_FALSE(parseE2eCase(QStringLiteral("; player: modes: player\n"), PLAYER, c, error));
     EXPECT_FALSE(parseE2eCase(QStringLiteral("; expect-log: x\n"), QStringLiteral("gui"), c, error));
 }
+
+TEST(E2eCaseTest, GivenFilesAndServices)
+{
+    E2eCase c;
+    QString error;
+    ASSERT_TRUE(parseE2eCase(QStringLiteral("; run-file: dev/coord = 1 2 3\\n\n; services: dbus pulse\n"), MCBRUN, c, error));
+    ASSERT_EQ(c.givenFiles.size(), 1);
+    EXPECT_EQ(c.givenFiles[0].first, "dev/coord");
+    EXPECT_EQ(c.givenFiles[0].second, QByteArray("1 2 3\n"));
+    EXPECT_TRUE(c.expectedFiles.isEmpty());
+    EXPECT_EQ(c.services, (QStringList{"dbus", "pulse"}));
+    EXPECT_FALSE(parseE2eCase(QStringLiteral("; services: dbus printer\n"), MCBRUN, c, error));
+    EXPECT_FALSE(parseE2eCase(QStringLiteral("; player: services: dbus\n"), PLAYER, c, error));
+    EXPECT_FALSE(parseE2eCase(QStringLiteral("; run-file: no separator\n"), MCBRUN, c, error));
+}
+
+TEST(E2eCaseTest, IgnoredTracesAreLeftOutBeforeComparing)
+{
+    E2eCase c;
+    QString error;
+    ASSERT_TRUE(parseE2eCase(QStringLiteral("; ignore-stderr: trace: \n; expect-log: a\n"), MCBRUN, c, error));
+    EXPECT_EQ(c.ignoredPrefixes, (QStringList{"trace: "}));
+    const QStringList kept = withoutIgnored({"trace: 1", "LOG: a", "trace: 2", "trace:x"}, c.ignoredPrefixes);
+    EXPECT_EQ(kept, (QStringList{"LOG: a", "trace:x"}));
+    EXPECT_EQ(compareLines(c.expectedLines, kept, QString()), QStringLiteral("unexpected line 2: trace:x"));
+    EXPECT_FALSE(parseE2eCase(QStringLiteral("; ignore-stderr:\n"), MCBRUN, c, error));
+}

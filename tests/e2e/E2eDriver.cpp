@@ -2,8 +2,8 @@
 // through the headless runner (or, with --player, through the player on the
 // offscreen platform) and checks its standard error and exit status against
 // the expectations written in the case file. Exit status 0 when they match,
-// SKIPPED when the player has no message bus to run with (a failure when the
-// run requires every service).
+// SKIPPED when the player has no message bus to run with, or a service the
+// case names is missing (a failure when the run requires every service).
 #include "E2eCase.h"
 #include "TestServices.h"
 
@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -26,6 +27,19 @@ bool systemBusConfigured(const QProcessEnvironment& environment)
 {
     return environment.contains(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"))
         || QFileInfo::exists(QStringLiteral("/run/dbus/system_bus_socket"));
+}
+
+// Whether `service` (a name of a case's "services:" line) can be reached.
+bool servicePresent(const QString& service, const QProcessEnvironment& environment)
+{
+    if (service == QLatin1String("x11"))
+        return !environment.value(QStringLiteral("DISPLAY")).isEmpty();
+    if (service == QLatin1String("dbus"))
+        return environment.contains(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")) || systemBusConfigured(environment);
+    if (service == QLatin1String("pulse"))
+        return !environment.value(QStringLiteral("PULSE_SERVER")).isEmpty()
+            || QFileInfo::exists(environment.value(QStringLiteral("XDG_RUNTIME_DIR")) + QStringLiteral("/pulse/native"));
+    return !QStandardPaths::findExecutable(QStringLiteral("gpsd")).isEmpty();
 }
 
 // Starts `program` with `argv0` as its argv[0] (through the shell's exec -a).
@@ -105,21 +119,34 @@ int main(int argc, char** argv)
     }
     for (const QString& setting : expectations.runEnvironment) {
         const int equals = setting.indexOf(QLatin1Char('='));
-        environment.insert(setting.left(equals), setting.mid(equals + 1));
+        environment.insert(setting.left(equals), setting.mid(equals + 1).replace(QStringLiteral("@APPDIR@"), appDir));
     }
-    const std::string missing =
+    std::string missing =
         player ? TestSupport::missingService("dbus", systemBusConfigured(environment), "no system message bus for the player")
                : std::string();
+    for (const QString& service : expectations.services) {
+        if (missing.empty())
+            missing = TestSupport::missingService(service.toStdString(), servicePresent(service, environment),
+                                                  "not reachable from the case's environment");
+    }
     if (!missing.empty()) {
         if (TestSupport::servicesRequired())
             return fail(QString::fromStdString(missing + " (LUMBRA_REQUIRE_SERVICES is set)"));
         std::printf("%s: skipped\n", missing.c_str());
-        TestSupport::recordSkip("e2e.player." + QFileInfo(casePath).completeBaseName().toStdString(), missing);
+        TestSupport::recordSkip(std::string(player ? "e2e.player." : "e2e.") + QFileInfo(casePath).completeBaseName().toStdString(),
+                                missing);
         return SKIPPED;
     }
 
     for (const auto& file : expectations.expectedFiles)
         QFile::remove(QDir(appDir).filePath(file.first));
+    for (const auto& file : expectations.givenFiles) {
+        const QString path = QDir(appDir).filePath(file.first);
+        QFile given(path);
+        if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !given.open(QIODevice::WriteOnly | QIODevice::Truncate)
+            || given.write(file.second) != file.second.size())
+            return fail(QStringLiteral("cannot write ") + path);
+    }
 
     QProcess process;
     process.setProcessEnvironment(environment);
@@ -134,6 +161,7 @@ int main(int argc, char** argv)
     QStringList lines = stderrText.split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
+    lines = withoutIgnored(lines, expectations.ignoredPrefixes);
 
     QString problem;
     if (process.exitStatus() != QProcess::NormalExit)

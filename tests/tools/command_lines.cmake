@@ -13,6 +13,12 @@ file(WRITE ${dir}/garbage.mcb "not an image at all, just text")
 file(WRITE ${dir}/bad_identity.s ".identity 0x00000000000000000000000000000000000000ZZ\n")
 file(WRITE ${dir}/good.s ".method \"main\" code=main\nmain:\n    ret 0, 1\n")
 file(WRITE ${dir}/includes_missing.s "    nop\n.include \"nothere.s\"\n")
+# Faults on several lines are all reported, up to 20.
+file(WRITE ${dir}/three_errors.s ".method \"main\" code=main\nmain:\n    pushx 1\n    jmp nowhere\nmain:\n    ret 0, 1\n")
+string(REPEAT "    bogus\n" 25 many_faults)
+file(WRITE ${dir}/many_errors.s "${many_faults}")
+file(MAKE_DIRECTORY ${dir}/beside)
+file(WRITE ${dir}/beside/prog.s ".method \"main\" code=main\nmain:\n    ret 0, 1\n")
 set(no_display "${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME=${dir}/config")
 file(WRITE ${dir}/bad.keymap "W = Up\nWubble = Down\n")
 file(MAKE_DIRECTORY ${dir}/app)
@@ -32,7 +38,12 @@ set(cases
   "${MCBASM}|${dir}/missing.s -o ${dir}/x.mcb|1|cannot read"
   "${MCBASM}|${dir}/bad_identity.s -o ${dir}/x.mcb|1|bad_identity.s:1: error: .*hex digit"
   "${MCBASM}|${dir}/good.s -o ${dir}/adir|1|cannot write"
-  "${MCBASM}|${dir}/empty.s -o ${dir}/empty_source.mcb|0|^$"
+  "${MCBASM}|${dir}/empty.s -o ${dir}/empty_source.mcb|0|^.*empty.s: warning: no method \"main\" is exported. the image cannot start\n$"
+  "${MCBASM}|${dir}/three_errors.s -o ${dir}/x.mcb|1|^.*three_errors.s:3: error: unknown mnemonic 'pushx'\n.*three_errors.s:4: error: unknown label 'nowhere'\n.*three_errors.s:5: error: label 'main' defined twice\n$"
+  "${MCBASM}|${dir}/many_errors.s -o ${dir}/x.mcb|1|^(.*many_errors.s:.*: error: unknown mnemonic 'bogus'\n)+mcbasm: stopped after 20 errors\n$"
+  "${MCBASM}|${dir}/many_errors.s -o ${dir}/x.mcb|1|many_errors.s:20: error"
+  "${MCBASM}|${dir}/beside/prog.s|0|^$"
+  "${MCBDIS}|${dir}/beside/prog.mcb|0|\\.method \"main\""
   "${MCBASM}|${dir}/includes_missing.s -o ${dir}/x.mcb|1|includes_missing.s:2: error: cannot read include file '.*nothere.s'"
   "${MCBDIS}|--help|0|usage: mcbdis.*Exit status"
   "${MCBDIS}|-x|2|^usage: mcbdis"

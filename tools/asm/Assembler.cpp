@@ -22,6 +22,8 @@ namespace {
 
 // Included files may include others down to this depth.
 constexpr int MAX_INCLUDE_DEPTH = 16;
+// One run reports at most this many faults.
+constexpr size_t MAX_ERRORS = 20;
 
 struct Statement {
     int line; // a source position: an index into Assembler::positions, counted from 1
@@ -46,17 +48,33 @@ public:
         root = files[0].parent_path();
     }
 
+    // Assembles `source`; the faults found are in `errors` (at most
+    // MAX_ERRORS, the image then empty).
     Bytes run(std::string_view source)
     {
         split(source, 0);
         layout();
-        for (const Statement& s : statements)
-            emit(s);
+        for (size_t n = 0; n < statements.size() && !stoppedEarly; ++n) {
+            if (!failed.count(n))
+                collect([&] { emit(statements[n]); });
+        }
+        if (!errors.empty())
+            return {};
         try {
             return encodeImage(model);
         } catch (const ImageEncodingError& e) {
-            throw AsmError{0, e.what()};
+            errors.push_back(AsmError{0, e.what()});
+            return {};
         }
+    }
+
+    std::vector<AsmError> errors;
+    bool stoppedEarly = false; // more faults than MAX_ERRORS
+    // Whether the image exports a method named "main".
+    bool exportsMain() const
+    {
+        return std::any_of(model.methods.begin(), model.methods.end(),
+                           [](const ImageMethod& m) { return m.signature == "main"; });
     }
 
     // "file:line" of a source position, or the bare file name for position 0.
@@ -80,7 +98,12 @@ private:
                 end = source.size();
             positions.push_back({file, ++lineNumber});
             const int position = int(positions.size());
-            std::vector<Token> tokens = tokenizeLine(source.substr(start, end - start), position);
+            std::vector<Token> tokens;
+            const std::string_view line = source.substr(start, end - start);
+            if (!collect([&] { tokens = tokenizeLine(line, position); })) {
+                start = end + 1;
+                continue;
+            }
             size_t i = 0;
             Statement s{position, {}, {}};
             while (i + 1 < tokens.size() && tokens[i].kind == Token::Identifier && isPunct(tokens[i + 1], ':')) {
@@ -88,15 +111,18 @@ private:
                 i += 2;
             }
             if (i < tokens.size()) {
-                if (tokens[i].kind != Token::Identifier)
-                    throw AsmError{position, "expected a directive or mnemonic"};
+                if (tokens[i].kind != Token::Identifier) {
+                    errors.push_back(AsmError{position, "expected a directive or mnemonic"});
+                    start = end + 1;
+                    continue;
+                }
                 s.op = tokens[i].text;
                 s.args.assign(tokens.begin() + long(i) + 1, tokens.end());
             }
             start = end + 1;
             if (s.op == ".include") {
                 // Labels before the directive stay pending for the included file's first statement.
-                include(s, file);
+                collect([&] { include(s, file); });
                 continue;
             }
             statements.push_back(s);
@@ -147,42 +173,65 @@ private:
     {
         long long address = 0;
         for (size_t n = 0; n < statements.size(); ++n) {
-            const Statement& s = statements[n];
-            for (const auto& [label, line] : labelsOfStatement[n])
-                define(labels, label, address, line, "label");
-            if (s.op.empty())
-                continue;
-            if (s.op[0] != '.') {
-                const int opcode = findOpcode(s.op.c_str());
-                if (opcode < 0)
-                    throw AsmError{s.line, "unknown mnemonic '" + s.op + "'"};
-                address += instructionSize(TUint8(opcode));
-            } else if (s.op == ".raw") {
-                address += rawCount(s);
-            } else if (s.op == ".type") {
-                defineRecordName(s, typeNames, typeCount++);
-            } else if (s.op == ".frame") {
-                defineRecordName(s, frameNames, frameCount++);
-            } else if (s.op == ".string") {
-                defineRecordName(s, stringNames, stringCount++);
-            } else if (s.op == ".virtual") {
-                if (s.args.empty() || s.args[0].kind != Token::String)
-                    throw AsmError{s.line, ".virtual needs a signature string"};
-                virtualIndex.emplace(s.args[0].text, virtualCount++);
-            } else if (s.op == ".widths") {
-                readWidths(s);
-            } else if (s.op == ".equ") {
-                defineConstant(s);
-            }
-            if (address > INT_MAX)
-                throw AsmError{s.line, "code section too large"};
+            if (!collect([&] { layoutStatement(n, address); }))
+                failed.insert(n);
         }
         // A constant would hide a label or record of the same name.
         for (const auto& [name, line] : constantLines)
             for (const auto* names : {&labels, &typeNames, &frameNames, &stringNames})
                 if (names->count(name))
-                    throw AsmError{line, "constant '" + name + "' has the name of a label or record"};
+                    errors.push_back(AsmError{line, "constant '" + name + "' has the name of a label or record"});
     }
+
+    void layoutStatement(size_t n, long long& address)
+    {
+        const Statement& s = statements[n];
+        for (const auto& [label, line] : labelsOfStatement[n])
+            collect([&] { define(labels, label, address, line, "label"); });
+        if (s.op.empty())
+            return;
+        if (s.op[0] != '.') {
+            const int opcode = findOpcode(s.op.c_str());
+            if (opcode < 0)
+                throw AsmError{s.line, "unknown mnemonic '" + s.op + "'"};
+            address += instructionSize(TUint8(opcode));
+        } else if (s.op == ".raw") {
+            address += rawCount(s);
+        } else if (s.op == ".type") {
+            defineRecordName(s, typeNames, typeCount++);
+        } else if (s.op == ".frame") {
+            defineRecordName(s, frameNames, frameCount++);
+        } else if (s.op == ".string") {
+            defineRecordName(s, stringNames, stringCount++);
+        } else if (s.op == ".virtual") {
+            if (s.args.empty() || s.args[0].kind != Token::String)
+                throw AsmError{s.line, ".virtual needs a signature string"};
+            virtualIndex.emplace(s.args[0].text, virtualCount++);
+        } else if (s.op == ".widths") {
+            readWidths(s);
+        } else if (s.op == ".equ") {
+            defineConstant(s);
+        }
+        if (address > INT_MAX)
+            throw AsmError{s.line, "code section too large"};
+    }
+
+    // Runs `step`; a fault it throws is kept in `errors`. Answers whether it succeeded.
+    template <class Step>
+    bool collect(const Step& step)
+    {
+        try {
+            step();
+            return true;
+        } catch (const AsmError& e) {
+            if (full())
+                stoppedEarly = true;
+            else
+                errors.push_back(e);
+            return false;
+        }
+    }
+    bool full() const { return errors.size() >= MAX_ERRORS; }
 
     static bool isPunct(const Token& t, char c) { return t.kind == Token::Punct && t.text[0] == c; }
 
@@ -703,6 +752,7 @@ private:
     std::map<std::string, int> virtualIndex; // first .virtual of each signature
     int typeCount = 0, frameCount = 0, stringCount = 0, virtualCount = 0;
     ImageModel model;
+    std::set<size_t> failed; // statements whose layout failed: not emitted
 };
 
 } // namespace
@@ -716,11 +766,19 @@ AssemblyResult assemble(std::string_view source, const std::string& fileName, co
 {
     AssemblyResult result;
     Assembler assembler(fileName, read);
-    try {
-        result.image = assembler.run(source);
-        result.ok = true;
-    } catch (const AsmError& e) {
-        result.error = (e.line > 0 ? assembler.where(e.line) : fileName) + ": error: " + e.message;
+    result.image = assembler.run(source);
+    // Each pass reports in source order; together they are sorted by position.
+    std::stable_sort(assembler.errors.begin(), assembler.errors.end(),
+                     [](const AsmError& a, const AsmError& b) { return unsigned(a.line - 1) < unsigned(b.line - 1); });
+    for (const AsmError& e : assembler.errors)
+        result.errors.push_back((e.line > 0 ? assembler.where(e.line) : fileName) + ": error: " + e.message);
+    result.stoppedEarly = assembler.stoppedEarly;
+    result.ok = result.errors.empty();
+    if (!result.ok) {
+        result.error = result.errors.front();
+        result.image.clear();
+    } else if (!assembler.exportsMain()) {
+        result.warnings.push_back(fileName + ": warning: no method \"main\" is exported; the image cannot start");
     }
     return result;
 }

@@ -6,13 +6,17 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace LumbraAsm {
 
 struct AssemblyResult {
     bool ok = false;
     Bytes image;
-    std::string error; // "<file>:<line>: error: <message>" when !ok
+    std::string error;                 // the first of `errors` when !ok
+    std::vector<std::string> errors;   // "<file>:<line>: error: <message>", at most 20, by position
+    std::vector<std::string> warnings; // "<file>: warning: <message>"
+    bool stoppedEarly = false;         // there were more errors than those listed
 };
 
 // Reads the file an `.include` names into `out`; false when it cannot.

@@ -49,7 +49,7 @@ const char* const HELP =
     "which must stand in the same directory as mcbrun.\n"
     "\n"
     "Exit status: 0 when the application asks to exit or nothing can happen\n"
-    "any more; 1 when the image does not open (\"Failed to open '<path>'\"),\n"
+    "any more; 1 when the image does not open (\"Failed to open '<path>': <reason>\"),\n"
     "mcbrun-devices does not start when needed, or the machine stops on a\n"
     "fatal error (one \"FATAL: \" line); 124 past the time limit; 2 for a bad\n"
     "command line.\n";

@@ -2,7 +2,7 @@
 ; modes: player
 ; run-args: --auto
 ; run-argv0: {4091*a}
-; expect-stderr: Failed to open '/opt/{4091*a}/index.mcb'
+; expect-stderr: Failed to open '/opt/{4091*a}/index.mcb': File name too long
 ; expect-exit: 1
 .method "main" code=main frame=Main
 .frame Main

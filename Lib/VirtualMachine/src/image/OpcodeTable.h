@@ -8,7 +8,7 @@
 namespace Lumbra {
 
 enum Opcode : TUint8 {
-#define OPCODE(number, name, mnemonic, layout, reloc) OP_##name = number,
+#define OPCODE(number, name, mnemonic, layout, reloc, doc) OP_##name = number,
 #include "image/Opcodes.def"
 #undef OPCODE
 };
@@ -103,7 +103,7 @@ constexpr OpcodeTable makeOpcodeTable()
     OpcodeTable table{};
     for (auto& entry : table.entries)
         entry = {nullptr, OperandLayout::None, RelocationKind::None, 0};
-#define OPCODE(number, name, mnemonic, layout, reloc)                         \
+#define OPCODE(number, name, mnemonic, layout, reloc, doc)                    \
     table.entries[number] = {mnemonic, OperandLayout::layout, RelocationKind::reloc, \
                              TUint8(layoutSize(OperandLayout::layout))};
 #include "image/Opcodes.def"

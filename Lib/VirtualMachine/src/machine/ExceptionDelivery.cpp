@@ -62,22 +62,36 @@ void VirtualMachine::runDelivering()
 void VirtualMachine::setUpInternalThrow(int code, const std::u16string& message)
 {
     const int h = entries[EntryInternalThrow];
-    const std::string raised = u16ToUtf8(message) + " at " + std::to_string(ip);
+    // The error 6 of an uncaught exception is named by what was thrown.
+    std::string raised = std::exchange(uncaughtCause, std::string());
+    if (raised.empty())
+        raised = u16ToUtf8(message) + " at " + std::to_string(ip);
+    const std::string detail = std::exchange(errorDetail, std::string());
+    const std::string after = detail.empty() ? std::string() : ": " + detail;
     if (h < 0 || handles[h].argumentLevels.size() < 2)
-        undeliverable(raised + ", no vminternalthrow<int>,<string> in the image");
+        undeliverable(raised + ", no vminternalthrow<int>,<string> in the image", after);
     const MethodHandle& handle = handles[h];
     const ExportedMethod::MethodEntry* impl = findImplementation(handle.methodRow, -1);
     if (!impl)
-        undeliverable(raised + ", vminternalthrow has no code");
+        undeliverable(raised + ", vminternalthrow has no code", after);
     const TWord box = newStringBox(OString::fromU16(message));
     push(convertReference(handle.argumentLevels[0], code, GC_CODE_REFERENCE));
     push(convertReference(handle.argumentLevels[1] - 1, box, GC_CODE_REFERENCE));
     push(ip + 1);
+    deliveredError = raised;
+    deliveryReturnSlot = sp;
+    deliveryReturnAddress = ip + 1;
     ip = impl->codeAddress;
 }
 
-void VirtualMachine::undeliverable(const std::string& cause)
+bool VirtualMachine::internalThrowRunning() const
+{
+    return deliveryReturnSlot >= 0 && sp >= deliveryReturnSlot && stackBase[deliveryReturnSlot] == deliveryReturnAddress;
+}
+
+void VirtualMachine::undeliverable(const std::string& cause, const std::string& detail)
 {
     stopCause = cause;
+    stopDetail = detail;
     raiseError(EInvalidArgument);
 }

@@ -130,12 +130,23 @@ void VirtualMachine::stackOverflow()
 void VirtualMachine::enterUncaughtHandler(TWord thrown)
 {
     const int h = entries[EntryPrintThrowableAndExit];
-    if (h < 0 || handles[h].argumentLevels.isEmpty())
-        undeliverable("uncaught exception at " + std::to_string(ip) + ", no vmprintthrowableandexit in the image");
+    const ExportedMethod::MethodEntry* impl =
+        h < 0 || handles[h].argumentLevels.isEmpty() ? nullptr : findImplementation(handles[h].methodRow, -1);
+    if (!impl) {
+        // Error 6 goes to vminternalthrow; thrown from there it would come
+        // back for ever, so then the run stops, saying what was thrown.
+        std::string cause = "uncaught exception: an object of type " + std::to_string(arena_->loadWord(TAddr(thrown)))
+                          + " thrown at " + std::to_string(ip);
+        if (internalThrowRunning())
+            cause += " while vminternalthrow ran for " + deliveredError;
+        cause += h < 0 || handles[h].argumentLevels.isEmpty() ? ", no vmprintthrowableandexit in the image"
+                                                               : ", vmprintthrowableandexit has no code";
+        if (internalThrowRunning())
+            throw MachineStop{1, u16ToUtf8(errorNameText(EInvalidArgument)) + " (" + cause + ")"};
+        uncaughtCause = cause;
+        raiseError(EInvalidArgument);
+    }
     const MethodHandle& handle = handles[h];
-    const ExportedMethod::MethodEntry* impl = findImplementation(handle.methodRow, -1);
-    if (!impl)
-        undeliverable("uncaught exception at " + std::to_string(ip) + ", vmprintthrowableandexit has no code");
     push(convertReference(handle.argumentLevels[0] - 1, thrown, GC_CODE_REFERENCE));
     push(ip + 1);
     pushFrame(impl->frameDescriptor, frameBase(impl->frameDescriptor, sp));
@@ -172,7 +183,7 @@ void VirtualMachine::run()
     const void* handlerOf[256];
     for (const void*& handler : handlerOf)
         handler = &&op_invalid;
-#define OPCODE(number, name, mnemonic, layout, reloc) handlerOf[number] = &&op_##name;
+#define OPCODE(number, name, mnemonic, layout, reloc, doc) handlerOf[number] = &&op_##name;
 #include "image/Opcodes.def"
 #undef OPCODE
 #define FUSED_PUSH_OP(name, expr) handlerOf[FUSED_Push##name] = &&fused_Push##name;
@@ -462,12 +473,21 @@ void VirtualMachine::run()
     }
     op_Ret: {
         STEP();
-        if (depth == 0)
+        if (depth == 0) {
+            errorDetail = "ret with no call to return from";
             raiseError(EInvalidArgument);
-        const int from = STACK_INDEX(TInt64(top) - I32(1));
+        }
+        const TInt64 at = TInt64(top) - I32(1);
         const TInt64 newTop = TInt64(top) - I32(5);
-        if (newTop < -1 || newTop >= STACK_WORDS)
+        if (TUint64(at) >= TUint64(STACK_WORDS)) {
+            errorDetail = "ret reads its return address " + std::to_string(I32(1)) + " words below the top, outside the stack";
             badStackIndex();
+        }
+        if (newTop < -1 || newTop >= STACK_WORDS) {
+            errorDetail = "ret removes " + std::to_string(I32(5)) + " words, more than the stack holds";
+            badStackIndex();
+        }
+        const int from = int(at);
         LEAVE_CALL(from, newTop);
     }
     op_New: {

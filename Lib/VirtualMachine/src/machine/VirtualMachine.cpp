@@ -186,7 +186,7 @@ void VirtualMachine::stopFromError()
     if (code == Lumbra::EFatal && !lastFatal.empty())
         message += " " + lastFatal;
     else if (!stopCause.empty())
-        message += " (" + std::exchange(stopCause, std::string()) + ")";
+        message += " (" + std::exchange(stopCause, std::string()) + ")" + std::exchange(stopDetail, std::string());
     else if (ip >= 0)
         message += " (at " + std::to_string(ip) + ")";
     throw MachineStop{1, message};
@@ -250,6 +250,7 @@ TWord VirtualMachine::runHostCall(int h, const Vec<int>& args, const Vec<int>& l
     frameDepth = 0;
     handlerTop = 0;
     stackLimit = STACK_SOFT_LIMIT;
+    deliveryReturnSlot = -1; // no vminternalthrow runs yet in this call
 
     sp = hasResult ? 1 : 0;
     for (int i = 0; i < args.size(); ++i) {

@@ -282,8 +282,22 @@ private:
     std::string lastFatal;
     // Why an error could not be delivered to bytecode, added to the stop's message.
     std::string stopCause;
-    // Ends the host call with InvalidArgumentException, remembering `cause`.
-    [[noreturn]] void undeliverable(const std::string& cause);
+    std::string stopDetail; // after the cause's parenthesis
+    // Ends the host call with InvalidArgumentException, remembering `cause`
+    // and the `detail` that follows it.
+    [[noreturn]] void undeliverable(const std::string& cause, const std::string& detail = std::string());
+    // An uncaught exception with no vmprintthrowableandexit to take it: what
+    // it was, for the error 6 it becomes when that cannot be delivered either.
+    std::string uncaughtCause;
+    // What exactly went wrong in the instruction that raised the last error,
+    // when its code and text alone do not say: added to a stop's message.
+    std::string errorDetail;
+    // The last error handed to vminternalthrow, and the stack slot and value
+    // of that call's return address: while they stand, the handler runs.
+    std::string deliveredError;
+    int deliveryReturnSlot = -1;
+    TWord deliveryReturnAddress = 0;
+    bool internalThrowRunning() const;
 
     // The instruction an error left, as it stood before it ran (its first
     // byte, the top and the call depth): an allocation that failed reruns it

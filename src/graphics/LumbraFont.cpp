@@ -1,5 +1,6 @@
 #include "LumbraFont.h"
 
+#include "ImageDecoding.h"
 #include "OString.h"
 #include "VMError.h"
 
@@ -35,8 +36,8 @@ LumbraFont::LumbraFont(const QImage& source)
 
 LumbraFont* LumbraFont::decode(const void* bytes, int count)
 {
-    QImage image;
-    if (count <= 0 || !image.loadFromData(static_cast<const uchar*>(bytes), count))
+    const QImage image = decodeImage(bytes, count);
+    if (image.isNull())
         return nullptr;
     return new LumbraFont(image.convertToFormat(QImage::Format_ARGB32));
 }

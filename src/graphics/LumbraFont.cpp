@@ -2,6 +2,7 @@
 
 #include "ImageDecoding.h"
 #include "OString.h"
+#include "TextPieces.h"
 #include "VMError.h"
 
 #include <QVector>
@@ -82,13 +83,15 @@ void LumbraFont::cutGlyphs(const QImage& source)
 TInt32 LumbraFont::width(const OString& text, TInt32 start, TInt32 count)
 {
     TInt64 sum = 0;
-    for (TInt32 i = start; i < start + count; ++i)
+    const TInt32 end = start + std::min(count, TextPieces::TEXT_LIMIT);
+    for (TInt32 i = start; i < end; ++i)
         sum += glyph(text.charAt(i)).width;
     return TInt32(std::min<TInt64>(sum, INT32_MAX));
 }
 
 TInt32 LumbraFont::fitCount(const OString& text, TInt32 start, TInt32 count, TInt32 maxWidth)
 {
+    count = std::min(count, TextPieces::TEXT_LIMIT);
     TInt64 sum = 0;
     TInt32 taken = 0;
     for (; taken < count; ++taken) {

@@ -14,6 +14,7 @@
 #include <bit>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -283,6 +284,9 @@ private:
     Vec<LinkedList<FreeSlot>*> freeHeapEntries;
     TUint32 nonEmptyLists = 0; // bit k set while freeHeapEntries[k] holds a block
     LinkedList<TAddr> roots;
+    // Each rooted block's nodes in `roots`, oldest first: a root is removed
+    // without a search, so N removals take time linear in N.
+    std::unordered_map<TAddr, std::vector<LinkedListIterator<TAddr>>> rootNodes;
     int nOfEntries_ = 0;
     int totalSizeOfPools_ = 0;
     bool arenaGoesToo = false;

@@ -104,7 +104,10 @@ TInt32 LumbraFont::fitCount(const OString& text, TInt32 start, TInt32 count, TIn
 
 int LumbraFont::sizeOutsideHeap() const
 {
-    return int(pixelData.sizeInBytes()) + glyphs.capacity() * int(sizeof(CharData));
+    // The glyph pixmap is made at the first draw; its pixels count from then.
+    const qint64 pixmapBytes = qint64(glyphPixmap.width()) * glyphPixmap.height() * glyphPixmap.depth() / 8;
+    return int(std::min<qint64>(pixelData.sizeInBytes() + pixmapBytes + glyphs.capacity() * qint64(sizeof(CharData)),
+                                INT32_MAX));
 }
 
 const QPixmap& LumbraFont::prepare(TUint32 colour)

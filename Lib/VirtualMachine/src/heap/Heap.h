@@ -184,8 +184,16 @@ public:
     int totalSizeOfPools() const { return totalSizeOfPools_; }
     int rootCount() const { return roots.count(); }
     int nativeObjectCount() const { return liveObjects; }
-    // What the held native objects owned outside the heap when adopted.
+    // What the held native objects owned outside the heap when adopted, or
+    // when last recharged.
     TInt64 hostBytesHeld() const { return hostBytes; }
+    // Charges the native object at `data` (nothing when there is none) with
+    // what it owns outside the heap now: a pixel copy or glyph pixmap it made
+    // since adoption, or what it gave back. Growth counts towards the next
+    // collection. Growth past the host limit is still recorded, as the bytes
+    // are held until the object is collected, and then fails as adoption
+    // does: std::bad_alloc, with takeHostLimitFailure() true.
+    void rechargeHostBytes(TAddr data);
     void setHostBytesLimit(TInt64 bytes) { hostBytesLimit = bytes; }
     // Calls `visit` with every native object the heap holds, held streams included.
     template <class Visit>

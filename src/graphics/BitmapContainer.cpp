@@ -1,5 +1,6 @@
 #include "BitmapContainer.h"
 
+#include "ImageDecoding.h"
 #include "VMError.h"
 
 #include <QBuffer>
@@ -35,12 +36,10 @@ BitmapContainer::BitmapContainer(const BitmapContainer& other)
 
 BitmapContainer* BitmapContainer::decode(const void* bytes, int count)
 {
-    if (count <= 0)
+    const QImage image = decodeImage(bytes, count);
+    if (image.isNull())
         return nullptr;
-    QPixmap decoded;
-    if (!decoded.loadFromData(static_cast<const uchar*>(bytes), uint(count)))
-        return nullptr;
-    return new BitmapContainer(decoded);
+    return new BitmapContainer(allocated(QPixmap::fromImage(image)));
 }
 
 QPixmap BitmapContainer::currentPixmap() const

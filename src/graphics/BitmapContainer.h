@@ -20,7 +20,7 @@ public:
     explicit BitmapContainer(const BitmapContainer& other);
     BitmapContainer& operator=(const BitmapContainer&) = delete;
 
-    // The bitmap in `bytes` (format detected from the data), or null.
+    // The bitmap in `bytes` (format told by its signature), or null.
     static BitmapContainer* decode(const void* bytes, int count);
 
     bool encode(std::vector<char>& out, const char* format) override;

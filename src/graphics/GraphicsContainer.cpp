@@ -25,10 +25,6 @@ constexpr int FILL_ALL_LIMIT = 32767;
 // yet small enough that Qt's width and height computations cannot overflow.
 constexpr TInt64 COORDINATE_LIMIT = 1 << 24;
 constexpr int OPAQUE = 255;
-// Characters of one native text handed to Qt. At 40 pixels no glyph but a
-// zero-width one is narrower than 9, so the largest canvas shows at most
-// 3,641 characters on each of its 713 lines, fewer than this.
-constexpr TInt32 DRAWN_TEXT_LIMIT = 1 << 22;
 // The angle unit: radians with this value standing for a half turn.
 constexpr double HALF_TURN = 3.141;
 
@@ -197,7 +193,7 @@ void GraphicsContainer::drawTextNative(const OString& text, TInt32 start, TInt32
 {
     if (!device)
         return;
-    const TInt32 drawn = TextPieces::pieceLength(text, start, count, DRAWN_TEXT_LIMIT);
+    const TInt32 drawn = TextPieces::pieceLength(text, start, count, TextPieces::TEXT_LIMIT);
     painter_.setPen(colourOf(colour));
     painter_.drawText(rectangle(x, y, FILL_ALL_LIMIT + 1, FILL_ALL_LIMIT + 1), Qt::AlignLeft | Qt::AlignTop,
                       TextPieces::characters(text, start, drawn));
@@ -214,7 +210,10 @@ void GraphicsContainer::drawTextBitmap(const OString& text, TInt32 start, TInt32
     const int height = bitmapFont->height();
     const int top = clamped(y);
     TInt64 left = x;
-    for (TInt32 i = start; i < start + count && left <= COORDINATE_LIMIT; ++i) {
+    // Glyphs right of the canvas never show: the drawing ends at its edge.
+    const TInt64 right = std::min<TInt64>(device->width(), COORDINATE_LIMIT);
+    const TInt32 end = start + std::min(count, TextPieces::TEXT_LIMIT);
+    for (TInt32 i = start; i < end && left < right; ++i) {
         const LumbraFont::CharData glyph = bitmapFont->glyph(text.charAt(i));
         if (glyph.width == 0)
             continue;

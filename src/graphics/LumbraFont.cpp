@@ -1,6 +1,8 @@
 #include "LumbraFont.h"
 
+#include "ImageDecoding.h"
 #include "OString.h"
+#include "TextPieces.h"
 #include "VMError.h"
 
 #include <QVector>
@@ -35,8 +37,8 @@ LumbraFont::LumbraFont(const QImage& source)
 
 LumbraFont* LumbraFont::decode(const void* bytes, int count)
 {
-    QImage image;
-    if (count <= 0 || !image.loadFromData(static_cast<const uchar*>(bytes), count))
+    const QImage image = decodeImage(bytes, count);
+    if (image.isNull())
         return nullptr;
     return new LumbraFont(image.convertToFormat(QImage::Format_ARGB32));
 }
@@ -81,13 +83,15 @@ void LumbraFont::cutGlyphs(const QImage& source)
 TInt32 LumbraFont::width(const OString& text, TInt32 start, TInt32 count)
 {
     TInt64 sum = 0;
-    for (TInt32 i = start; i < start + count; ++i)
+    const TInt32 end = start + std::min(count, TextPieces::TEXT_LIMIT);
+    for (TInt32 i = start; i < end; ++i)
         sum += glyph(text.charAt(i)).width;
     return TInt32(std::min<TInt64>(sum, INT32_MAX));
 }
 
 TInt32 LumbraFont::fitCount(const OString& text, TInt32 start, TInt32 count, TInt32 maxWidth)
 {
+    count = std::min(count, TextPieces::TEXT_LIMIT);
     TInt64 sum = 0;
     TInt32 taken = 0;
     for (; taken < count; ++taken) {
@@ -100,7 +104,10 @@ TInt32 LumbraFont::fitCount(const OString& text, TInt32 start, TInt32 count, TIn
 
 int LumbraFont::sizeOutsideHeap() const
 {
-    return int(pixelData.sizeInBytes()) + glyphs.capacity() * int(sizeof(CharData));
+    // The glyph pixmap is made at the first draw; its pixels count from then.
+    const qint64 pixmapBytes = qint64(glyphPixmap.width()) * glyphPixmap.height() * glyphPixmap.depth() / 8;
+    return int(std::min<qint64>(pixelData.sizeInBytes() + pixmapBytes + glyphs.capacity() * qint64(sizeof(CharData)),
+                                INT32_MAX));
 }
 
 const QPixmap& LumbraFont::prepare(TUint32 colour)

@@ -20,10 +20,12 @@ TInt32 NativeFont::height()
     return metrics.height();
 }
 
-// The advance of the `count` characters from `start`, piece by piece.
+// The advance of the `count` characters from `start` (as far as the text
+// limit), piece by piece.
 TInt64 NativeFont::advance(const OString& text, TInt32 start, TInt32 count) const
 {
     TInt64 total = 0;
+    count = std::min(count, TextPieces::TEXT_LIMIT);
     while (count > 0) {
         const TInt32 piece = TextPieces::pieceLength(text, start, count, TextPieces::MEASURED_PIECE);
         total += metrics.horizontalAdvance(TextPieces::characters(text, start, piece));
@@ -43,6 +45,7 @@ TInt32 NativeFont::width(const OString& text, TInt32 start, TInt32 count)
 // first piece that does not is searched as a short text is.
 TInt32 NativeFont::fitCount(const OString& text, TInt32 start, TInt32 count, TInt32 maxWidth)
 {
+    count = std::min(count, TextPieces::TEXT_LIMIT);
     if (count < 1)
         return 0;
     TInt32 fitting = 0;

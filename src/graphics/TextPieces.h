@@ -2,6 +2,9 @@
 // per character, and reckons advances in 26.6 fixed point, which overflows
 // past 2^25 pixels. Long texts are therefore measured piece by piece and
 // drawn only as far as a canvas could show them.
+//
+// One call measures, fits or draws at most TEXT_LIMIT characters of a text:
+// a text of millions of characters costs no more than what a canvas can show.
 #pragma once
 
 #include "LumbraTypes.h"
@@ -17,6 +20,12 @@ namespace TextPieces {
 // Measured at once: even the widest glyphs keep such a piece's advance far
 // below the fixed-point limit.
 constexpr TInt32 MEASURED_PIECE = 1 << 16;
+
+// Characters of one text that are measured, fitted or drawn; the rest count
+// for nothing. At 40 pixels no glyph but a zero-width one is narrower than
+// 9, so the largest canvas shows at most 3,641 characters on each of its 713
+// lines, fewer than this.
+constexpr TInt32 TEXT_LIMIT = 1 << 22;
 
 // How many of the `count` code units from `start` make up a piece of at most
 // `limit` of them that does not end between the halves of a surrogate pair.

@@ -1,6 +1,7 @@
 #include "Scheduler.h"
 
 #include "Timer.h"
+#include "Vec.h"
 
 #include <climits>
 
@@ -11,8 +12,8 @@ Scheduler::Scheduler(PlayerClock::Source realTime)
 
 Scheduler::~Scheduler()
 {
-    for (int i = 0; i < timers.size(); ++i)
-        delete timers[i];
+    for (const auto& [id, timer] : timers)
+        delete timer;
 }
 
 int Scheduler::addTimer(TWord listener, TUint32 delay)
@@ -20,32 +21,24 @@ int Scheduler::addTimer(TWord listener, TUint32 delay)
     LUMBRA_ASSERT(vm != nullptr);
     Timer* timer = new Timer(vm, listener, int(delay > TUint32(INT_MAX) ? INT_MAX : delay), playerClock,
                              [this] { ++fired; });
-    timers.append(timer);
+    timers.emplace(timer->id(), timer);
     return timer->id();
-}
-
-int Scheduler::indexOf(int id) const
-{
-    for (int i = 0; i < timers.size(); ++i)
-        if (timers[i]->id() == id)
-            return i;
-    return -1;
 }
 
 Timer* Scheduler::find(int id) const
 {
-    const int index = indexOf(id);
-    return index < 0 ? nullptr : timers[index];
+    const auto found = timers.find(id);
+    return found == timers.end() ? nullptr : found->second;
 }
 
 TWord Scheduler::removeTimer(int id)
 {
-    const int index = indexOf(id);
-    if (index < 0)
+    const auto found = timers.find(id);
+    if (found == timers.end())
         return 0;
-    Timer* timer = timers[index];
+    Timer* timer = found->second;
     const TWord listener = timer->listener();
-    timers.removeAt(index);
+    timers.erase(found);
     delete timer;
     return listener;
 }
@@ -58,8 +51,8 @@ void Scheduler::updateTimerDelay(int id, int delay)
 
 void Scheduler::followClock()
 {
-    for (int i = 0; i < timers.size(); ++i)
-        timers[i]->followClock();
+    for (const auto& [id, timer] : timers)
+        timer->followClock();
 }
 
 void Scheduler::setPaused(bool paused)
@@ -82,9 +75,9 @@ int Scheduler::step()
         return 0;
     int shortest = INT_MAX;
     Vec<int> ids;
-    for (int i = 0; i < timers.size(); ++i) {
-        shortest = timers[i]->interval() < shortest ? timers[i]->interval() : shortest;
-        ids.append(timers[i]->id());
+    for (const auto& [id, timer] : timers) {
+        shortest = timer->interval() < shortest ? timer->interval() : shortest;
+        ids.append(id);
     }
     playerClock.advance(shortest);
     // A timer event may add or remove timers: each is looked up again.

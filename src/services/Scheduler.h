@@ -5,7 +5,8 @@
 
 #include "LumbraTypes.h"
 #include "PlayerClock.h"
-#include "Vec.h"
+
+#include <map>
 
 class Timer;
 class VirtualMachine;
@@ -22,13 +23,13 @@ public:
 
     // A new running timer; answers its id.
     int addTimer(TWord listener, TUint32 delay);
-    // Stops and deletes the first timer with `id`; answers its listener, 0 when none.
+    // Stops and deletes the timer with `id`; answers its listener, 0 when none.
     TWord removeTimer(int id);
     // Restarts timer `id` with a new period; an unknown id is ignored.
     void updateTimerDelay(int id, int delay);
     // The timer with `id`, null when none.
     Timer* find(int id) const;
-    int count() const { return timers.size(); }
+    int count() const { return int(timers.size()); }
 
     const PlayerClock& clock() const { return playerClock; }
     PlayerClock& clock() { return playerClock; }
@@ -41,11 +42,12 @@ public:
     TUint64 ticks() const { return fired; }
 
 private:
-    int indexOf(int id) const;
     void followClock();
 
     VirtualMachine* vm = nullptr;
-    Vec<Timer*> timers;
+    // By id: ids grow with each timer made, so this is creation order, and
+    // a timer is found or removed without a search through the others.
+    std::map<int, Timer*> timers;
     PlayerClock playerClock;
     TUint64 fired = 0;
 };

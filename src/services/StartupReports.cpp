@@ -1,5 +1,6 @@
 #include "StartupReports.h"
 
+#include "TimeLimitWatchdog.h"
 #include "Trace.h"
 #include "VMError.h"
 
@@ -65,6 +66,8 @@ int reportMachineStop(const MachineStop& stop)
 {
     if (stop.status == 1)
         fatalLine(stop.message);
+    else if (stop.status == MachineStop::TIME_LIMIT_STATUS)
+        writeTimeLimitLine(stop.message); // the watchdog may have written it
     else if (!stop.message.empty())
         std::fprintf(stderr, "%s\n", stop.message.c_str());
     std::fflush(stderr);

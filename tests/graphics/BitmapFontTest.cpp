@@ -3,6 +3,8 @@
 // font lacks, and the glyph pixmap kept while the opaque colour stays.
 #include "GraphicsScript.h"
 #include "LumbraFont.h"
+#include "NativeFont.h"
+#include "TextPieces.h"
 
 #include <QImage>
 
@@ -73,6 +75,21 @@ TEST_F(BitmapFont, MetricsWidthAndFitCount)
     for (const Fit& f : {Fit{0, 6, 0, 1}, Fit{0, 6, 5, 3}, Fit{0, 6, 10, 5}, Fit{0, 6, 12, 6}, Fit{4, 2, 0, 1},
                          Fit{1, 1, 2, 0}, Fit{0, 0, 100, 0}, Fit{0, 6, -1, 0}})
         EXPECT_EQ(font.fitCount(line, f.start, f.count, f.max), f.taken) << f.start << " " << f.count << " " << f.max;
+}
+
+// Past the text limit characters count for nothing, in both fonts.
+TEST_F(BitmapFont, TextsAreMeasuredAndFittedUpToTheTextLimit)
+{
+    const TInt32 limit = TextPieces::TEXT_LIMIT;
+    const OString spaces = OString::fromU16(std::u16string(size_t(limit) + 10, u' '));
+    LumbraFont font(strip(12, 6, {}, {4, 6, 11})); // ' ' is 3 pixels wide
+    EXPECT_EQ(font.width(spaces, 0, limit + 10), 3 * limit);
+    EXPECT_EQ(font.width(spaces, 10, limit), 3 * limit);
+    EXPECT_EQ(font.fitCount(spaces, 0, limit + 10, INT32_MAX), limit);
+    EXPECT_EQ(font.fitCount(spaces, 0, limit + 10, 3 * 1000), 1000);
+    NativeFont native;
+    EXPECT_EQ(native.fitCount(spaces, 0, limit + 10, INT32_MAX), limit);
+    EXPECT_EQ(native.fitCount(spaces, 5, 20, INT32_MAX), 20);
 }
 
 TEST_F(BitmapFont, GlyphPixmapIsRemadeOnlyWhenTheOpaqueColourChanges)

@@ -4,12 +4,14 @@
 #include "QtMessages.h"
 #include "RunnerStart.h"
 #include "StartupReports.h"
+#include "TimeLimitWatchdog.h"
 #include "machine/VirtualMachine.h"
 
 #include <QFileInfo>
 #include <QTimer>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -36,7 +38,9 @@ const char* const HELP =
     "                    branches, calls, returns, error deliveries), counted\n"
     "                    over main and every later entry-point call\n"
     "  --time-limit MS   end the run after MS milliseconds, a loop inside main\n"
-    "                    included, with one line saying so\n"
+    "                    or one long native call included, with one line\n"
+    "                    saying so; files the application left open may not\n"
+    "                    be flushed then\n"
     "  --heap-mib N      the machine's memory for bytecode (heap, stack,\n"
     "                    strings): N MiB, 16 to 4095 (default 1024)\n"
     "  --help            print this text\n"
@@ -155,9 +159,11 @@ int run(const Options& options, std::unique_ptr<QCoreApplication>& application, 
             application = Lumbra::startQtForImage(machine, qtArgc, argv);
         if (options.timeLimit >= 0) {
             machine.setTimeLimit(options.timeLimit);
-            // While the loop waits for the next tick; inside bytecode the machine watches the clock.
-            QTimer::singleShot(int(options.timeLimit), application.get(),
-                               [&machine] { std::exit(Lumbra::reportMachineStop(machine.timeLimitStop())); });
+            // Bytecode stops at its next step past the deadline; the watchdog
+            // ends a native call or the wait for the next tick.
+            Lumbra::startTimeLimitWatchdog(
+                std::chrono::steady_clock::now() + std::chrono::milliseconds(options.timeLimit),
+                machine.timeLimitStop().message, MachineStop::TIME_LIMIT_STATUS);
         }
         services.start();
     };

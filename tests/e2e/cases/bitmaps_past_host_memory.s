@@ -12,7 +12,7 @@
 ; expect-log: 6
 ; expect-log: 7
 ; expect-log: 8
-; expect-stderr: FATAL: InvalidArgumentException (UNEXPECTED EXCEPTION: out of memory: 1024 MiB of host memory held by bitmaps and sounds, at most 1024 MiB at 29, no vminternalthrow<int>,<string> in the image)
+; expect-stderr: FATAL: InvalidArgumentException (UNEXPECTED EXCEPTION: out of memory: 1024 MiB of host memory held by native objects, at most 1024 MiB at 29, no vminternalthrow<int>,<string> in the image)
 ; expect-exit: 1
 .method "main" code=main frame=Main
 .frame Main

@@ -504,6 +504,27 @@ TInt32 VMHeap::addNative(GCObject* object)
     return index;
 }
 
+void VMHeap::rechargeHostBytes(TAddr data)
+{
+    if (!findObject(data))
+        return;
+    NativeSlot& slot = natives[lastObjectSlot]; // findObject's answer
+    const TInt64 outside = std::max(slot.object->sizeOutsideHeap(), 0);
+    const TInt64 growth = outside - slot.hostBytes;
+    const bool pastLimit = growth > 0 && growth > hostBytesLimit - hostBytes;
+    slot.hostBytes = outside;
+    hostBytes += growth;
+    if (growth > 0) {
+        credit -= growth;
+        if (credit <= 0)
+            wanted = true;
+    }
+    if (pastLimit) {
+        hostLimitFailed = true;
+        throw std::bad_alloc();
+    }
+}
+
 void VMHeap::dropNative(int index)
 {
     hostBytes -= natives[size_t(index)].hostBytes;

@@ -14,6 +14,7 @@
 #include <bit>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -183,8 +184,16 @@ public:
     int totalSizeOfPools() const { return totalSizeOfPools_; }
     int rootCount() const { return roots.count(); }
     int nativeObjectCount() const { return liveObjects; }
-    // What the held native objects owned outside the heap when adopted.
+    // What the held native objects owned outside the heap when adopted, or
+    // when last recharged.
     TInt64 hostBytesHeld() const { return hostBytes; }
+    // Charges the native object at `data` (nothing when there is none) with
+    // what it owns outside the heap now: a pixel copy or glyph pixmap it made
+    // since adoption, or what it gave back. Growth counts towards the next
+    // collection. Growth past the host limit is still recorded, as the bytes
+    // are held until the object is collected, and then fails as adoption
+    // does: std::bad_alloc, with takeHostLimitFailure() true.
+    void rechargeHostBytes(TAddr data);
     void setHostBytesLimit(TInt64 bytes) { hostBytesLimit = bytes; }
     // Calls `visit` with every native object the heap holds, held streams included.
     template <class Visit>
@@ -286,6 +295,9 @@ private:
     Vec<LinkedList<FreeSlot>*> freeHeapEntries;
     TUint32 nonEmptyLists = 0; // bit k set while freeHeapEntries[k] holds a block
     LinkedList<TAddr> roots;
+    // Each rooted block's nodes in `roots`, oldest first: a root is removed
+    // without a search, so N removals take time linear in N.
+    std::unordered_map<TAddr, std::vector<LinkedListIterator<TAddr>>> rootNodes;
     int nOfEntries_ = 0;
     int totalSizeOfPools_ = 0;
     bool arenaGoesToo = false;

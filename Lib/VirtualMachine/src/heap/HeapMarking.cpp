@@ -14,17 +14,21 @@
 
 void VMHeap::addRoot(TAddr data)
 {
-    roots.append(entryOf(data));
+    const TAddr block = entryOf(data);
+    rootNodes[block].push_back(roots.append(block));
 }
 
 void VMHeap::removeRoot(TAddr data)
 {
-    const TAddr block = entryOf(data);
-    for (LinkedListIterator<TAddr> node = roots.first(); node; node = node->next) {
-        if (node->data == block) {
-            roots.remove(node);
-            return;
-        }
+    const auto found = rootNodes.find(entryOf(data));
+    if (found != rootNodes.end()) {
+        // The oldest root of the block goes, as a search from the front would find it.
+        std::vector<LinkedListIterator<TAddr>>& nodes = found->second;
+        roots.remove(nodes.front());
+        nodes.erase(nodes.begin());
+        if (nodes.empty())
+            rootNodes.erase(found);
+        return;
     }
     std::fprintf(stderr, "Error: Removing non-existing root: %d", TInt32(data));
     std::fflush(stderr);

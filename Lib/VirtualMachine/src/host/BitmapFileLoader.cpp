@@ -1,6 +1,7 @@
 #include "host/BitmapFileLoader.h"
 
 #include "host/GraphicsInterfaces.h"
+#include "host/ImageFormat.h"
 
 TAddr decodeBitmapBytes(VirtualMachine& vm, const OVector<ByteElement>& bytes, TBool asFont)
 {
@@ -9,7 +10,8 @@ TAddr decodeBitmapBytes(VirtualMachine& vm, const OVector<ByteElement>& bytes, T
 
 TAddr decodeBitmapRange(VirtualMachine& vm, const ByteElement* bytes, int count, TBool asFont)
 {
-    if (count <= 0)
+    // Refused before any decoder runs: a format outside the four, or a scan bomb.
+    if (count <= 0 || decodableImageFormat(reinterpret_cast<const TUint8*>(bytes), size_t(count)) == ImageFormat::None)
         return 0;
     if (asFont)
         return newFontBlock(vm, graphicsBackend(vm).decodeFont(bytes, count));

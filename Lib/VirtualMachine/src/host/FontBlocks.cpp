@@ -27,3 +27,8 @@ VUvarFont* fontFromBox(VirtualMachine& vm, TWord box)
     const TWord font = vm.wordAt(TAddr(box));
     return font == 0 ? nullptr : vm.heap().objectAs<VUvarFont>(TAddr(font));
 }
+
+void rechargeFontInBox(VirtualMachine& vm, TWord box)
+{
+    vm.heap().rechargeHostBytes(TAddr(vm.wordAt(TAddr(box))));
+}

@@ -102,6 +102,12 @@ VMBitmap* bitmapOfHolder(VirtualMachine& vm, TWord holder)
     return bitmap == 0 ? nullptr : vm.heap().objectAs<VMBitmap>(TAddr(bitmap));
 }
 
+void rechargeBitmapOfHolder(VirtualMachine& vm, TWord holder)
+{
+    requireBitmapHolder(vm, holder, "Invalid typeid on bitmap");
+    vm.heap().rechargeHostBytes(TAddr(holderWord(vm, holder, GraphicsHolder::BITMAP_WORD)));
+}
+
 void setBitmapOfHolder(VirtualMachine& vm, TWord holder, VMBitmap* bitmap)
 {
     if (holderTypeId(vm, holder) != BITMAP_TYPE_ID) {

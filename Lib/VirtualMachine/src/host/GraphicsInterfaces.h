@@ -126,6 +126,9 @@ TAddr newFontBlock(VirtualMachine& vm, VUvarFont* font);
 // The font held in the reference box `box`: null for a null font; a null box
 // raises NullPointerException, a word that names no font a VM error.
 VUvarFont* fontFromBox(VirtualMachine& vm, TWord box);
+// Charges the font in `box` with the host memory it holds now (a glyph
+// pixmap made at a draw), as rechargeBitmapOfHolder does.
+void rechargeFontInBox(VirtualMachine& vm, TWord box);
 
 // A new screen holder (TYPEID 1) drawing through `container`; the heap owns
 // the container from now on (also when this raises) and destroys it when
@@ -152,6 +155,11 @@ void endPaintingOfHolder(VirtualMachine& vm, TWord holder);
 // The bitmap of a bitmap holder, null when empty; TYPEID other than 2 raises
 // VMException "Invalid typeid on bitmap".
 VMBitmap* bitmapOfHolder(VirtualMachine& vm, TWord holder);
+
+// Charges a bitmap holder's bitmap with the host memory it holds now (a
+// pixel copy made since); past the host limit std::bad_alloc, see
+// VMHeap::rechargeHostBytes.
+void rechargeBitmapOfHolder(VirtualMachine& vm, TWord holder);
 
 // Replaces a bitmap holder's bitmap (null: empty); the heap owns `bitmap`
 // from now on. TYPEID other than 2 raises VMException with an empty message.

@@ -55,7 +55,7 @@ std::u16string VirtualMachine::outOfMemoryText()
     const auto mib = [](TInt64 bytes) { return std::to_string((bytes + (1 << 19)) >> 20); };
     std::string text = "UNEXPECTED EXCEPTION: out of memory: ";
     if (heap_->takeHostLimitFailure())
-        text += mib(heap_->hostBytesHeld()) + " MiB of host memory held by bitmaps and sounds, at most " +
+        text += mib(heap_->hostBytesHeld()) + " MiB of host memory held by native objects, at most " +
                 mib(heap_->hostBytesLimitValue()) + " MiB";
     else
         text += mib(heap_->liveAfterCollection()) + " MiB live in a " + mib(arena_->reserved()) + " MiB heap";

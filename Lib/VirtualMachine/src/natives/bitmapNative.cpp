@@ -166,7 +166,8 @@ void pixel(NativeCallFrame& call, bool write)
     call.take(write ? 4 : 3);
     const TInt32 x = call.arg(1), y = call.arg(2);
     TInt32 width, height;
-    VMBitmap* bitmap = sizedBitmap(call.vm, endedHolderArg(call, 0), width, height);
+    const TWord holder = endedHolderArg(call, 0);
+    VMBitmap* bitmap = sizedBitmap(call.vm, holder, width, height);
     if (!bitmap) {
         invalidArgument(write ? "Position is outside the bounds of the bitmap: the bitmap is empty"
                               : ("Position (" + numbers({x, y}) +
@@ -179,9 +180,12 @@ void pixel(NativeCallFrame& call, bool write)
                             .c_str());
     if (write) {
         bitmap->setPixel(x, y, TUint32(call.arg(3)));
+        rechargeBitmapOfHolder(call.vm, holder); // the pixel copy made at the first pixel access
         call.leaveNothing();
     } else {
-        call.leave(TWord(bitmap->getPixel(x, y)));
+        const TWord colour = TWord(bitmap->getPixel(x, y));
+        rechargeBitmapOfHolder(call.vm, holder);
+        call.leave(colour);
     }
 }
 

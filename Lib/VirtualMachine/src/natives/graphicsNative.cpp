@@ -47,8 +47,10 @@ void drawText(NativeCallFrame& call, bool ranged)
             const TUint32 colour = TUint32(call.arg(point + 2));
             if (type == VUvarFont::NATIVE_TYPE)
                 container->drawTextNative(text, start, count, x, y, colour);
-            else
+            else {
                 container->drawTextBitmap(text, start, count, x, y, colour, *font);
+                rechargeFontInBox(vm, call.arg(point + 3)); // the glyph pixmap made at a first draw
+            }
         }
     }
     call.leaveNothing();

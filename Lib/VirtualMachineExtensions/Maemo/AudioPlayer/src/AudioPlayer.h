@@ -18,6 +18,8 @@ class AudioPlayer : public GCObject {
 public:
     // Size of the managed block, as in the 32-bit object layout.
     static constexpr TUint32 BLOCK_SIZE = 28;
+    // Host bytes beyond the object and its samples, per player.
+    static constexpr int ALLOCATION_EXTRA = 64;
 
     enum State { PLAY_REQUESTED = 0, STARTED = 1, LOADED = 2 };
 
@@ -26,7 +28,9 @@ public:
     AudioPlayer(const AudioPlayer&) = delete;
     AudioPlayer& operator=(const AudioPlayer&) = delete;
 
-    int sizeOutsideHeap() const override { return int(samples.size()); }
+    // The samples, this object and the allocator's headers (the stream's
+    // buffers are the sound server's).
+    int sizeOutsideHeap() const override { return int(samples.size() + sizeof(*this)) + ALLOCATION_EXTRA; }
 
     // The deferred operations; they run only while the context is connected.
     void initialize();

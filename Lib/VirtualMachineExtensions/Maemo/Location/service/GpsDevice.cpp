@@ -1,37 +1,48 @@
 #include "GpsDevice.h"
 
-#include <algorithm>
+#include <map>
+#include <utility>
 #include <vector>
 
 namespace LocationService {
 
 namespace {
 
-std::vector<GpsDevice*>& devices()
+// Every device by its serial: made and destroyed in logarithmic time, so
+// that many devices come and go in time linear in their number.
+std::map<std::uint64_t, GpsDevice*>& devices()
 {
-    static std::vector<GpsDevice*> all;
+    static std::map<std::uint64_t, GpsDevice*> all;
     return all;
 }
 
+std::uint64_t nextSerial = 0;
+
 } // namespace
 
-GpsDevice::GpsDevice()
+GpsDevice::GpsDevice() : serial(nextSerial++)
 {
-    devices().push_back(this);
+    devices().emplace(serial, this);
 }
 
 GpsDevice::~GpsDevice()
 {
-    std::erase(devices(), this);
+    devices().erase(serial);
 }
 
 void GpsDevice::publish(const GpsFix& fix)
 {
-    // A handler may destroy devices, this one included, or make new ones.
-    const std::vector<GpsDevice*> receivers = devices();
-    for (GpsDevice* device : receivers)
-        if (std::find(devices().begin(), devices().end(), device) != devices().end())
-            device->receive(fix);
+    // A handler may destroy devices, this one included, or make new ones
+    // (perhaps at a destroyed one's address): each is looked up by serial.
+    std::vector<std::uint64_t> receivers;
+    receivers.reserve(devices().size());
+    for (const auto& [serial, device] : devices())
+        receivers.push_back(serial);
+    for (std::uint64_t serial : receivers) {
+        const auto found = devices().find(serial);
+        if (found != devices().end())
+            found->second->receive(fix);
+    }
 }
 
 void GpsDevice::receive(const GpsFix& fix)

@@ -6,6 +6,8 @@
 #include "GpsFix.h"
 #include "SignalList.h"
 
+#include <cstdint>
+
 namespace LocationService {
 
 class GpsDevice {
@@ -26,6 +28,7 @@ public:
 private:
     void receive(const GpsFix& fix);
 
+    std::uint64_t serial; // the devices' order of making, and this one's key among them
     GpsFix current;
     bool hasFix = false;
 };

@@ -2,10 +2,12 @@
 // works on a copy of the list, and a handler disconnected meanwhile is not
 // called, so a handler may disconnect others or destroy the emitting object's
 // owner; nothing of the list is touched after the last handler returns.
+// Handlers are kept by id (in connection order), so that thousands of
+// connections come and go in time linear in their number.
 #pragma once
 
-#include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -19,24 +21,28 @@ public:
     // Answers an id for disconnect().
     int connect(Handler handler)
     {
-        entries.push_back(std::make_shared<Entry>(Entry{nextId, std::move(handler), true}));
+        entries.emplace(nextId, std::make_shared<Entry>(Entry{std::move(handler), true}));
         return nextId++;
     }
     void disconnect(int id)
     {
-        for (auto& entry : entries)
-            if (entry->id == id)
-                entry->live = false;
-        std::erase_if(entries, [id](const auto& entry) { return entry->id == id; });
+        const auto found = entries.find(id);
+        if (found == entries.end())
+            return;
+        found->second->live = false;
+        entries.erase(found);
     }
     ~SignalList()
     {
-        for (auto& entry : entries)
+        for (auto& [id, entry] : entries)
             entry->live = false;
     }
     void emit(Args... args) const
     {
-        const auto snapshot = entries;
+        std::vector<std::shared_ptr<Entry>> snapshot;
+        snapshot.reserve(entries.size());
+        for (const auto& [id, entry] : entries)
+            snapshot.push_back(entry);
         for (const auto& entry : snapshot)
             if (entry->live) {
                 const Handler handler = entry->handler; // survives the list's owner
@@ -47,11 +53,10 @@ public:
 
 private:
     struct Entry {
-        int id;
         Handler handler;
         bool live;
     };
-    std::vector<std::shared_ptr<Entry>> entries;
+    std::map<int, std::shared_ptr<Entry>> entries;
     int nextId = 1;
 };
 

@@ -28,6 +28,9 @@ public:
     CLocationPositionRequestorGCObject& operator=(const CLocationPositionRequestorGCObject&) = delete;
 
     void pushReferences(Vec<int>& markStack) override;
+    // This object and, charged from the start, what running makes: the
+    // control, its GPS device and their signal connections.
+    int sizeOutsideHeap() const override;
 
     void start();
     void stop();

@@ -4,6 +4,7 @@
 #include "QtMessages.h"
 #include "RunnerStart.h"
 #include "StartupReports.h"
+#include "host/StreamHolder.h"
 #include "machine/VirtualMachine.h"
 
 #include <QFileInfo>
@@ -16,6 +17,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -129,6 +131,17 @@ private:
     VirtualMachine& machine;
 };
 
+// The run ran out of work: what open writers still buffer is written before
+// the machine goes, and bytes lost on the way make the status 1.
+int endWithWritersFlushed(VirtualMachine& machine, RunnerServices& services, int status)
+{
+    const std::vector<OString> lost = flushOpenWriters(machine);
+    if (!lost.empty())
+        services.log(lostWritersMessage(lost));
+    const bool logWritten = services.flushLog();
+    return lost.empty() && logWritten ? status : 1;
+}
+
 // A platform the user names other than the offscreen one.
 bool platformNamed()
 {
@@ -171,9 +184,8 @@ int run(const Options& options, std::unique_ptr<QCoreApplication>& application, 
         return Lumbra::reportHostError(error);
     }
     reader.close();
-    if (services.idle())
-        return 0;
-    return QCoreApplication::exec();
+    const int status = services.idle() ? 0 : QCoreApplication::exec();
+    return endWithWritersFlushed(machine, services, status);
 }
 
 } // namespace

@@ -52,8 +52,9 @@ const char* const HELP =
     "\n"
     "Exit status: 0 when the application asks to exit or nothing can happen\n"
     "any more; 1 when the image does not open (\"Failed to open '<path>'\"),\n"
-    "mcbrun-devices does not start when needed, or the machine stops on a\n"
-    "fatal error (one \"FATAL: \" line); 124 past the time limit; 2 for a bad\n"
+    "mcbrun-devices does not start when needed, the machine stops on a\n"
+    "fatal error (one \"FATAL: \" line), or bytes written to open files are\n"
+    "lost at the end (a log line names the files); 124 past the time limit; 2 for a bad\n"
     "command line.\n";
 
 struct Options {

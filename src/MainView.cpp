@@ -126,7 +126,7 @@ void MainView::endInOrder()
 {
     bool lost = false;
     if (machine) {
-        const std::vector<OString> lostFiles = flushOpenWriters(*machine);
+        const std::vector<std::u16string> lostFiles = flushOpenWriters(*machine);
         if (!lostFiles.empty())
             log(lostWritersMessage(lostFiles));
         lost = !lostFiles.empty();

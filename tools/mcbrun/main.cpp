@@ -136,7 +136,7 @@ private:
 // the machine goes, and bytes lost on the way make the status 1.
 int endWithWritersFlushed(VirtualMachine& machine, RunnerServices& services, int status)
 {
-    const std::vector<OString> lost = flushOpenWriters(machine);
+    const std::vector<std::u16string> lost = flushOpenWriters(machine);
     if (!lost.empty())
         services.log(lostWritersMessage(lost));
     const bool logWritten = services.flushLog();

@@ -40,9 +40,9 @@ S& openOf(S* stream)
 
 } // namespace
 
-std::vector<OString> flushOpenWriters(VirtualMachine& vm)
+std::vector<std::u16string> flushOpenWriters(VirtualMachine& vm)
 {
-    std::vector<OString> lost;
+    std::vector<std::u16string> lost;
     vm.heap().forEachNativeObject([&lost](GCObject& object) {
         const HeldStream* held = dynamic_cast<HeldStream*>(&object);
         auto* writer = held ? dynamic_cast<LUMBRA::OutputStream*>(held->get()) : nullptr;
@@ -52,7 +52,7 @@ std::vector<OString> flushOpenWriters(VirtualMachine& vm)
     return lost;
 }
 
-OString lostWritersMessage(const std::vector<OString>& names)
+OString lostWritersMessage(const std::vector<std::u16string>& names)
 {
     // Enough to find the files; an application with thousands open gets no
     // line of thousands of names.
@@ -62,7 +62,7 @@ OString lostWritersMessage(const std::vector<OString>& names)
     for (size_t i = 0; i < names.size() && i < NAMED; ++i) {
         if (i > 0)
             text += u", ";
-        text += names[i].toU16();
+        text += names[i];
     }
     if (names.size() > NAMED)
         text += Lumbra::latin1ToU16(" and " + std::to_string(names.size() - NAMED) + " more");
@@ -75,7 +75,7 @@ void StreamHolder::storeNew(VirtualMachine& vm, TWord varBox, TYPEID typeId, std
     vm.wordAt(TAddr(varBox)); // checks the box before anything is made
     const TAddr block = vm.heap().allocate(BLOCK_SIZE, 0, GC_CODE_STREAM_HOLDER);
     vm.arena().storeWord(block, typeId);
-    vm.heap().attachStream(block, new HeldStream(std::move(stream), name));
+    vm.heap().attachStream(block, new HeldStream(std::move(stream), name.toU16()));
     vm.arena().storeWord(TAddr(varBox), TWord(block));
 }
 

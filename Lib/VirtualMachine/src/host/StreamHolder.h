@@ -11,22 +11,24 @@
 #include "Stream.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 class VirtualMachine;
 
 // Owns a stream on behalf of a holder block; deleting it closes the file.
-// Keeps the name the application opened it by, for reports.
+// Keeps the name the application opened it by, for reports, in host memory
+// (an OString's characters live in the arena, which may go first).
 class HeldStream : public GCObject {
 public:
-    HeldStream(std::unique_ptr<LUMBRA::Stream> stream, const OString& name)
-        : stream(std::move(stream)), fileName(name) {}
+    HeldStream(std::unique_ptr<LUMBRA::Stream> stream, std::u16string name)
+        : stream(std::move(stream)), fileName(std::move(name)) {}
     LUMBRA::Stream* get() const { return stream.get(); }
-    const OString& name() const { return fileName; }
+    const std::u16string& name() const { return fileName; }
 
 private:
     std::unique_ptr<LUMBRA::Stream> stream;
-    OString fileName;
+    std::u16string fileName;
 };
 
 class StreamHolder {
@@ -65,9 +67,9 @@ private:
 
 // Hands the buffered bytes of every open writer to its file; answers the
 // names of those that could not be written.
-std::vector<OString> flushOpenWriters(VirtualMachine& vm);
+std::vector<std::u16string> flushOpenWriters(VirtualMachine& vm);
 
 // The log line for writers lost at exit: "IOException: <n> open file(s)
 // could not be written before exit: <names>", the names separated by ", "
 // and cut off after the first few.
-OString lostWritersMessage(const std::vector<OString>& names);
+OString lostWritersMessage(const std::vector<std::u16string>& names);

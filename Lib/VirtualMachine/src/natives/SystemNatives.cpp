@@ -19,7 +19,7 @@ namespace {
 // Answers the exit status: 1 after a loss.
 int flushBeforeExit(VirtualMachine& vm, FrameworkServices& services)
 {
-    const std::vector<OString> lost = flushOpenWriters(vm);
+    const std::vector<std::u16string> lost = flushOpenWriters(vm);
     if (lost.empty())
         return 0;
     services.log(lostWritersMessage(lost));

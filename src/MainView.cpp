@@ -124,13 +124,15 @@ void MainView::closeEvent(QCloseEvent* event)
 
 void MainView::endInOrder()
 {
+    bool lost = false;
     if (machine) {
-        if (const int lost = flushOpenWriters(*machine))
-            log(OString::fromLatin1(
-                ("IOException: " + std::to_string(lost) + " open file(s) could not be written before exit").c_str()));
+        const std::vector<std::u16string> lostFiles = flushOpenWriters(*machine);
+        if (!lostFiles.empty())
+            log(lostWritersMessage(lostFiles));
+        lost = !lostFiles.empty();
     }
-    flushLog();
-    QCoreApplication::exit(0);
+    const bool logWritten = flushLog();
+    QCoreApplication::exit(lost || !logWritten ? 1 : 0);
 }
 
 void MainView::runAtEnd()
@@ -142,10 +144,10 @@ void MainView::runAtEnd()
     work();
 }
 
-void MainView::exit()
+void MainView::exit(int status)
 {
     runAtEnd();
-    BasicFrameworkServices::exit();
+    BasicFrameworkServices::exit(status);
 }
 
 void MainView::setShownOnDesktop(bool shown)

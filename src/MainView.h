@@ -39,7 +39,8 @@ public:
     // unmapped or minimised. Only a change reaches the application.
     void setShownOnDesktop(bool shown);
     // Ends the player as the application's exit request does: open writers
-    // written out, the log file flushed; the event loop then returns 0.
+    // written out, the log file flushed; the event loop then returns 0, or 1
+    // when written bytes were lost.
     void endInOrder();
 
     bool isRotated() override;
@@ -55,7 +56,7 @@ public:
     // application's exit request (which leaves no loop to return).
     void setAtEnd(std::function<void()> work) { atEnd = std::move(work); }
     void runAtEnd();
-    [[noreturn]] void exit() override;
+    [[noreturn]] void exit(int status) override;
 
     // ---- the desktop's player controls (MainViewControls.cpp)
     void setKeymap(const Lumbra::Keymap& map) { keymap = map; }

@@ -1,5 +1,6 @@
 #include "ScreenshotFiles.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +12,29 @@ namespace Lumbra {
 namespace {
 // Screenshots taken within one second get at most this many names.
 constexpr int MAX_SUFFIX = 1000;
+
+// The image as PNG bytes, encoded in memory: the PNG writer does not look at
+// what its device's writes answer, so a full disk would pass unnoticed.
+QByteArray pngBytes(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+        return QByteArray();
+    return bytes;
+}
+
+// Writes all of `bytes` to the open `file` and hands them to the system.
+bool writeAll(QFileDevice& file, const QByteArray& bytes)
+{
+    return !bytes.isEmpty() && file.write(bytes) == bytes.size() && file.flush();
+}
+
+// Whether the file at `path` holds as many bytes as were written to it.
+bool holdsAll(const QString& path, const QByteArray& bytes)
+{
+    return QFileInfo(path).size() == bytes.size();
+}
 } // namespace
 
 QString screenshotBaseName(const QString& directory)
@@ -47,9 +71,15 @@ QString saveNewScreenshot(const QImage& image, const QString& folder, const QStr
                 continue;
             return QString();
         }
-        if (image.save(&file, "PNG"))
-            return path;
-        file.remove();
+        const QByteArray bytes = pngBytes(image);
+        if (writeAll(file, bytes)) {
+            file.close();
+            if (file.error() == QFileDevice::NoError && holdsAll(path, bytes))
+                return path;
+        }
+        // By name: a QFile in error after its close removes nothing.
+        file.close();
+        QFile::remove(path);
         return QString();
     }
     return QString();
@@ -57,8 +87,16 @@ QString saveNewScreenshot(const QImage& image, const QString& folder, const QStr
 
 bool savePng(const QImage& image, const QString& path)
 {
+    const QByteArray bytes = pngBytes(image);
     QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && image.save(&file, "PNG") && file.commit();
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (!writeAll(file, bytes)) {
+        file.cancelWriting();
+        file.commit(); // drops the temporary file
+        return false;
+    }
+    return file.commit() && holdsAll(path, bytes);
 }
 
 } // namespace Lumbra

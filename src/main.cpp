@@ -141,7 +141,8 @@ const char* const HELP =
     "Exit status: 0 when the application asks to exit, on Ctrl+Q, when the\n"
     "window closes or a --screenshot-after file is saved; 1 when index.mcb does\n"
     "not open (\"Failed to open '<path>': <reason>\"), on a fatal machine error (one\n"
-    "\"FATAL: \" line), when the screenshot file cannot be written, without a\n"
+    "\"FATAL: \" line), when the screenshot file cannot be written, when bytes\n"
+    "written to open files are lost at the end (a log line names them), without a\n"
     "display or without the message bus; 2 for a bad command line.\n";
 
 // POSIX basename of `path` (which it may modify, so it works on a copy).

@@ -86,7 +86,7 @@ public:
 
     bool setLogFile(const OString&) override { return false; }
     void log(const OString& line) override { lines.push_back(Lumbra::u16ToUtf8(line.toU16())); }
-    [[noreturn]] void exit() override { Lumbra::raiseError(Lumbra::EExitRequest); }
+    [[noreturn]] void exit(int) override { Lumbra::raiseError(Lumbra::EExitRequest); }
 
     int addTimer(TWord listener, int) override
     {

@@ -77,7 +77,8 @@ bool CoreFrameworkServices::renameFile(const OString& from, const OString& to)
     // The target's missing directories are made beneath the directory first.
     return resolveEntry(from, source) && resolveValid(to, target) && target != rootPath &&
            LUMBRA::BeneathDirectory(appDirectory, FileUtility::parentPath(target)).makeDirectories() &&
-           resolveEntry(to, target) && FileUtility::moveFile(source, target);
+           resolveEntry(to, target) &&
+           LUMBRA::BeneathDirectory(appDirectory, source).renameTo(LUMBRA::BeneathDirectory(appDirectory, target));
 }
 
 bool CoreFrameworkServices::listDirectory(const OString& name, Vec<OString>& fileNames,
@@ -105,14 +106,14 @@ bool CoreFrameworkServices::makeDirectory(const OString& name)
 bool CoreFrameworkServices::deleteDirectory(const OString& name)
 {
     Str16 path;
-    return resolveEntry(name, path) && FileUtility::removeDirectory(path);
+    return resolveEntry(name, path) && LUMBRA::BeneathDirectory(appDirectory, path).removeDirectoryTree();
 }
 
 bool CoreFrameworkServices::renameDirectory(const OString& from, const OString& to)
 {
     Str16 source, target;
-    // FileUtility takes the target first.
-    return resolveEntry(from, source) && resolveEntry(to, target) && FileUtility::renameDirectory(target, source);
+    return resolveEntry(from, source) && resolveEntry(to, target) &&
+           LUMBRA::BeneathDirectory(appDirectory, source).renameTo(LUMBRA::BeneathDirectory(appDirectory, target));
 }
 
 bool CoreFrameworkServices::directoryExists(const OString& name)

@@ -99,17 +99,20 @@ int CoreFrameworkServices::systemMessage(const OString&)
     return 0;
 }
 
-void CoreFrameworkServices::exit()
+void CoreFrameworkServices::exit(int status)
 {
-    flushLog();
-    std::exit(0);
+    const bool logWritten = flushLog();
+    std::exit(logWritten ? status : 1);
 }
 
-void CoreFrameworkServices::flushLog()
+bool CoreFrameworkServices::flushLog()
 {
     // The log file cannot report its own failure: standard error does.
-    if (logStream && logStream->isOpen() && !logStream->flush())
+    if (logStream && logStream->isOpen() && !logStream->flush()) {
         std::fputs("LOG: IOException: the log file could not be written\n", stderr);
+        return false;
+    }
+    return true;
 }
 
 int CoreFrameworkServices::reserved24(int)

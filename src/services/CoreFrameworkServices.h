@@ -59,12 +59,12 @@ public:
     void log(const OString& message) override;
     bool setLogFile(const OString& name) override;
     int systemMessage(const OString& message) override;
-    // Ends the process with status 0 at once, after writing out the log
-    // file; tests override it.
-    [[noreturn]] void exit() override;
+    // Ends the process with `status` at once, after writing out the log
+    // file (1 when that fails); tests override it.
+    [[noreturn]] void exit(int status) override;
     // Hands the log file's buffered lines to the disk; a failure is reported
-    // on standard error.
-    void flushLog();
+    // on standard error and answered false.
+    bool flushLog();
     int reserved24(int value) override;
     int reserved25(int value) override;
     void reserved26(int value) override;

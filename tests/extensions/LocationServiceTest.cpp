@@ -69,6 +69,30 @@ TEST(GpsdReports, AddressesFromText)
     }
 }
 
+// A malformed LUMBRA_GPSD names no daemon: one warning line naming it, and
+// no fallback to the default daemon, so no positions are reported.
+TEST(GpsdReports, AMalformedEnvironmentAddressWarnsOnceAndNamesNoDaemon)
+{
+    ExtensionTest::ensureApplication();
+    for (const char* text : {"[::1", "localhost:99999"}) {
+        qputenv("LUMBRA_GPSD", text);
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(GpsdAddress::fromEnvironment().has_value()) << text;
+        EXPECT_FALSE(GpsdAddress::fromEnvironment().has_value()) << text;
+        auto control = GpsDaemonControl::defaultControl();
+        control->start();
+        control->stop();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  std::string("LUMBRA_GPSD: '") + text +
+                      "' is no host, host:port or [IPv6 host]:port; positions are not reported\n");
+    }
+    qunsetenv("LUMBRA_GPSD");
+    const std::optional<GpsdAddress> fallback = GpsdAddress::fromEnvironment();
+    ASSERT_TRUE(fallback.has_value());
+    EXPECT_EQ(fallback->host, QStringLiteral("localhost"));
+    EXPECT_EQ(fallback->port, GpsdAddress::DEFAULT_PORT);
+}
+
 // Nonsense and a line longer than any report are dropped; the good report after them arrives.
 TEST(GpsdReports, DaemonNonsenseIsDroppedAndLaterReportsArrive)
 {

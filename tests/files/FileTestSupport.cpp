@@ -20,7 +20,7 @@ class DirectoryServices : public BasicFrameworkServices {
 public:
     explicit DirectoryServices(const QString& dir) : BasicFrameworkServices(Str16::fromQString(dir)) {}
     void log(const OString& message) override { lines.push_back(Lumbra::u16ToUtf8(message.toU16())); }
-    [[noreturn]] void exit() override { throw MachineStop{0, "exit service"}; }
+    [[noreturn]] void exit(int status) override { throw MachineStop{status, "exit service"}; }
 
     std::vector<std::string> lines;
 };

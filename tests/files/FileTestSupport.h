@@ -3,6 +3,7 @@
 // test as log lines; an error ends the run with its message and code.
 #pragma once
 
+#include "FileSizeLimit.h"
 #include "NativeTestSupport.h"
 
 #include <QByteArray>

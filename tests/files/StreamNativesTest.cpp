@@ -4,9 +4,9 @@
 // its order, closed and collected holders, and forged holder references.
 #include "FileTestSupport.h"
 
-#include <sys/resource.h>
+#include <QFile>
+#include <QFileInfo>
 
-#include <csignal>
 
 using namespace FileTest;
 using NativeTest::error;
@@ -18,20 +18,6 @@ namespace {
 const Lines NOT_OPEN = error(7, "IOException: File is not open");
 const Lines INVALID_TYPEID = error(10, "VMException: Invalid TYPEID");
 const Lines IO_FAILURE = error(7, "IOException");
-
-// A full disk as the kernel reports it for a file-size limit: writes past
-// `bytes` fail with EFBIG (SIGXFSZ ignored) while the object lives.
-struct FileSizeLimit {
-    rlimit old {};
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &old);
-        const rlimit small {bytes, old.rlim_max};
-        std::signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
-};
 
 } // namespace
 
@@ -323,11 +309,43 @@ TEST(StreamNatives, WritesThatNeverReachTheDiskAreReportedOnCloseAndAtExit)
     {
         const FileSizeLimit limit(10);
         EXPECT_EQ(app.log(close), IO_FAILURE);
-        EXPECT_EQ(app.log(exit), Lines({"IOException: 1 open file(s) could not be written before exit"}));
+        const NativeTest::RunResult lost = app.run(exit);
+        EXPECT_EQ(lost.log, Lines({"IOException: 1 open file(s) could not be written before exit: exit.txt"}));
+        EXPECT_EQ(lost.status, 1);
     }
     EXPECT_EQ(app.read("full.txt").size(), 10);
     // Without the limit the same programs end quietly with every byte written.
     EXPECT_EQ(app.log(close), Lines{});
-    EXPECT_EQ(app.log(exit), Lines{});
+    const NativeTest::RunResult written = app.run(exit);
+    EXPECT_EQ(written.log, Lines{});
+    EXPECT_EQ(written.status, 0);
     EXPECT_EQ(app.read("exit.txt"), QByteArray::fromStdString(hundred));
+}
+
+// Sparse files past what an int counts: every size or position read of them
+// raises IOException naming the size; none passes for empty or small.
+TEST(StreamNatives, FilesTooLargeForIntSizesSaySo)
+{
+    AppDirectory app;
+    const qint64 sizes[] = {qint64(3) << 30, (qint64(4) << 30) + 1, qint64(5) << 30};
+    for (const qint64 size : sizes) {
+        QFile big(app.path(QStringLiteral("big.bin")));
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(size));
+        big.close();
+        const Lines tooLarge =
+            error(7, "IOException: File is too large: " + std::to_string(size) + " bytes, sizes stop at 2147483647");
+        Program readerSize, writerSize, writerPosition, readBytes, bitmap, font;
+        onHolder(readerSize, FILE_READER, 4, openReader(readerSize, "big.bin"), {}, true);
+        onHolder(writerSize, FILE_WRITER, 4, openWriter(writerSize, "big.bin", true), {}, true);
+        onHolder(writerPosition, FILE_WRITER, 3, openWriter(writerPosition, "big.bin", true), {}, true);
+        readText(readBytes, openReader(readBytes, "big.bin"), 4);
+        bitmap.resultBox();
+        bitmap.text("big.bin");
+        bitmap.vec(19, 3, 2, 0);
+        font.text("big.bin");
+        font.vec(32, 11, 1, 1);
+        for (const Program* p : {&readerSize, &writerSize, &writerPosition, &readBytes, &bitmap, &font})
+            EXPECT_EQ(app.log(*p), tooLarge) << size;
+        EXPECT_EQ(QFileInfo(app.path(QStringLiteral("big.bin"))).size(), size); // appending left it whole
+    }
 }

@@ -2,6 +2,7 @@
 // and pointer through xdotool, the window manager's properties and the
 // display status through a second X client and the MCE stand-in, and the
 // window's pixels through a screenshot.
+#include "FileSizeLimit.h"
 #include "PlayerFixture.h"
 #include "ProbeScreen.h"
 #include "ScreenReference.h"
@@ -277,4 +278,48 @@ TEST_F(PlayerTest, AWindowSmallerThanTheScreenSaysSoAndWindowShowsItWhole)
     EXPECT_TRUE(screenShows("window-whole", [&](const QImage& shot) {
         return shot.convertToFormat(QImage::Format_RGB32) == logical;
     }));
+}
+
+// A full disk (a file-size limit the player inherits) is reported, never
+// taken for success: bytes lost at the end make the status 1 and the log
+// names their file; a screenshot that cannot be written says so, and one
+// for --screenshot-after makes the status 1. Nothing half-written is left.
+TEST_F(PlayerTest, WritesLostToAFullDiskAreReported)
+{
+    const QString written = WRITER + QStringLiteral("/written.txt");
+    QFile::remove(written);
+    std::unique_ptr<PlayerProcess> writer;
+    {
+        const FileSizeLimit full(10);
+        writer = start(WRITER);
+    }
+    focus();
+    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+q")});
+    EXPECT_EQ(writer->exitStatus(), 1);
+    EXPECT_TRUE(writer->allLines().contains(
+        QStringLiteral("LOG: IOException: 1 open file(s) could not be written before exit: written.txt")))
+        << writer->allLines().join(QLatin1Char('|')).toStdString();
+    QFile::remove(written);
+
+    QTemporaryDir pictures;
+    ASSERT_TRUE(pictures.isValid());
+    const QString finalShot = pictures.filePath(QStringLiteral("final.png"));
+    std::unique_ptr<PlayerProcess> after, key;
+    {
+        const FileSizeLimit full(10);
+        after = std::make_unique<PlayerProcess>(PROBE, QStringList{QStringLiteral("--screenshot-after"),
+                                                                   QStringLiteral("300"), finalShot});
+        key = start(PROBE, {QStringLiteral("--window"), QStringLiteral("--screenshot-dir"), pictures.path()});
+    }
+    EXPECT_EQ(after->exitStatus(), 1);
+    EXPECT_EQ(after->allLines().filter(QStringLiteral("screenshot")),
+              QStringList{QStringLiteral("mcbplayer: could not write the screenshot to '%1'").arg(finalShot)});
+
+    focus();
+    xdotool({QStringLiteral("key"), QStringLiteral("F12"), QStringLiteral("a")});
+    QStringList between;
+    ASSERT_TRUE(key->expectLine(QStringLiteral("LOG: pressed 65 text a"), &between));
+    EXPECT_EQ(between.filter(QStringLiteral("screenshot")),
+              QStringList{QStringLiteral("mcbplayer: could not save a screenshot in '%1'").arg(pictures.path())});
+    EXPECT_EQ(QDir(pictures.path()).entryList(QDir::Files), QStringList{});
 }

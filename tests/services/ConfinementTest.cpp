@@ -4,6 +4,8 @@
 // Nothing outside "app" may change; the application directory itself stays.
 #include "ServicesTestSupport.h"
 
+#include "BeneathDirectory.h"
+
 #include <QDirIterator>
 
 #include <sys/stat.h>
@@ -141,4 +143,33 @@ TEST_F(ConfinementTest, OnlyRegularFilesOpenAndNothingWaits)
         EXPECT_FALSE(opened(services->openFileForReading(S(name))) || services->setLogFile(S(name)));
         EXPECT_FALSE(opened(services->openFileForWriting(S(name), 0)) || opened(services->openFileForWriting(S(name), 1)));
     }
+}
+
+// A parent directory swapped for a link to outside after the names were
+// checked: moving and deleting act on descriptors opened beneath the
+// directory at that moment, so they refuse instead of following the link.
+TEST_F(ConfinementTest, ParentsSwappedForLinksAfterTheCheckAreNotFollowed)
+{
+    writeFile("app/d/t.txt", "t");
+    writeFile("app/d/sub/s.txt", "s");
+    writeFile("third/sub/s.txt", "s");
+    const Str16 root = Str16::fromQString(hostPath("app"));
+    const auto name = [](const QString& path) { return Str16::fromQString(path); };
+    const LUMBRA::BeneathDirectory file(root, name(hostPath("app/d/t.txt")));
+    const LUMBRA::BeneathDirectory moved(root, name(hostPath("app/moved.txt")));
+    const LUMBRA::BeneathDirectory into(root, name(hostPath("app/d/moved.txt")));
+    const LUMBRA::BeneathDirectory tree(root, name(hostPath("app/d/sub")));
+    ASSERT_TRUE(file.parentInside() && tree.parentInside());
+    ASSERT_TRUE(QDir(hostPath("app/d")).removeRecursively());
+    ASSERT_TRUE(QFile::link(hostPath("third"), hostPath("app/d")));
+    const auto before = outside();
+    EXPECT_FALSE(file.renameTo(moved));
+    EXPECT_FALSE(LUMBRA::BeneathDirectory(root, name(hostPath("app/keep.txt"))).renameTo(into));
+    EXPECT_FALSE(tree.removeDirectoryTree());
+    EXPECT_EQ(outside(), before);
+    EXPECT_TRUE(QFile::exists(hostPath("app/keep.txt")));
+    // Inside, the same calls do their work.
+    EXPECT_TRUE(LUMBRA::BeneathDirectory(root, name(hostPath("app/keep.txt"))).renameTo(moved));
+    EXPECT_TRUE(LUMBRA::BeneathDirectory(root, name(hostPath("app/sub"))).removeDirectoryTree());
+    EXPECT_TRUE(QFile::exists(hostPath("app/moved.txt")) && !QFile::exists(hostPath("app/sub")));
 }

@@ -3,6 +3,7 @@
 // directory, once with the component walk forced. The directory is reached
 // through a link of its own ("applink -> app"), as an installed one may be.
 // Nothing outside "app" may change, whatever the answer.
+#include "Assembler.h"
 #include "BeneathDirectory.h"
 #include "ServicesTestSupport.h"
 
@@ -23,23 +24,23 @@ struct LinkCase {
     const char* what;
     const char* file;      // the name read, written and deleted
     const char* directory; // the name listed
-    const char* kernel;    // what succeeds with openat2: R read, W write, L list, D delete
+    const char* kernel;    // what succeeds with openat2: R read, W write, L list, D delete, I .include
     const char* walk;      // the same with the component walk
 };
 
 // The walk refuses every link, even one that stays inside; the kernel
 // follows those, and refuses any that leaves, absolute ones included.
 const LinkCase CASES[] = {
-    {"a link inside staying inside", "infile", "indir", "RWLD", "----"},
-    {"a link leading outside", "out/secret.txt", "out", "----", "----"},
-    {"a file link leading outside", "flink", "out", "----", "----"},
-    {"a dangling link inside", "dangling", "dangling", "-W--", "----"},
-    {"a dangling link outside", "danglingout", "danglingout", "----", "----"},
-    {"a link into the parent", "parent/victim.txt", "parent", "----", "----"},
-    {"a link out and back in (../app/x)", "back", "backdir", "----", "----"},
-    {"an absolute link pointing inside", "abs", "absdir", "----", "----"},
-    {"a plain name through ../applink", "../applink/data.txt", "../applink/sub", "RWLD", "RWLD"},
-    {"a plain file", "data.txt", "sub", "RWLD", "RWLD"},
+    {"a link inside staying inside", "infile", "indir", "RWLDI", "-----"},
+    {"a link leading outside", "out/secret.txt", "out", "-----", "-----"},
+    {"a file link leading outside", "flink", "out", "-----", "-----"},
+    {"a dangling link inside", "dangling", "dangling", "-W---", "-----"},
+    {"a dangling link outside", "danglingout", "danglingout", "-----", "-----"},
+    {"a link into the parent", "parent/victim.txt", "parent", "-----", "-----"},
+    {"a link out and back in (../app/x)", "back", "backdir", "-----", "-----"},
+    {"an absolute link pointing inside", "abs", "absdir", "-----", "-----"},
+    {"a plain name through ../applink", "../applink/data.txt", "../applink/sub", "RWLDI", "RWLDI"},
+    {"a plain file", "data.txt", "sub", "RWLDI", "RWLDI"},
 };
 
 class LinkTable : public ServicesTest, public ::testing::WithParamInterface<bool> {
@@ -133,6 +134,14 @@ bool attempt(char operation, BasicFrameworkServices& services, const LinkCase& c
         Vec<OString> files, directories;
         return services.listDirectory(S(c.directory), files, directories) && files.size() == 1;
     }
+    case 'I': {
+        // The assembler's main source sits in the application directory;
+        // the included text is no assembly, but whether it was read shows.
+        const std::string main = QFile::encodeName(services.applicationDirectoryPath().toQString()).toStdString() + "/main.s";
+        const LumbraAsm::AssemblyResult r = LumbraAsm::assemble(".include \"" + std::string(c.file) + "\"\n", main);
+        return r.error.find("cannot read include file") == std::string::npos &&
+               r.error.find("leaves the directory") == std::string::npos;
+    }
     default:
         return services.deleteFile(file);
     }
@@ -142,8 +151,8 @@ TEST_P(LinkTable, EveryLinkAnswersAsTheTableSaysAndNothingOutsideChanges)
 {
     for (const LinkCase& c : CASES) {
         const char* expected = GetParam() ? c.walk : c.kernel;
-        for (int i = 0; i < 4; ++i) {
-            const char operation = "RWLD"[i];
+        for (int i = 0; i < 5; ++i) {
+            const char operation = "RWLDI"[i];
             QTemporaryDir tree;
             ASSERT_TRUE(tree.isValid());
             auto services = build(tree.path());

@@ -11,7 +11,7 @@ struct ExitCalled {};
 class NoExitServices : public BasicFrameworkServices {
 public:
     using BasicFrameworkServices::BasicFrameworkServices;
-    [[noreturn]] void exit() override { throw ExitCalled {}; }
+    [[noreturn]] void exit(int) override { throw ExitCalled {}; }
 };
 
 std::string logged(BasicFrameworkServices& services, const OString& message)
@@ -114,5 +114,5 @@ TEST_F(LogAndTimeTest, FixedAnswersOfThePlatform)
 TEST_F(LogAndTimeTest, ExitIsOverridable)
 {
     NoExitServices noExit(Str16("/tmp"));
-    EXPECT_THROW(noExit.exit(), ExitCalled);
+    EXPECT_THROW(noExit.exit(0), ExitCalled);
 }

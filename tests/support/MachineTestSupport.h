@@ -46,10 +46,10 @@ public:
         messages.push_back(Lumbra::u16ToUtf8(message.toU16()));
         return 0;
     }
-    [[noreturn]] void exit() override
+    [[noreturn]] void exit(int status) override
     {
         ++exitCalls;
-        throw MachineStop{0, "exit service"};
+        throw MachineStop{status, "exit service"};
     }
     int reserved24(int) override { return 0; }
     int reserved25(int) override { return 0; }

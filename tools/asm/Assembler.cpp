@@ -759,7 +759,12 @@ private:
 
 AssemblyResult assemble(std::string_view source, const std::string& fileName)
 {
-    return assemble(source, fileName, readFileBytes);
+    // Included files are read beneath the main file's directory, so no link
+    // inside it leads the assembler elsewhere.
+    const std::string root = std::filesystem::path(fileName).parent_path().string();
+    return assemble(source, fileName, [root](const std::string& path, std::string& out) {
+        return readFileBytesBeneath(root, path, out);
+    });
 }
 
 AssemblyResult assemble(std::string_view source, const std::string& fileName, const SourceReader& read)

@@ -5,6 +5,7 @@
 #include "RunnerStart.h"
 #include "StartupReports.h"
 #include "TimeLimitWatchdog.h"
+#include "host/StreamHolder.h"
 #include "machine/VirtualMachine.h"
 
 #include <QFileInfo>
@@ -18,6 +19,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -54,8 +56,9 @@ const char* const HELP =
     "\n"
     "Exit status: 0 when the application asks to exit or nothing can happen\n"
     "any more; 1 when the image does not open (\"Failed to open '<path>': <reason>\"),\n"
-    "mcbrun-devices does not start when needed, or the machine stops on a\n"
-    "fatal error (one \"FATAL: \" line); 124 past the time limit; 2 for a bad\n"
+    "mcbrun-devices does not start when needed, the machine stops on a\n"
+    "fatal error (one \"FATAL: \" line), or bytes written to open files are\n"
+    "lost at the end (a log line names the files); 124 past the time limit; 2 for a bad\n"
     "command line.\n";
 
 struct Options {
@@ -133,6 +136,17 @@ private:
     VirtualMachine& machine;
 };
 
+// The run ran out of work: what open writers still buffer is written before
+// the machine goes, and bytes lost on the way make the status 1.
+int endWithWritersFlushed(VirtualMachine& machine, RunnerServices& services, int status)
+{
+    const std::vector<std::u16string> lost = flushOpenWriters(machine);
+    if (!lost.empty())
+        services.log(lostWritersMessage(lost));
+    const bool logWritten = services.flushLog();
+    return lost.empty() && logWritten ? status : 1;
+}
+
 // A platform the user names other than the offscreen one.
 bool platformNamed()
 {
@@ -177,9 +191,8 @@ int run(const Options& options, std::unique_ptr<QCoreApplication>& application, 
         return Lumbra::reportHostError(error);
     }
     reader.close();
-    if (services.idle())
-        return 0;
-    return QCoreApplication::exec();
+    const int status = services.idle() ? 0 : QCoreApplication::exec();
+    return endWithWritersFlushed(machine, services, status);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -212,6 +213,88 @@ bool BeneathDirectory::unlinkFile() const
         return false;
     // unlinkat never follows the last component: a link goes as a link.
     const bool removed = ::unlinkat(parent, last.c_str(), 0) == 0;
+    ::close(parent);
+    return removed;
+}
+
+bool BeneathDirectory::renameTo(const BeneathDirectory& target) const
+{
+    std::string fromLast, toLast;
+    const int from = openParent(fromLast);
+    const int to = from < 0 ? -1 : target.openParent(toLast);
+    bool moved = false;
+    if (to >= 0) {
+        // Never replaces: the target name must be free.
+        moved = ::renameat2(from, fromLast.c_str(), to, toLast.c_str(), RENAME_NOREPLACE) == 0;
+        if (!moved && (errno == EINVAL || errno == ENOSYS)) {
+            struct stat status {};
+            moved = ::fstatat(to, toLast.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT &&
+                    ::renameat(from, fromLast.c_str(), to, toLast.c_str()) == 0;
+        }
+    }
+    if (to >= 0)
+        ::close(to);
+    if (from >= 0)
+        ::close(from);
+    return moved;
+}
+
+namespace {
+
+// Empties the directory open at `directory` (which it closes): files and
+// links are unlinked, subdirectories opened without following and emptied
+// the same way, then removed.
+bool emptyDirectory(int directory)
+{
+    DIR* stream = ::fdopendir(directory);
+    if (!stream) {
+        ::close(directory);
+        return false;
+    }
+    bool emptied = true;
+    while (const dirent* entry = ::readdir(stream)) {
+        const char* name = entry->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+            continue;
+        struct stat status {};
+        if (::fstatat(::dirfd(stream), name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+            emptied = false;
+            continue;
+        }
+        if (S_ISDIR(status.st_mode)) {
+            const int child = ::openat(::dirfd(stream), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            emptied = child >= 0 && emptyDirectory(child) && ::unlinkat(::dirfd(stream), name, AT_REMOVEDIR) == 0 &&
+                      emptied;
+        } else {
+            emptied = ::unlinkat(::dirfd(stream), name, 0) == 0 && emptied;
+        }
+    }
+    ::closedir(stream);
+    return emptied;
+}
+
+} // namespace
+
+bool BeneathDirectory::removeDirectoryTree() const
+{
+    std::string last;
+    const int parent = openParent(last);
+    if (parent < 0)
+        return false;
+    struct stat status {};
+    struct stat followed {};
+    bool removed = false;
+    if (::fstatat(parent, last.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (S_ISLNK(status.st_mode)) {
+            // The link goes, never what it leads to.
+            removed = ::fstatat(parent, last.c_str(), &followed, 0) == 0 && S_ISDIR(followed.st_mode) &&
+                      ::unlinkat(parent, last.c_str(), 0) == 0;
+        } else if (S_ISDIR(status.st_mode)) {
+            const int directory = ::openat(parent, last.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            removed = directory >= 0 && emptyDirectory(directory) &&
+                      ::unlinkat(parent, last.c_str(), AT_REMOVEDIR) == 0;
+        }
+    }
     ::close(parent);
     return removed;
 }

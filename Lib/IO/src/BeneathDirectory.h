@@ -36,6 +36,15 @@ public:
     unsigned kind() const;
     // Removes the entry itself (a link as a link); a directory is refused.
     bool unlinkFile() const;
+    // Moves the entry (a link as a link) to the name of `target`, which must
+    // not exist yet; both parents are opened beneath their roots and the
+    // move acts on their descriptors, so a link swapped into either path in
+    // the meantime is never followed.
+    bool renameTo(const BeneathDirectory& target) const;
+    // Removes the directory the name resolves to beneath the root, with
+    // everything in it; every step acts on descriptors opened beneath, and
+    // links inside it go as links. A link naming a directory goes itself.
+    bool removeDirectoryTree() const;
     // Creates the directory and its missing parents, each beneath the root.
     bool makeDirectories() const;
     // Names of the plain files and subdirectories, leaving out links and

@@ -53,22 +53,22 @@ bool FileInputStream::read(char* buffer, int count)
 
 int FileInputStream::size()
 {
-    const long size = file ? stdioReadOnlySize(file) : -1;
+    const int size = fitSize(file ? stdioReadOnlySize(file) : -1);
     if (size < 0) {
         onError();
         return 0;
     }
-    return int(size);
+    return size;
 }
 
 int FileInputStream::position()
 {
-    const long here = file ? stdioPosition(file) : -1;
+    const int here = fitSize(file ? stdioPosition(file) : -1);
     if (here < 0) {
         onError();
         return 0;
     }
-    return int(here);
+    return here;
 }
 
 bool FileInputStream::seek(unsigned offset)

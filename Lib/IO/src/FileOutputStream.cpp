@@ -66,14 +66,14 @@ bool FileOutputStream::write(const void* data, int count)
 
 int FileOutputStream::size()
 {
-    const long size = file ? stdioFileSize(file) : -1;
-    return size < 0 ? 0 : int(size);
+    const int size = fitSize(file ? stdioFileSize(file) : -1);
+    return size < 0 ? 0 : size;
 }
 
 int FileOutputStream::position()
 {
-    const long here = file ? stdioPosition(file) : -1;
-    return here < 0 ? 0 : int(here);
+    const int here = fitSize(file ? stdioPosition(file) : -1);
+    return here < 0 ? 0 : here;
 }
 
 bool FileOutputStream::seek(unsigned offset)

@@ -2,10 +2,13 @@
 
 #include "BeneathDirectory.h"
 
+#include "VMError.h"
+
 #include <QFile>
 
 #include <cerrno>
 #include <climits>
+#include <string>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -89,7 +92,7 @@ long stdioFileSize(FILE* file)
     if (here < 0 || std::fseek(file, 0, SEEK_END) != 0)
         return -1;
     const long end = std::ftell(file);
-    if (std::fseek(file, here, SEEK_SET) != 0 || end < 0 || end > INT_MAX)
+    if (std::fseek(file, here, SEEK_SET) != 0 || end < 0)
         return -1;
     return end;
 }
@@ -97,15 +100,22 @@ long stdioFileSize(FILE* file)
 long stdioReadOnlySize(FILE* file)
 {
     struct stat status {};
-    if (::fstat(::fileno(file), &status) != 0 || status.st_size > INT_MAX)
+    if (::fstat(::fileno(file), &status) != 0 || status.st_size < 0)
         return -1;
     return long(status.st_size);
 }
 
 long stdioPosition(FILE* file)
 {
-    const long here = std::ftell(file);
-    return here > INT_MAX ? -1 : here;
+    return std::ftell(file);
+}
+
+int fitSize(long size)
+{
+    if (size > INT_MAX)
+        Lumbra::throwError(Lumbra::EIOError, std::string_view("File is too large: " + std::to_string(size) +
+                                                              " bytes, sizes stop at " + std::to_string(INT_MAX)));
+    return size < 0 ? -1 : int(size);
 }
 
 bool stdioSeek(FILE* file, unsigned offset)

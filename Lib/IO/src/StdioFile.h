@@ -29,14 +29,20 @@ enum class StdioMode {
 FILE* openStdioFile(const Str16& path, StdioMode mode, const Str16& beneath = Str16());
 
 // Length of the file in bytes, keeping the current position; -1 on failure.
+// Sizes and positions here may pass what an int holds; fitSize narrows them.
 long stdioFileSize(FILE* file);
 
 // The same for a file opened only for reading, which buffers nothing to
 // write: one status query instead of two seeks.
 long stdioReadOnlySize(FILE* file);
 
-// Current position; -1 on failure or when it does not fit an int.
+// Current position; -1 on failure.
 long stdioPosition(FILE* file);
+
+// A size or position as the int the streams answer, -1 for a failure (any
+// negative); beyond INT_MAX raises IOException "File is too large: <n>
+// bytes, ...", so a huge file is never taken for an empty one.
+int fitSize(long size);
 
 // Moves to `offset` from the start; fails past the end of the file.
 bool stdioSeek(FILE* file, unsigned offset);

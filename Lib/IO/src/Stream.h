@@ -1,5 +1,7 @@
-// Byte streams over C stdio files. Streams never throw: they answer failure
-// through their results and call onError() at every failure or end of data.
+// Byte streams over C stdio files. Streams answer failure through their
+// results and call onError() at every failure or end of data. The one thing
+// they throw is IOException "File is too large" from size() and position()
+// of a file larger than an int can count: no answer would be true there.
 #pragma once
 
 #include "VUvarString.h"

@@ -41,7 +41,9 @@ public:
     virtual void log(const OString& message) = 0;
     virtual bool setLogFile(const OString& name) = 0;
     virtual int systemMessage(const OString& message) = 0;
-    [[noreturn]] virtual void exit() = 0;
+    // Ends the process with `status`: 0, or 1 when written bytes were lost
+    // on the way out.
+    [[noreturn]] virtual void exit(int status) = 0;
     virtual int reserved24(int value) = 0;
     virtual int reserved25(int value) = 0;
     virtual void reserved26(int value) = 0;

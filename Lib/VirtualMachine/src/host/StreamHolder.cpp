@@ -2,6 +2,7 @@
 
 #include "machine/VirtualMachine.h"
 
+#include <string>
 #include <string_view>
 
 using Lumbra::throwError;
@@ -39,24 +40,42 @@ S& openOf(S* stream)
 
 } // namespace
 
-int flushOpenWriters(VirtualMachine& vm)
+std::vector<std::u16string> flushOpenWriters(VirtualMachine& vm)
 {
-    int failures = 0;
-    vm.heap().forEachNativeObject([&failures](GCObject& object) {
+    std::vector<std::u16string> lost;
+    vm.heap().forEachNativeObject([&lost](GCObject& object) {
         const HeldStream* held = dynamic_cast<HeldStream*>(&object);
         auto* writer = held ? dynamic_cast<LUMBRA::OutputStream*>(held->get()) : nullptr;
         if (writer && writer->isOpen() && !writer->flush())
-            ++failures;
+            lost.push_back(held->name());
     });
-    return failures;
+    return lost;
 }
 
-void StreamHolder::storeNew(VirtualMachine& vm, TWord varBox, TYPEID typeId, std::unique_ptr<LUMBRA::Stream> stream)
+OString lostWritersMessage(const std::vector<std::u16string>& names)
+{
+    // Enough to find the files; an application with thousands open gets no
+    // line of thousands of names.
+    constexpr size_t NAMED = 8;
+    std::u16string text = Lumbra::latin1ToU16("IOException: " + std::to_string(names.size()) +
+                                              " open file(s) could not be written before exit: ");
+    for (size_t i = 0; i < names.size() && i < NAMED; ++i) {
+        if (i > 0)
+            text += u", ";
+        text += names[i];
+    }
+    if (names.size() > NAMED)
+        text += Lumbra::latin1ToU16(" and " + std::to_string(names.size() - NAMED) + " more");
+    return OString::fromU16(text);
+}
+
+void StreamHolder::storeNew(VirtualMachine& vm, TWord varBox, TYPEID typeId, std::unique_ptr<LUMBRA::Stream> stream,
+                            const OString& name)
 {
     vm.wordAt(TAddr(varBox)); // checks the box before anything is made
     const TAddr block = vm.heap().allocate(BLOCK_SIZE, 0, GC_CODE_STREAM_HOLDER);
     vm.arena().storeWord(block, typeId);
-    vm.heap().attachStream(block, new HeldStream(std::move(stream)));
+    vm.heap().attachStream(block, new HeldStream(std::move(stream), name.toU16()));
     vm.arena().storeWord(TAddr(varBox), TWord(block));
 }
 

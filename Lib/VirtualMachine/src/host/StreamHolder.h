@@ -7,29 +7,38 @@
 #pragma once
 
 #include "ManagedMemory.h"
+#include "OString.h"
 #include "Stream.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class VirtualMachine;
 
 // Owns a stream on behalf of a holder block; deleting it closes the file.
+// Keeps the name the application opened it by, for reports, in host memory
+// (an OString's characters live in the arena, which may go first).
 class HeldStream : public GCObject {
 public:
-    explicit HeldStream(std::unique_ptr<LUMBRA::Stream> stream) : stream(std::move(stream)) {}
+    HeldStream(std::unique_ptr<LUMBRA::Stream> stream, std::u16string name)
+        : stream(std::move(stream)), fileName(std::move(name)) {}
     LUMBRA::Stream* get() const { return stream.get(); }
+    const std::u16string& name() const { return fileName; }
 
 private:
     std::unique_ptr<LUMBRA::Stream> stream;
+    std::u16string fileName;
 };
 
 class StreamHolder {
 public:
     static constexpr TUint32 BLOCK_SIZE = 8;
 
-    // A new holder of `typeId` owning `stream`, stored into the reference
-    // box `varBox` (checked before anything is made).
-    static void storeNew(VirtualMachine& vm, TWord varBox, TYPEID typeId, std::unique_ptr<LUMBRA::Stream> stream);
+    // A new holder of `typeId` owning `stream` opened on `name`, stored into
+    // the reference box `varBox` (checked before anything is made).
+    static void storeNew(VirtualMachine& vm, TWord varBox, TYPEID typeId, std::unique_ptr<LUMBRA::Stream> stream,
+                         const OString& name);
 
     // The holder held by the reference box `box` (a null box raises code 1).
     StreamHolder(VirtualMachine& vm, TWord box);
@@ -56,6 +65,11 @@ private:
 // IOException "File is not open".
 [[noreturn]] void fileNotOpen();
 
-// Hands the buffered bytes of every open writer to its file; answers how
-// many of them could not be written.
-int flushOpenWriters(VirtualMachine& vm);
+// Hands the buffered bytes of every open writer to its file; answers the
+// names of those that could not be written.
+std::vector<std::u16string> flushOpenWriters(VirtualMachine& vm);
+
+// The log line for writers lost at exit: "IOException: <n> open file(s)
+// could not be written before exit: <names>", the names separated by ", "
+// and cut off after the first few.
+OString lostWritersMessage(const std::vector<std::u16string>& names);

@@ -11,16 +11,20 @@
 #include "machine/VirtualMachine.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 
 // The process ends without unwinding: what open writers still buffer is
 // written now, and a loss is logged instead of vanishing with the process.
-void flushBeforeExit(VirtualMachine& vm, FrameworkServices& services)
+// Answers the exit status: 1 after a loss.
+int flushBeforeExit(VirtualMachine& vm, FrameworkServices& services)
 {
-    if (const int lost = flushOpenWriters(vm))
-        services.log(OString::fromLatin1(
-            ("IOException: " + std::to_string(lost) + " open file(s) could not be written before exit").c_str()));
+    const std::vector<std::u16string> lost = flushOpenWriters(vm);
+    if (lost.empty())
+        return 0;
+    services.log(lostWritersMessage(lost));
+    return 1;
 }
 
 // The box for a bitmap font just built; InvalidArgumentException without a
@@ -41,8 +45,7 @@ void systemNative(VirtualMachine& vm, int function)
         Lumbra::throwError(Lumbra::EVM, std::string_view("no host services"));
     switch (SystemFn(function)) {
     case SystemFn::exit:
-        flushBeforeExit(vm, *services);
-        services->exit();
+        services->exit(flushBeforeExit(vm, *services));
         break;
     case SystemFn::message:
         services->systemMessage(vm.stringFromBox(vm.top()));

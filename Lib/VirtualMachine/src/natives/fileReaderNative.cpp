@@ -16,7 +16,7 @@ void fileReaderNative(VirtualMachine& vm, int native)
         std::unique_ptr<LUMBRA::Stream> stream(fileServices(vm).openFileForReading(path));
         if (!stream)
             couldNotOpen(path);
-        StreamHolder::storeNew(vm, call.arg(0), FILE_READER_TYPE_ID, std::move(stream));
+        StreamHolder::storeNew(vm, call.arg(0), FILE_READER_TYPE_ID, std::move(stream), path);
         call.leaveNothing();
         return;
     }

@@ -18,7 +18,7 @@ void fileWriterNative(VirtualMachine& vm, int native)
         std::unique_ptr<LUMBRA::Stream> stream(fileServices(vm).openFileForWriting(path, overwrite));
         if (!stream)
             ioFailure();
-        StreamHolder::storeNew(vm, call.arg(0), FILE_WRITER_TYPE_ID, std::move(stream));
+        StreamHolder::storeNew(vm, call.arg(0), FILE_WRITER_TYPE_ID, std::move(stream), path);
         call.leaveNothing();
         return;
     }

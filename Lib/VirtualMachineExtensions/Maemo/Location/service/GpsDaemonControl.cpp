@@ -26,7 +26,10 @@ void GpsDaemonControl::start()
 {
     if (starts++ > 0)
         return;
-    client = new GpsdClient(GpsdAddress::fromEnvironment(),
+    const std::optional<GpsdAddress> daemon = GpsdAddress::fromEnvironment();
+    if (!daemon)
+        return;
+    client = new GpsdClient(*daemon,
                             {[](const GpsFix& fix) { GpsDevice::publish(fix); },
                              [this](const QString& text) { errorVerbose.emit(text); },
                              [this] { gpsdStopped.emit(); }});
@@ -34,7 +37,7 @@ void GpsDaemonControl::start()
 
 void GpsDaemonControl::stop()
 {
-    if (starts == 0 || --starts > 0)
+    if (starts == 0 || --starts > 0 || !client)
         return;
     client->release();
     client = nullptr;

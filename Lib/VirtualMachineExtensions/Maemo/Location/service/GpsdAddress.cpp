@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <cstdio>
+
 namespace LocationService {
 
 bool GpsdAddress::parse(const QString& text, GpsdAddress& address)
@@ -40,13 +42,21 @@ bool GpsdAddress::parse(const QString& text, GpsdAddress& address)
     return true;
 }
 
-GpsdAddress GpsdAddress::fromEnvironment()
+std::optional<GpsdAddress> GpsdAddress::fromEnvironment()
 {
     GpsdAddress address;
     const QByteArray text = qgetenv(ENVIRONMENT_VARIABLE);
-    if (!text.isEmpty())
-        parse(QString::fromLocal8Bit(text), address);
-    return address;
+    if (text.isEmpty() || parse(QString::fromLocal8Bit(text), address))
+        return address;
+    // Falling back to the default daemon would report positions from a
+    // daemon the user did not name.
+    static QByteArray warnedFor;
+    if (text != warnedFor) {
+        warnedFor = text;
+        std::fprintf(stderr, "%s: '%s' is no host, host:port or [IPv6 host]:port; positions are not reported\n",
+                     ENVIRONMENT_VARIABLE, text.constData());
+    }
+    return std::nullopt;
 }
 
 } // namespace LocationService

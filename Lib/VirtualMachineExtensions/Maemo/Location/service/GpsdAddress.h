@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace LocationService {
 
 struct GpsdAddress {
@@ -16,8 +18,10 @@ struct GpsdAddress {
 
     // Parses "host:port"; answers false (and the default) for text that names no usable address.
     static bool parse(const QString& text, GpsdAddress& address);
-    // The address from the environment, or the default.
-    static GpsdAddress fromEnvironment();
+    // The address from the environment, or the default when it names none.
+    // A malformed value answers no address: positions are then not reported,
+    // and standard error gets one line naming the value (once per value).
+    static std::optional<GpsdAddress> fromEnvironment();
 };
 
 } // namespace LocationService

@@ -10,6 +10,8 @@
 #include "Stream.h"
 #include "Vec.h"
 
+#include <ctime>
+
 class MGraphicsBackend;
 
 class FileSystemServices {
@@ -61,4 +63,8 @@ public:
     virtual OString applicationDirectory() = 0;
     // The drawing backend for bitmaps; null for a host that cannot draw.
     virtual MGraphicsBackend* graphics() { return nullptr; }
+    // The first state word of the machine's random generator, taken at its
+    // first use: the process clock. A host that records or replays a run
+    // answers it from there.
+    virtual TUint32 randomSeed() { return TUint32(std::clock()); }
 };

@@ -11,6 +11,12 @@ using Lumbra::DateTime;
 
 namespace {
 
+// The wall clock as the host gives it, which a recorded run replays.
+TInt64 wallClockMillis(VirtualMachine& vm)
+{
+    return vm.services() ? vm.services()->currentTimeMillis() : QDateTime::currentMSecsSinceEpoch();
+}
+
 DateTime& dateOf(NativeCallFrame& call, int i)
 {
     return *call.vm.heap().objectAs<DateTime>(TAddr(call.vm.wordAt(TAddr(call.arg(i)))));
@@ -48,7 +54,7 @@ bool holds(int op, int comparison)
 
 TAddr newDateTime(VirtualMachine& vm, TInt32 timezone)
 {
-    return vm.heap().create<DateTime>(DateTime::BLOCK_SIZE, GC_CODE_DATETIME, DateTime::now(timezone));
+    return vm.heap().create<DateTime>(DateTime::BLOCK_SIZE, GC_CODE_DATETIME, DateTime::now(timezone, wallClockMillis(vm)));
 }
 
 void dateTimeNative(VirtualMachine& vm, int native)
@@ -57,7 +63,7 @@ void dateTimeNative(VirtualMachine& vm, int native)
     switch (native) {
     case 1:
         call.take(1);
-        construct(call, DateTime::now(DateTime::LOCAL));
+        construct(call, DateTime::now(DateTime::LOCAL, wallClockMillis(call.vm)));
         return;
     case 2:
     case 3:

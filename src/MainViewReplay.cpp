@@ -16,14 +16,20 @@ void MainView::setRecorder(RunRecorder* runRecorder)
         if (recorder)
             recorder->timer(id);
     });
+    setDeviceEventObserver([this] {
+        if (recorder)
+            recorder->deviceEvent();
+    });
 }
 
 void MainView::setReplayer(RunReplayer* runReplayer)
 {
     replayer = runReplayer;
     setReadJournal(replayer);
-    // The clock stands still: timers tick only when the record says.
+    // The clock stands still: timers tick only when the record says, and
+    // the devices say nothing.
     timers().setPaused(true);
+    holdDeviceEvents(true);
 }
 
 void MainView::replayKey(int code, int scanCode, const QString& text, bool pressed)

@@ -87,6 +87,11 @@ void RunRecorder::activity(bool foreground)
     delivery(foreground ? "foreground" : "background", {});
 }
 
+void RunRecorder::deviceEvent()
+{
+    delivery("device", {});
+}
+
 void RunRecorder::draw(const QRegion& region)
 {
     QJsonArray rectangles;

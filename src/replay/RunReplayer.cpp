@@ -88,6 +88,14 @@ bool RunReplayer::prepare(const QString& recordFile, QString& appDirectory, QStr
                         .arg(Format::VERSION);
         return false;
     }
+    for (const QJsonObject& delivery : std::as_const(deliveries)) {
+        if (delivery.value("kind") == QLatin1String("device")) {
+            problems << QStringLiteral("delivery %1 is a device event, whose contents records do not hold yet: "
+                                       "this run cannot be replayed")
+                            .arg(delivery.value("delivery").toInt());
+            return false;
+        }
+    }
     const QString original = QDir(folder).filePath(Format::APP_FOLDER);
     copy = std::make_unique<QTemporaryDir>();
     QString error;

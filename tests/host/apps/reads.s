@@ -1,11 +1,12 @@
 ; Reads from outside itself on every tick of a 30 ms timer and logs them in
 ; one line: "reads <uptime> <wall clock> <random> <calendar in UTC> <files
 ; in data> <whether data/a.txt exists>"; each tick asks for a repaint, whose
-; screen shows another random number in the native font.
+; screen shows another random number in the native font. After the eighth
+; tick it logs "done" and exits.
 .method "main" code=main frame=Main
 .method "<*application>.draw to<*canvas>" code=draw frame=Main
 .method "<*systemtimerlistener>.systemtimerevent" code=tick frame=Main
-.type Reads
+.type Reads                 ; word 1: the ticks so far
 .frame Main
 .string mainText "main"
 .string readsText "reads "
@@ -13,9 +14,10 @@
 .string randomText "random "
 .string dataFolder "data"
 .string dataFile "data/a.txt"
+.string doneText "done"
 
 main:                       ; [ret]
-    new 1, 1                ; [ret, app]
+    new 1, 2                ; [ret, app]
     dup
     settype Reads
     dup
@@ -47,6 +49,14 @@ draw:                       ; [app, canvas*, ret]
     ret 0, 3
 
 tick:                       ; [app, ret]
+    pick -2
+    fieldaddr 1
+    pick -3
+    fieldaddr 1
+    load
+    push 1
+    add
+    store
     pushstr readsText
     native 32, 3            ; System.uptime
     itos
@@ -86,4 +96,15 @@ tick:                       ; [app, ret]
     native 8, 48
     native 30, 1
     native 31, 1            ; Screen.repaint
+    pick -2
+    fieldaddr 1
+    load
+    push 8
+    lt
+    jz finish
+    ret 0, 2
+finish:
+    pushstr doneText
+    native 30, 1
+    native 32, 1            ; System.exit
     ret 0, 2

@@ -75,6 +75,11 @@ TInt64 CoreFrameworkServices::uptimeMillis()
     return journaledNumber("uptime", scheduler.clock().millis());
 }
 
+TInt64 CoreFrameworkServices::calendarMillis()
+{
+    return journaledNumber("calendar", wallClockMicros() / 1000);
+}
+
 TUint32 CoreFrameworkServices::randomSeed()
 {
     return TUint32(journaledNumber("randomSeed", TInt64(FrameworkServices::randomSeed())));

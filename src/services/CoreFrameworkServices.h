@@ -37,6 +37,7 @@ public:
     // Every outside read goes through `journal` (not owned) while it is set.
     void setReadJournal(ReadJournal* journal) { readJournal = journal; }
     TUint32 randomSeed() override;
+    TInt64 calendarMillis() override;
 
     // Wall-clock microseconds since the epoch.
     static TInt64 wallClockMicros();

@@ -10,6 +10,7 @@
 #include "Stream.h"
 #include "Vec.h"
 
+#include <chrono>
 #include <ctime>
 
 class MGraphicsBackend;
@@ -67,4 +68,12 @@ public:
     // first use: the process clock. A host that records or replays a run
     // answers it from there.
     virtual TUint32 randomSeed() { return TUint32(std::clock()); }
+    // The wall clock the calendar natives read, in milliseconds since the
+    // epoch: the system's, unless a host answers it from elsewhere.
+    virtual TInt64 calendarMillis()
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::system_clock::now().time_since_epoch())
+            .count();
+    }
 };

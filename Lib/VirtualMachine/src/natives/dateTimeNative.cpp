@@ -14,7 +14,7 @@ namespace {
 // The wall clock as the host gives it, which a recorded run replays.
 TInt64 wallClockMillis(VirtualMachine& vm)
 {
-    return vm.services() ? vm.services()->currentTimeMillis() : QDateTime::currentMSecsSinceEpoch();
+    return vm.services() ? vm.services()->calendarMillis() : QDateTime::currentMSecsSinceEpoch();
 }
 
 DateTime& dateOf(NativeCallFrame& call, int i)

@@ -4,6 +4,7 @@
 
 #include "HostCallGuard.h"
 #include "MainViewX11.h"
+#include "RunRecorder.h"
 #include "StartupReports.h"
 #include "Trace.h"
 #include "host/StreamHolder.h"
@@ -119,6 +120,8 @@ void MainView::closeEvent(QCloseEvent* event)
 {
     // The application's exit event is left uncalled, as on the handset.
     event->accept();
+    if (recorder)
+        recorder->end(QStringLiteral("closed"));
     endInOrder();
 }
 
@@ -146,6 +149,8 @@ void MainView::runAtEnd()
 
 void MainView::exit(int status)
 {
+    if (recorder)
+        recorder->end(QStringLiteral("exit"));
     runAtEnd();
     BasicFrameworkServices::exit(status);
 }
@@ -162,10 +167,17 @@ void MainView::setShownOnDesktop(bool shown)
 void MainView::reportActivity(bool fromDesktop)
 {
     const bool activity = displayOn && windowActive;
-    if (!machine || (activity == lastReportedActivity && (activityEverReported || !fromDesktop)))
+    if (!machine || replayer || (activity == lastReportedActivity && (activityEverReported || !fromDesktop)))
         return;
+    deliverActivity(activity);
+}
+
+void MainView::deliverActivity(bool activity)
+{
     lastReportedActivity = activity;
     activityEverReported = true;
+    if (recorder)
+        recorder->activity(activity);
     Lumbra::runEntry(activity ? VirtualMachine::EntryForeground : VirtualMachine::EntryBackground,
                      [activity](VirtualMachine& vm) {
         if (activity)

@@ -10,6 +10,7 @@
 #include "Letterbox.h"
 #include "MainViewBase.h"
 #include "PlayerOptions.h"
+#include "ReplayTarget.h"
 #include "ScreenCanvases.h"
 
 #include <QElapsedTimer>
@@ -21,9 +22,11 @@
 #include <memory>
 
 class QTimer;
+class RunRecorder;
+class RunReplayer;
 class VirtualMachine;
 
-class MainView : public MainViewBase {
+class MainView : public MainViewBase, public ReplayTarget {
     Q_OBJECT
 public:
     explicit MainView(const Str16& applicationDirectory,
@@ -71,6 +74,21 @@ public:
     void setSoundLevel(int volume, bool muted);
     void setOverlayShown(bool shown);
     bool overlayShown() const { return overlay; }
+
+    // ---- recording and replaying a run (MainViewReplay.cpp)
+    // Every delivery, outside read and draw's screen goes to `recorder` (not owned).
+    void setRecorder(RunRecorder* recorder);
+    // The run is driven by `replayer` (not owned): no real input reaches the
+    // application, timers run only when it says, and the window system's
+    // repaints show the last frame.
+    void setReplayer(RunReplayer* replayer);
+    void replayKey(int code, int scanCode, const QString& text, bool pressed) override;
+    void replayPointer(int action, int x, int y) override;
+    bool replayTimer(int id) override;
+    void replayActivity(bool foreground) override;
+    QImage replayDraw(const QRegion& region) override;
+    // The logical screen as the last draw left it, without calling the application.
+    QImage currentFrame();
 
     // ---- window services
     void updateArea(int x, int y, int width, int height) override;
@@ -127,6 +145,9 @@ private:
     // application hears about even when it was never told it was in front.
     void reportActivity(bool fromDesktop = false);
     void deliverKeyEvent(QKeyEvent* event, int pressed);
+    void deliverKey(int code, int scanCode, const QString& text, bool pressed);
+    void deliverPointer(int kind, int x, int y);
+    void deliverActivity(bool foreground);
     void deliverPointerEvent(QMouseEvent* event, int kind);
     // Lets the application draw on the back buffer through a screen canvas.
     void drawApplication(const QRegion& region);
@@ -163,6 +184,8 @@ private:
     QRect overlayBox;
     // The next paint only renews the overlay: the application is not called.
     bool overlayOnlyPaint = false;
+    RunRecorder* recorder = nullptr;
+    RunReplayer* replayer = nullptr;
     // Declared last so it goes first: managed graphics objects paint on `buffer`.
     std::unique_ptr<VirtualMachine> machine;
 };

@@ -5,6 +5,7 @@
 #include "HostCallGuard.h"
 #include "KeyTranslation.h"
 #include "PlayerKeys.h"
+#include "RunRecorder.h"
 #include "SoundOutput.h"
 #include "machine/VirtualMachine.h"
 
@@ -48,7 +49,13 @@ void MainView::deliverKeyEvent(QKeyEvent* event, int pressed)
         code = target->code;
         typed = target->text;
     }
-    const int scanCode = int(event->nativeScanCode());
+    deliverKey(code, int(event->nativeScanCode()), typed, pressed);
+}
+
+void MainView::deliverKey(int code, int scanCode, const QString& typed, bool pressed)
+{
+    if (recorder)
+        recorder->key(code, scanCode, typed, pressed);
     const OString text = fromQString(typed);
     Lumbra::runEntry(pressed ? VirtualMachine::EntryKeyPressed : VirtualMachine::EntryKeyReleased,
                      [&](VirtualMachine& vm) { vm.deliverKey(code, scanCode, 0, text, pressed); });
@@ -108,19 +115,27 @@ bool MainView::playerKey(QKeyEvent* event)
 
 void MainView::keyPressEvent(QKeyEvent* event)
 {
+    // A replay takes no real input: only the key that ends the player.
+    if (replayer) {
+        if (playerKeyOf(*event, false) == PlayerKey::Quit)
+            close();
+        return;
+    }
     if (!playerKey(event))
         deliverKeyEvent(event, 1);
 }
 
 void MainView::keyReleaseEvent(QKeyEvent* event)
 {
+    if (replayer)
+        return;
     if (!playerKey(event))
         deliverKeyEvent(event, 0);
 }
 
 void MainView::deliverPointerEvent(QMouseEvent* event, int kind)
 {
-    if (paused)
+    if (paused || replayer)
         return;
     // As on the handset: widget coordinates, the same in every orientation.
     QPoint at = event->position().toPoint();
@@ -141,8 +156,14 @@ void MainView::deliverPointerEvent(QMouseEvent* event, int kind)
                 pointerHeld = false;
         }
     }
-    Lumbra::runEntry(VirtualMachine::EntryPointerEvent,
-                     [&](VirtualMachine& vm) { vm.deliverPointer(kind, at.x(), at.y(), 0); });
+    deliverPointer(kind, at.x(), at.y());
+}
+
+void MainView::deliverPointer(int kind, int x, int y)
+{
+    if (recorder)
+        recorder->pointer(kind, x, y);
+    Lumbra::runEntry(VirtualMachine::EntryPointerEvent, [&](VirtualMachine& vm) { vm.deliverPointer(kind, x, y, 0); });
 }
 
 void MainView::mousePressEvent(QMouseEvent* event)

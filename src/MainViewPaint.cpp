@@ -4,6 +4,8 @@
 
 #include "GraphicsContainer.h"
 #include "HostCallGuard.h"
+#include "RunRecordFormat.h"
+#include "RunRecorder.h"
 #include "host/GraphicsInterfaces.h"
 #include "machine/VirtualMachine.h"
 
@@ -14,6 +16,8 @@
 void MainView::drawApplication(const QRegion& region)
 {
     ++drawsCounted;
+    if (recorder)
+        recorder->draw(region);
     Lumbra::runEntry(VirtualMachine::EntryDraw, [&](VirtualMachine& vm) {
         auto* container = new GraphicsContainer(&buffer, &canvases);
         if (container->isPainting())
@@ -22,6 +26,8 @@ void MainView::drawApplication(const QRegion& region)
         const TAddr holder = newScreenHolder(vm, container);
         vm.deliverDraw(TWord(holder));
     });
+    if (recorder)
+        recorder->drawn(Lumbra::RunRecordFormat::screenChecksum(currentFrame()));
 }
 
 void MainView::paintEvent(QPaintEvent* event)
@@ -37,7 +43,8 @@ void MainView::paintEvent(QPaintEvent* event)
     if (buffer.isNull())
         buffer = QPixmap(size()); // a paint before the first resize
     checkWindowCoversScreen();
-    drawApplication(event->region());
+    if (!replayer)
+        drawApplication(event->region());
 
     QPainter painter(this);
     painter.setClipRegion(event->region());

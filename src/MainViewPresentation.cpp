@@ -100,7 +100,8 @@ void MainView::paintPresented(QPaintEvent* event)
     // Paused, the last frame shows again, unless a step asked for a new one;
     // the overlay's own renewal shows it too.
     const bool overlayOnly = overlayOnlyPaint && overlayBox.contains(event->rect());
-    if (!logical.isEmpty() && (!paused || drawWhilePaused) && !overlayOnly)
+    // A replay draws only where the record did.
+    if (!logical.isEmpty() && (!paused || drawWhilePaused) && !overlayOnly && !replayer)
         drawApplication(QRegion(logical));
     drawWhilePaused = false;
     overlayOnlyPaint = false;

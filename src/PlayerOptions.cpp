@@ -197,10 +197,41 @@ bool parsePlayerOptions(int argc, char** argv, PlayerOptions& options, QString& 
             options.mute = true;
         } else if (text == QLatin1String("--reset-settings")) {
             options.resetSettings = true;
+        } else if (text == QLatin1String("--record")) {
+            if (!valueAfter(i, options.recordFile))
+                return false;
+        } else if (text == QLatin1String("--replay")) {
+            if (!valueAfter(i, options.replayFile))
+                return false;
+            if (!QFileInfo(options.replayFile).isFile()) {
+                error = QStringLiteral("'%1' is no record to replay").arg(options.replayFile);
+                return false;
+            }
+        } else if (text == QLatin1String("--replay-fast")) {
+            options.replayFast = true;
         } else {
             error = QStringLiteral("unknown option '%1'").arg(text);
             return false;
         }
+    }
+    if (options.replayFast && options.replayFile.isEmpty()) {
+        error = QStringLiteral("--replay-fast needs --replay FILE");
+        return false;
+    }
+    if (!options.replayFile.isEmpty()) {
+        // A replay takes its application, input and pace from the record.
+        const char* const excluded[] = {"--record", "--auto", "--speed", "--keymap", "--screenshot-after", "--reset-settings"};
+        for (const char* name : excluded) {
+            if (seen.contains(QLatin1String(name))) {
+                error = QStringLiteral("--replay and %1 exclude each other").arg(QLatin1String(name));
+                return false;
+            }
+        }
+        if (!application.isEmpty()) {
+            error = QStringLiteral("--replay takes the application from the record's folder, not '%1'").arg(application);
+            return false;
+        }
+        return true;
     }
     if (options.presentation == Presentation::Handset) {
         // The handset's presentation has none of the desktop's controls or settings.

@@ -39,6 +39,12 @@ struct PlayerOptions {
     bool mute = false;
     // --reset-settings: what was remembered for the application is forgotten.
     bool resetSettings = false;
+    // --record FILE: the run is recorded to FILE; empty: not given.
+    QString recordFile;
+    // --replay FILE: the run of FILE is replayed; empty: not given.
+    QString replayFile;
+    // --replay-fast: deliveries follow each other without waiting.
+    bool replayFast = false;
 };
 
 // The speed --speed takes, a decimal number in [0.25, 8]; false for anything else.

@@ -10,6 +10,8 @@
 #include "PlatformStart.h"
 #include "PlayerOptions.h"
 #include "PlayerSettings.h"
+#include "RunRecorder.h"
+#include "RunReplayer.h"
 #include "SoundOutput.h"
 #include "QtMessages.h"
 #include "QtClientApplication.h"
@@ -21,6 +23,7 @@
 #include <QDBusConnection>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonObject>
 #include <QTimer>
 
 #include <libgen.h>
@@ -39,7 +42,9 @@ constexpr int USAGE_STATUS = 2;
 const char* const USAGE =
     "usage: mcbplayer [--window | --fullscreen] [--screenshot-dir DIR] [--speed F]\n"
     "                 [--keymap FILE] [--volume 0..100] [--mute] [--reset-settings]\n"
-    "                 [--screenshot-after MS FILE] [--trace] [--auto | APPDIR | IMAGE]\n"
+    "                 [--screenshot-after MS FILE] [--record FILE] [--trace]\n"
+    "                 [--auto | APPDIR | IMAGE]\n"
+    "       mcbplayer --replay FILE [--replay-fast] [--window | --fullscreen] [--trace]\n"
     "       mcbplayer --help\n";
 
 const char* const HELP =
@@ -99,6 +104,21 @@ const char* const HELP =
     "  --mute            every sound muted, in any presentation\n"
     "  --reset-settings  with --window or --fullscreen: forget what was remembered\n"
     "                    for this application\n"
+    "  --record FILE     in any presentation, write the run to FILE: every key,\n"
+    "                    pointer, timer tick, draw, foreground and background the\n"
+    "                    application gets, the clocks, random seed, listings and\n"
+    "                    existence queries it reads, and a checksum of the\n"
+    "                    logical screen after each draw; FILE's folder gets the\n"
+    "                    application directory as it is now, in app/\n"
+    "  --replay FILE     run the record FILE again, in a fresh copy of its folder's\n"
+    "                    app/, in a window (offscreen too), without real input:\n"
+    "                    the first draw whose screen differs from the record ends\n"
+    "                    the player with status 1, a line naming the draw and the\n"
+    "                    delivery before it, and FILE's name with -draw-N.png\n"
+    "                    holding the picture; files that differ from the record's\n"
+    "                    header are named before the run starts (status 1)\n"
+    "  --replay-fast     with --replay: deliveries follow at once, not at their\n"
+    "                    recorded times\n"
     "  --trace           write \"TRACE: \" lines to standard error: each entry\n"
     "                    point the player calls, the fatal error that ends a run\n"
     "                    (with the call and position it stopped at), and the\n"
@@ -179,7 +199,8 @@ int saveFinalScreen(MainView& view, const QString& file)
 // Whether this run reads and writes remembered settings.
 bool remembers(const Lumbra::PlayerOptions& options)
 {
-    return options.presentation != Lumbra::Presentation::Handset && options.screenshotAfterMs < 0;
+    return options.presentation != Lumbra::Presentation::Handset && options.screenshotAfterMs < 0 &&
+           options.replayFile.isEmpty();
 }
 
 // The controls chosen on the command line over the remembered ones; false
@@ -212,10 +233,39 @@ bool chooseControls(const Lumbra::PlayerOptions& options, const QString& directo
     return true;
 }
 
+const char* presentationName(Lumbra::Presentation presentation)
+{
+    switch (presentation) {
+    case Lumbra::Presentation::Window: return "window";
+    case Lumbra::Presentation::FullScreen: return "fullscreen";
+    case Lumbra::Presentation::Handset: break;
+    }
+    return "handset";
+}
+
 int runView(QtClientApplication& app, const Str16& directory, const Lumbra::PlayerOptions& options,
-            Lumbra::PlayerSettings& settings, const Lumbra::Keymap& keymap)
+            Lumbra::PlayerSettings& settings, const Lumbra::Keymap& keymap, RunReplayer* replayer)
 {
     MainView view(directory, options.presentation);
+    RunRecorder recorder;
+    if (!options.recordFile.isEmpty()) {
+        QString problem;
+        const QJsonObject settingsLine{{"presentation", presentationName(options.presentation)},
+                                       {"speed", options.speed > 0 ? options.speed : 1.0}};
+        if (!recorder.open(options.recordFile, directory.toQString(), settingsLine, problem)) {
+            std::fprintf(stderr, "mcbplayer: %s\n", problem.toLocal8Bit().constData());
+            return USAGE_STATUS;
+        }
+        view.setRecorder(&recorder);
+    }
+    if (replayer) {
+        view.setReplayer(replayer);
+        // The application's own exit request ends a replay too: it must come where the record's did.
+        view.setAtEnd([replayer] {
+            if (const int status = replayer->applicationEnded())
+                std::exit(status);
+        });
+    }
     view.setScreenshotFolder(options.screenshotDir);
     view.setKeymap(keymap);
     if (options.speed > 0)
@@ -245,6 +295,8 @@ int runView(QtClientApplication& app, const Str16& directory, const Lumbra::Play
     }
     view.setVisible(true);
     view.startApplication();
+    if (replayer)
+        replayer->start(view, options.replayFast);
     const int result = app.exec();
     Lumbra::Trace::memoryReport();
     app.view = nullptr;
@@ -271,7 +323,19 @@ int main(int argc, char** argv)
     if (options.trace)
         Lumbra::Trace::enable();
     Str16 directory;
-    if (options.installed) {
+    RunReplayer replayer;
+    if (!options.replayFile.isEmpty()) {
+        QString copy;
+        QStringList problems;
+        if (!replayer.prepare(options.replayFile, copy, problems)) {
+            for (const QString& line : problems)
+                std::fprintf(stderr, "mcbplayer: replay: %s\n", line.toLocal8Bit().constData());
+            return 1;
+        }
+        directory = Str16::fromQString(copy);
+        if (options.presentation == Lumbra::Presentation::Handset)
+            options.presentation = Lumbra::Presentation::Window;
+    } else if (options.installed) {
         if (!installedDirectory(argv[0], directory))
             return 1;
     } else if (!options.applicationDirectory.isEmpty()) {
@@ -291,7 +355,7 @@ int main(int argc, char** argv)
     QtClientApplication app(qtArgc, argv);
     Lumbra::platformStarted();
     try {
-        return runView(app, directory, options, settings, keymap);
+        return runView(app, directory, options, settings, keymap, options.replayFile.isEmpty() ? nullptr : &replayer);
     } catch (const Lumbra::ErrorHandlingException&) {
         return Lumbra::reportEscapedError();
     } catch (const std::exception& error) {

@@ -27,5 +27,10 @@ QFont DefaultFont::font(int pixelSize)
     if (!family.isEmpty())
         font.setFamily(family);
     font.setPixelSize(pixelSize);
+    // Text must come out the same on every display and offscreen, so that a
+    // recorded run replays anywhere: the desktop's subpixel order and
+    // hinting style are not asked for.
+    font.setStyleStrategy(QFont::NoSubpixelAntialias);
+    font.setHintingPreference(QFont::PreferVerticalHinting);
     return font;
 }

@@ -9,8 +9,11 @@ BasicFrameworkServices::BasicFrameworkServices(const Str16& applicationDirectory
     // Extensions call bytecode from device and network events, like timers.
     // While they are held (the player paused) device events are dropped.
     extensions.setCallbackGuard([this](const std::function<void()>& call) {
-        if (!deviceEventsHeld)
-            Lumbra::runGuarded([&call](VirtualMachine&) { call(); });
+        if (deviceEventsHeld)
+            return;
+        if (deviceEventObserver)
+            deviceEventObserver();
+        Lumbra::runGuarded([&call](VirtualMachine&) { call(); });
     });
 }
 

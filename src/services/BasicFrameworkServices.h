@@ -16,6 +16,8 @@ public:
     ExtensionRegistry& extensionRegistry() { return extensions; }
     // Held, the events of the device extensions never reach the application.
     void holdDeviceEvents(bool held) { deviceEventsHeld = held; }
+    // Runs before each device event that reaches the application.
+    void setDeviceEventObserver(std::function<void()> observer) { deviceEventObserver = std::move(observer); }
     // Also while an extension's work is under way (a sound playing).
     bool hasPendingWork() const override;
     int callExtension(int extension, int operation, int top, TWord* stackBase) override;
@@ -25,4 +27,5 @@ private:
     QtGraphicsBackend qtGraphics;
     ExtensionRegistry extensions; // released first, before the timers
     bool deviceEventsHeld = false;
+    std::function<void()> deviceEventObserver;
 };

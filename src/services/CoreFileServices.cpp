@@ -6,6 +6,9 @@
 // or ".." that leads outside answers like any other name outside.
 #include "CoreFrameworkServices.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
+
 #include "BeneathDirectory.h"
 #include "FileUtility.h"
 #include "ServiceFileNames.h"
@@ -62,8 +65,10 @@ bool CoreFrameworkServices::deleteFile(const OString& name)
 
 bool CoreFrameworkServices::fileExists(const OString& name)
 {
-    Str16 path;
-    return resolveValid(name, path) && LUMBRA::BeneathDirectory(appDirectory, path).kind() != 0;
+    return journaledAnswer("fileExists", name, [&] {
+        Str16 path;
+        return resolveValid(name, path) && LUMBRA::BeneathDirectory(appDirectory, path).kind() != 0;
+    });
 }
 
 int CoreFrameworkServices::fileSystemReserved(int)
@@ -83,6 +88,29 @@ bool CoreFrameworkServices::renameFile(const OString& from, const OString& to)
 
 bool CoreFrameworkServices::listDirectory(const OString& name, Vec<OString>& fileNames,
                                            Vec<OString>& directoryNames)
+{
+    if (!readJournal)
+        return listLive(name, fileNames, directoryNames);
+    // The journal keeps a listing as {"ok": bool, "files": [...], "directories": [...]}.
+    auto names = [](const Vec<OString>& list) {
+        QJsonArray array;
+        for (const OString& entry : list)
+            array.append(QString::fromStdU16String(entry.toU16()));
+        return array;
+    };
+    const QJsonObject listing = readJournal->read("listDirectory", QString::fromStdU16String(name.toU16()), [&] {
+        Vec<OString> files, directories;
+        const bool ok = listLive(name, files, directories);
+        return QJsonValue(QJsonObject{{"ok", ok}, {"files", names(files)}, {"directories", names(directories)}});
+    }).toObject();
+    for (const QJsonValue entry : listing.value("files").toArray())
+        fileNames.append(OString::fromU16(entry.toString().toStdU16String()));
+    for (const QJsonValue entry : listing.value("directories").toArray())
+        directoryNames.append(OString::fromU16(entry.toString().toStdU16String()));
+    return listing.value("ok").toBool();
+}
+
+bool CoreFrameworkServices::listLive(const OString& name, Vec<OString>& fileNames, Vec<OString>& directoryNames)
 {
     Str16 path;
     if (!resolveValid(name, path))
@@ -118,6 +146,8 @@ bool CoreFrameworkServices::renameDirectory(const OString& from, const OString& 
 
 bool CoreFrameworkServices::directoryExists(const OString& name)
 {
-    Str16 path;
-    return resolveValid(name, path) && LUMBRA::BeneathDirectory(appDirectory, path).kind() == S_IFDIR;
+    return journaledAnswer("directoryExists", name, [&] {
+        Str16 path;
+        return resolveValid(name, path) && LUMBRA::BeneathDirectory(appDirectory, path).kind() == S_IFDIR;
+    });
 }

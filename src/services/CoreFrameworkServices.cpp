@@ -50,15 +50,39 @@ OString CoreFrameworkServices::platformName()
     return OString::fromLatin1("maemo");
 }
 
+TInt64 CoreFrameworkServices::journaledNumber(const char* kind, TInt64 live)
+{
+    if (!readJournal)
+        return live;
+    return readJournal->read(kind, QString(), [live] { return QJsonValue(qint64(live)); }).toInteger(live);
+}
+
+bool CoreFrameworkServices::journaledAnswer(const char* kind, const OString& name, const std::function<bool()>& live)
+{
+    if (!readJournal)
+        return live();
+    return readJournal->read(kind, QString::fromStdU16String(name.toU16()), [&] { return QJsonValue(live()); }).toBool();
+}
+
 TInt64 CoreFrameworkServices::currentTimeMillis()
 {
-    return wallClockMicros() / 1000;
+    return journaledNumber("wallClock", wallClockMicros() / 1000);
 }
 
 TInt64 CoreFrameworkServices::uptimeMillis()
 {
     // The player's time: it stands still while paused and follows the speed.
-    return scheduler.clock().millis();
+    return journaledNumber("uptime", scheduler.clock().millis());
+}
+
+TInt64 CoreFrameworkServices::calendarMillis()
+{
+    return journaledNumber("calendar", wallClockMicros() / 1000);
+}
+
+TUint32 CoreFrameworkServices::randomSeed()
+{
+    return TUint32(journaledNumber("randomSeed", TInt64(FrameworkServices::randomSeed())));
 }
 
 void CoreFrameworkServices::log(const OString& message)

@@ -6,6 +6,7 @@
 // loads no GUI, sound or network library.
 #pragma once
 
+#include "ReadJournal.h"
 #include "Scheduler.h"
 #include "VUvarString.h"
 #include "host/FrameworkServices.h"
@@ -32,6 +33,11 @@ public:
     // Whether anything can still call the application without outside input:
     // here, a running timer.
     virtual bool hasPendingWork() const;
+
+    // Every outside read goes through `journal` (not owned) while it is set.
+    void setReadJournal(ReadJournal* journal) { readJournal = journal; }
+    TUint32 randomSeed() override;
+    TInt64 calendarMillis() override;
 
     // Wall-clock microseconds since the epoch.
     static TInt64 wallClockMicros();
@@ -99,10 +105,15 @@ private:
     bool resolveValid(const OString& name, Str16& path) const;
     // The same, also false for the application directory itself.
     bool resolveEntry(const OString& name, Str16& path) const;
+    // A number the application reads, through the journal when one is set.
+    TInt64 journaledNumber(const char* kind, TInt64 live);
+    bool listLive(const OString& name, Vec<OString>& fileNames, Vec<OString>& directoryNames);
+    bool journaledAnswer(const char* kind, const OString& name, const std::function<bool()>& live);
 
     Str16 appDirectory;
     Str16 rootPath; // appDirectory normalised: what resolved paths are compared with
     int orientation = ORIENTATION_LANDSCAPE;
     std::shared_ptr<LUMBRA::OutputStream> logStream;
     Scheduler scheduler;
+    ReadJournal* readJournal = nullptr;
 };

@@ -20,7 +20,11 @@ int Scheduler::addTimer(TWord listener, TUint32 delay)
 {
     LUMBRA_ASSERT(vm != nullptr);
     Timer* timer = new Timer(vm, listener, int(delay > TUint32(INT_MAX) ? INT_MAX : delay), playerClock,
-                             [this] { ++fired; });
+                             [this](int id) {
+        ++fired;
+        if (tickObserver)
+            tickObserver(id);
+    });
     timers.emplace(timer->id(), timer);
     return timer->id();
 }

@@ -8,6 +8,8 @@
 
 #include <map>
 
+#include <functional>
+
 class Timer;
 class VirtualMachine;
 
@@ -38,6 +40,8 @@ public:
     // While paused: the clock moves on by the shortest timer period and each
     // timer that has become due fires once. Answers how many fired.
     int step();
+    // Runs before each timer event, given the timer's id.
+    void setTickObserver(std::function<void(int)> observer) { tickObserver = std::move(observer); }
     // Timer events delivered so far.
     TUint64 ticks() const { return fired; }
 
@@ -50,4 +54,5 @@ private:
     std::map<int, Timer*> timers;
     PlayerClock playerClock;
     TUint64 fired = 0;
+    std::function<void(int)> tickObserver;
 };

@@ -11,7 +11,7 @@ int nextTimerId = Timer::FIRST_ID;
 }
 
 Timer::Timer(VirtualMachine* machine, TWord listener, int delay, const PlayerClock& playerClock,
-             std::function<void()> onFired)
+             std::function<void(int)> onFired)
     : listenerWord(listener)
     , timerId(nextTimerId++)
     , period(delay)
@@ -63,7 +63,7 @@ void Timer::fire()
     if (VirtualMachine::current() != vm)
         return; // the machine this timer belongs to is gone
     if (fired)
-        fired();
+        fired(timerId);
     Lumbra::runEntry(VirtualMachine::EntrySystemTimer,
                      [this](VirtualMachine& machine) { machine.deliverTimer(listenerWord); });
 }

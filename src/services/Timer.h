@@ -18,9 +18,9 @@ class Timer : public QObject {
     Q_OBJECT
 public:
     // Starts at once (unless the clock is paused); takes the next id of the
-    // process-wide counter. `fired` runs before each delivery.
+    // process-wide counter. `fired` runs before each delivery, given the id.
     Timer(VirtualMachine* vm, TWord listener, int delay, const PlayerClock& clock,
-          std::function<void()> fired = nullptr);
+          std::function<void(int)> fired = nullptr);
 
     TWord listener() const { return listenerWord; }
     int id() const { return timerId; }
@@ -52,5 +52,5 @@ private:
     QTimer* timer;
     VirtualMachine* vm;
     const PlayerClock& clock;
-    std::function<void()> fired;
+    std::function<void(int)> fired;
 };

@@ -10,6 +10,9 @@
 #include "Stream.h"
 #include "Vec.h"
 
+#include <chrono>
+#include <ctime>
+
 class MGraphicsBackend;
 
 class FileSystemServices {
@@ -63,4 +66,16 @@ public:
     virtual OString applicationDirectory() = 0;
     // The drawing backend for bitmaps; null for a host that cannot draw.
     virtual MGraphicsBackend* graphics() { return nullptr; }
+    // The first state word of the machine's random generator, taken at its
+    // first use: the process clock. A host that records or replays a run
+    // answers it from there.
+    virtual TUint32 randomSeed() { return TUint32(std::clock()); }
+    // The wall clock the calendar natives read, in milliseconds since the
+    // epoch: the system's, unless a host answers it from elsewhere.
+    virtual TInt64 calendarMillis()
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::system_clock::now().time_since_epoch())
+            .count();
+    }
 };

@@ -12,6 +12,12 @@ using Lumbra::DateTime;
 
 namespace {
 
+// The wall clock as the host gives it, which a recorded run replays.
+TInt64 wallClockMillis(VirtualMachine& vm)
+{
+    return vm.services() ? vm.services()->calendarMillis() : QDateTime::currentMSecsSinceEpoch();
+}
+
 DateTime& dateOf(NativeCallFrame& call, int i)
 {
     return *call.vm.heap().objectAs<DateTime>(TAddr(call.vm.wordAt(TAddr(call.arg(i)))));
@@ -49,7 +55,7 @@ bool holds(int op, int comparison)
 
 TAddr newDateTime(VirtualMachine& vm, TInt32 timezone)
 {
-    return vm.heap().create<DateTime>(DateTime::BLOCK_SIZE, GC_CODE_DATETIME, DateTime::now(timezone));
+    return vm.heap().create<DateTime>(DateTime::BLOCK_SIZE, GC_CODE_DATETIME, DateTime::now(timezone, wallClockMillis(vm)));
 }
 
 void dateTimeNative(VirtualMachine& vm, int native)
@@ -58,7 +64,7 @@ void dateTimeNative(VirtualMachine& vm, int native)
     switch (DateTimeFn(native)) {
     case DateTimeFn::now:
         call.take();
-        construct(call, DateTime::now(DateTime::LOCAL));
+        construct(call, DateTime::now(DateTime::LOCAL, wallClockMillis(call.vm)));
         return;
     case DateTimeFn::copy:
     case DateTimeFn::copyAlt:

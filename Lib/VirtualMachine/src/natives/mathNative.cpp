@@ -19,7 +19,8 @@ namespace {
 using Lumbra::EMath;
 using Lumbra::raiseError;
 
-// The machine's generator, made on first use from the process clock.
+// The machine's generator, made on first use from the seed the host gives
+// (the process clock).
 MersenneTwister& machineRandom(VirtualMachine& vm)
 {
     // The machine releases randomState with free(): keep the generator plain data.
@@ -28,7 +29,7 @@ MersenneTwister& machineRandom(VirtualMachine& vm)
         void* memory = std::malloc(sizeof(MersenneTwister));
         if (!memory)
             throw std::bad_alloc();
-        vm.randomState = new (memory) MersenneTwister(TUint32(std::clock()));
+        vm.randomState = new (memory) MersenneTwister(vm.services() ? vm.services()->randomSeed() : TUint32(std::clock()));
     }
     return *static_cast<MersenneTwister*>(vm.randomState);
 }

@@ -37,13 +37,13 @@ int sign(int v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
 
 } // namespace
 
-DateTime DateTime::now(TInt32 timezone)
+DateTime DateTime::now(TInt32 timezone, TInt64 millisSinceEpoch)
 {
     if (timezone != LOCAL && timezone != UTC)
         raiseError(EInvalidArgument);
     DateTime dt;
     dt.timezone = timezone;
-    dt.readBack(timezone == UTC ? QDateTime::currentDateTimeUtc() : QDateTime::currentDateTime());
+    dt.readBack(QDateTime::fromMSecsSinceEpoch(millisSinceEpoch, timezone == UTC ? Qt::UTC : Qt::LocalTime));
     return dt;
 }
 

@@ -41,8 +41,11 @@ public:
         TInt32 day, month, year, hour, minute, second, timezone;
     };
 
-    // The current date and time in the given timezone (0 or 1).
-    static DateTime now(TInt32 timezone);
+    // The date and time `millisSinceEpoch` (the host's wall clock) in the
+    // given timezone (0 or 1).
+    static DateTime now(TInt32 timezone, TInt64 millisSinceEpoch);
+    // The same at the system's present time.
+    static DateTime now(TInt32 timezone) { return now(timezone, QDateTime::currentMSecsSinceEpoch()); }
     // Checks year, month, day, hour, minute, second, timezone in this order,
     // raising InvalidArgumentException with the field's message.
     static DateTime fromValues(const Values& v);

@@ -1,8 +1,9 @@
 // Dropping sounds loaded while no sound server is connected grows linearly
 // with their number: N players are loaded into one box, so that all but the
-// last are garbage, and collected; twice as many take at most 2.5 times as
-// long. A linear search of the waiting loads per dropped player would take
-// four times as long. Times are process CPU times of the collection alone,
+// last are garbage, and collected; twice as many take less than three times
+// as long (a map's logarithm and the caches add to the linear part). A linear
+// search of the waiting loads per dropped player would take four times as
+// long (14 times was seen). Times are process CPU times of the collection alone,
 // the better of three runs; sanitizer builds collect fewer and skip the
 // comparison.
 #include "ExtensionTestSupport.h"
@@ -41,7 +42,7 @@ double bestOfThree(int count)
 
 } // namespace
 
-TEST(AudioTeardown, TwiceAsManyDroppedSoundsTakeAtMostTwoAndAHalfTimesAsLong)
+TEST(AudioTeardown, TwiceAsManyDroppedSoundsTakeLessThanThreeTimesAsLong)
 {
     const std::string config = ::testing::TempDir() + "no-autospawn.conf";
     std::ofstream(config) << "autospawn = no\n";
@@ -52,11 +53,11 @@ TEST(AudioTeardown, TwiceAsManyDroppedSoundsTakeAtMostTwoAndAHalfTimesAsLong)
     collectionSeconds(2000);
     GTEST_SKIP() << "times under the sanitizers say nothing about growth";
 #endif
-    constexpr int N = 20000;
+    constexpr int N = 50000;
     const double once = bestOfThree(N), twice = bestOfThree(2 * N);
     RecordProperty("seconds_n", std::to_string(once));
     RecordProperty("seconds_2n", std::to_string(twice));
-    EXPECT_LT(twice, 2.5 * std::max(once, 0.001)) << "N: " << once << " s, 2N: " << twice << " s";
+    EXPECT_LT(twice, 3 * std::max(once, 0.001)) << "N: " << once << " s, 2N: " << twice << " s";
     unsetenv("PULSE_SERVER");
     unsetenv("PULSE_CLIENTCONFIG");
 }

@@ -1,12 +1,13 @@
 // Native objects are charged with the host memory they own, so that a loop
 // making them ends in the out-of-memory error within the host limit instead
 // of growing the process: hashes, position requestors, bitmaps with the
-// pixel copy a pixel write makes, and bitmap fonts with the glyph pixmap
-// their first draw makes. Each loop keeps everything it made on the stack
+// pixel copy a pixel write makes, bitmap fonts with the glyph pixmap
+// their first draw makes, and audio players with their copy of the samples. Each loop keeps everything it made on the stack
 // and logs "1" per object; the limit is lowered to 4 MiB.
 #include "ExtensionRegistry.h"
 #include "GraphicsScript.h"
 
+#include <fstream>
 #include <string>
 
 namespace {
@@ -35,6 +36,10 @@ TEST(HostMemoryCharges, EveryKindOfNativeObjectEndsInTheMemoryErrorWithinTheLimi
 {
     TestSupport::ensureGuiApplication();
     setenv("LUMBRA_GPSD", "127.0.0.1:1", 1); // nothing listens there
+    const std::string noSpawn = ::testing::TempDir() + "no-autospawn.conf";
+    std::ofstream(noSpawn) << "autospawn = no\n";
+    setenv("PULSE_CLIENTCONFIG", noSpawn.c_str(), 1);
+    setenv("PULSE_SERVER", "unix:/nonexistent-lumbra-test/native", 1);
     // A bitmap font: a 64 x 5 strip with one glyph (' ', 62 columns), as PNG bytes.
     // The loop keeps the bytes and a canvas on top: [.., png, canvas].
     const std::string font = "    push 0\n    box\n    dup\n    push 64\n    push 5\n    push 0xFF000000\n"
@@ -54,6 +59,12 @@ TEST(HostMemoryCharges, EveryKindOfNativeObjectEndsInTheMemoryErrorWithinTheLimi
          "    pick -2\n    native 32, 12\n    pick -2\n    pushstr space\n    push 0\n    push 0\n"
          "    push 0xFFFFFFFF\n    pick -6\n    native 18, 2\n    pick -3\n    pick -3\n",
          64 * 5 + 64 * 5 * 4},
+        // Each player copies as its samples the bytes of a 64 x 64 bitmap encoded as BMP, at
+        // least 3 bytes a pixel; no sound server is reached.
+        {"audio player",
+         "    push 0\n    box\n    dup\n    push 64\n    push 64\n    push 0xFF000000\n    native 19, 1\n"
+         "    push 4\n    native 19, 13\n", // [.., bmp]
+         "    push 0\n    box\n    dup\n    pick -3\n    push 0\n    ext 28, 2\n    pick -2\n", 64 * 64 * 3},
     };
     for (const Kind& kind : kinds) {
         MachineTest::MachineWith<ChargedServices> m;
@@ -73,4 +84,6 @@ TEST(HostMemoryCharges, EveryKindOfNativeObjectEndsInTheMemoryErrorWithinTheLimi
         EXPECT_GT(made, 0) << kind.name;
     }
     unsetenv("LUMBRA_GPSD");
+    unsetenv("PULSE_SERVER");
+    unsetenv("PULSE_CLIENTCONFIG");
 }

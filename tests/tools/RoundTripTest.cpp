@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <random>
+#include <set>
 
 using namespace LumbraAsm;
 using namespace Lumbra;
@@ -202,12 +205,84 @@ TEST(Disassembler, PrintsNativesByNameAndUndeclaredOnesByNumber)
     expectRoundTrip(image);
 }
 
-// Damaged copies of a valid image: whatever the loader accepts must print and
+// Every image the build assembles (cases, samples, documentation examples,
+// test applications) survives the disassembler byte for byte.
+TEST(RoundTrip, EveryImageTheBuildAssembles)
+{
+    std::ifstream list(LUMBRA_ASSEMBLED_IMAGES);
+    ASSERT_TRUE(list) << LUMBRA_ASSEMBLED_IMAGES;
+    std::set<Bytes> seen;
+    std::string path;
+    size_t count = 0;
+    while (std::getline(list, path)) {
+        if (path.empty())
+            continue;
+        SCOPED_TRACE(path);
+        ++count;
+        std::ifstream file(path, std::ios::binary);
+        ASSERT_TRUE(file) << "not built";
+        const Bytes image{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        if (seen.insert(image).second)
+            expectRoundTrip(image);
+    }
+    EXPECT_GT(count, 50u);
+}
+
+// A 4-byte count below zero reads as an empty list; its bytes must come back.
+TEST(RoundTrip, NegativeCountsKeepTheirBytes)
+{
+    const std::string source = ".widths code=4 frame=4 type=4 super=4 extra=4 fa=4 fb=4 fc=4 impl=4\n"
+                               ".method \"main\" code=0 frame=0\n.virtual \"v\"\n.type\n    nop\n";
+    struct Row {
+        const char* field;
+        size_t offset; // of the count in the image assembled from `source`
+        Bytes count;
+        const char* printed;
+    };
+    const Row rows[] = {
+        {"implementation count", 61, {0x00, 0x00, 0xFF, 0xFF}, ".virtual \"v\" implcount=-65536\n"},
+        {"implementation count", 61, {0xFF, 0xFF, 0xFF, 0xFF}, ".virtual \"v\" implcount=-1\n"},
+        {"extra reference count", 82, {0x00, 0x00, 0xFF, 0xFF}, ".type extracount=-65536\n"},
+        {"extra reference count", 82, {0x00, 0x00, 0x00, 0x80}, ".type extracount=-2147483648\n"},
+    };
+    const Bytes original = assembled(source);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.field) + " " + row.printed);
+        Bytes image = original;
+        ASSERT_EQ(Bytes(image.begin() + long(row.offset), image.begin() + long(row.offset) + 4), Bytes(4, 0));
+        std::copy(row.count.begin(), row.count.end(), image.begin() + long(row.offset));
+        const DisassemblyResult text = disassemble(image);
+        ASSERT_TRUE(text.ok) << text.error;
+        EXPECT_NE(text.text.find(row.printed), std::string::npos) << text.text;
+        expectRoundTrip(image);
+    }
+}
+
+TEST(Assembler, RefusesStoredCountsThatAreNotNegativeOrHaveEntries)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {".virtual \"v\" implcount=0", "a stored count must be negative"},
+        {".virtual \"v\" implcount=-1\n.impl type=0 code=0", ".impl after a .virtual whose implcount="},
+        {".widths impl=2\n.virtual \"v\" implcount=-1", "does not fit in width 2"},
+        {".type extracount=3", "a stored count must be negative"},
+        {".type extra=[1] extracount=-1", "extracount= says the type has no extra references"},
+    };
+    for (const auto& [source, message] : rows) {
+        const AssemblyResult r = assemble(source);
+        EXPECT_FALSE(r.ok) << source;
+        EXPECT_NE(r.error.find(message), std::string::npos) << source << ": " << r.error;
+    }
+}
+
+// Damaged copies of valid images: whatever the loader accepts must print and
 // reassemble to the same bytes; whatever it refuses must be refused cleanly.
+// One image has narrow fields, the other 4-byte ones, whose counts may turn negative.
 TEST(RoundTrip, DamagedImagesEitherRoundTripOrAreRefused)
 {
-    const Bytes original = assembled(R"(
-.widths code=2 frame=1 type=1 super=1 extra=1 fa=1 fb=2 fc=1 impl=1
+    for (const char* widths : {".widths code=2 frame=1 type=1 super=1 extra=1 fa=1 fb=2 fc=1 impl=1",
+                               ".widths code=4 frame=4 type=4 super=4 extra=4 fa=4 fb=4 fc=4 impl=4"}) {
+        SCOPED_TRACE(widths);
+        const Bytes original = assembled(widths + std::string(R"(
 .method "main" code=0 frame=0
 .virtual "v"
 .impl type=0 code=5 frame=1
@@ -218,26 +293,27 @@ TEST(RoundTrip, DamagedImagesEitherRoundTripOrAreRefused)
     vcall "v"
     try 0, 2
     jz -2
-)");
-    std::mt19937 rng(99);
-    int accepted = 0, refused = 0;
-    for (int round = 0; round < 2000; ++round) {
-        Bytes image = original;
-        for (int k = int(rng() % 3); k >= 0; --k)
-            image[rng() % image.size()] = TUint8(rng());
-        if (rng() % 4 == 0)
-            image.resize(rng() % image.size());
-        const DisassemblyResult text = disassemble(image);
-        if (!text.ok) {
-            EXPECT_NE(text.error.find("byte offset"), std::string::npos) << text.error;
-            ++refused;
-            continue;
+)"));
+        std::mt19937 rng(99);
+        int accepted = 0, refused = 0;
+        for (int round = 0; round < 2000; ++round) {
+            Bytes image = original;
+            for (int k = int(rng() % 3); k >= 0; --k)
+                image[rng() % image.size()] = TUint8(rng());
+            if (rng() % 4 == 0)
+                image.resize(rng() % image.size());
+            const DisassemblyResult text = disassemble(image);
+            if (!text.ok) {
+                EXPECT_NE(text.error.find("byte offset"), std::string::npos) << text.error;
+                ++refused;
+                continue;
+            }
+            ++accepted;
+            const AssemblyResult again = assemble(text.text);
+            ASSERT_TRUE(again.ok) << again.error << "\n" << text.text;
+            ASSERT_EQ(again.image, image) << text.text;
         }
-        ++accepted;
-        const AssemblyResult again = assemble(text.text);
-        ASSERT_TRUE(again.ok) << again.error << "\n" << text.text;
-        ASSERT_EQ(again.image, image) << text.text;
+        EXPECT_GT(accepted, 100);
+        EXPECT_GT(refused, 100);
     }
-    EXPECT_GT(accepted, 100);
-    EXPECT_GT(refused, 100);
 }

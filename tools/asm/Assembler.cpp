@@ -524,6 +524,12 @@ private:
     {
         ImageVirtualMethod m;
         m.signature = c.string();
+        while (!c.atEnd()) {
+            const std::string key = c.key();
+            if (key != "implcount")
+                c.fail("unknown key '" + key + "' for .virtual");
+            m.negativeCount = TInt32(wvalue(c, negativeCount(c), model.widths[W_Impl], "implementation count"));
+        }
         model.virtualMethods.push_back(m);
     }
 
@@ -531,6 +537,8 @@ private:
     {
         if (model.virtualMethods.empty())
             c.fail(".impl must follow a .virtual");
+        if (model.virtualMethods.back().negativeCount != 0)
+            c.fail(".impl after a .virtual whose implcount= says it has none");
         ImageImplementation impl;
         bool hasType = false, hasCode = false;
         while (!c.atEnd()) {
@@ -552,6 +560,15 @@ private:
         auto& impls = model.virtualMethods.back().implementations;
         impls.push_back(impl);
         wvalue(c, (long long)impls.size(), model.widths[W_Impl], "implementation count");
+    }
+
+    // A count written as stored: only a negative one differs from its list's size, and reads as none.
+    static long long negativeCount(Cursor& c)
+    {
+        const long long v = c.number(Names::Code);
+        if (v >= 0)
+            c.fail("a stored count must be negative; a list's count is its size");
+        return v;
     }
 
     // Chooses or checks the element width of a type or frame record.
@@ -590,6 +607,8 @@ private:
             } else if (key == "hassuper") {
                 superValue = c.number(Names::Code);
                 hasSuperValue = true;
+            } else if (key == "extracount") {
+                t.negativeExtraCount = TInt32(wvalue(c, negativeCount(c), model.widths[W_Extra], "extra reference count"));
             } else if (key == "extra") {
                 c.list(t.extraReferences, nullptr, Names::Type);
                 for (TInt32 v : t.extraReferences)
@@ -600,6 +619,8 @@ private:
         if (hasSuperValue && (superValue != 0) != hasSuper)
             c.fail("hassuper must be nonzero exactly when super= is given");
         t.hasSuper = hasSuper ? wvalue(c, hasSuperValue ? superValue : 1, model.widths[W_Super], "has-super") : 0;
+        if (t.negativeExtraCount != 0 && !t.extraReferences.empty())
+            c.fail("extracount= says the type has no extra references");
         wvalue(c, (long long)t.extraReferences.size(), model.widths[W_Extra], "extra reference count");
         t.elementWidth = elementWidth(c, width, t.referenceFields, t.vectorFields.slots, {}, {});
         model.types.push_back(t);

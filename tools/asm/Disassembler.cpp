@@ -79,7 +79,10 @@ public:
             line(".method " + quoted(method.signature) + " code=" + codeRef(method.code) + " frame=" +
                  std::to_string(method.frame));
         for (const ImageVirtualMethod& method : m.virtualMethods) {
-            line(".virtual " + quoted(method.signature));
+            std::string text = ".virtual " + quoted(method.signature);
+            if (method.negativeCount != 0)
+                text += " implcount=" + std::to_string(method.negativeCount);
+            line(text);
             for (const ImageImplementation& impl : method.implementations)
                 line(".impl type=" + std::to_string(impl.type) + " code=" + codeRef(impl.code) +
                      " frame=" + std::to_string(impl.frame));
@@ -134,6 +137,8 @@ private:
         }
         if (!t.extraReferences.empty())
             text += " extra=" + list(t.extraReferences);
+        if (t.negativeExtraCount != 0)
+            text += " extracount=" + std::to_string(t.negativeExtraCount);
         if (t.elementWidth != narrowestWidth(t.referenceFields, t.vectorFields.slots))
             text += " width=" + std::to_string(t.elementWidth);
         line(text);

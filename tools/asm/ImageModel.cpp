@@ -53,6 +53,14 @@ public:
         for (int i = 0; i < width; ++i)
             byte((TUint32(value) >> (8 * i)) & 0xFF);
     }
+    // The count written before a list: its size, or the negative count it was read with.
+    static TInt32 count(size_t size, TInt32 negative, const char* field)
+    {
+        if (negative > 0 || (negative < 0 && size != 0))
+            throw ImageEncodingError(std::string(field) + " " + std::to_string(negative) +
+                                     " must be negative and its list empty");
+        return negative < 0 ? negative : TInt32(size);
+    }
     void lengthPrefixed(const std::string& bytes)
     {
         int32(TInt32(bytes.size()));
@@ -126,7 +134,8 @@ Bytes encodeImage(const ImageModel& m)
     w.int32(TInt32(m.virtualMethods.size()));
     for (const ImageVirtualMethod& method : m.virtualMethods) {
         w.lengthPrefixed(method.signature);
-        w.wvalue(TInt32(method.implementations.size()), W[W_Impl], "implementation count");
+        w.wvalue(w.count(method.implementations.size(), method.negativeCount, "implementation count"), W[W_Impl],
+                 "implementation count");
         for (const ImageImplementation& impl : method.implementations) {
             w.wvalue(impl.type, W[W_Type], "type id");
             w.wvalue(impl.code, W[W_Code], "code offset");
@@ -141,7 +150,8 @@ Bytes encodeImage(const ImageModel& m)
         w.wvalue(type.hasSuper, W[W_Super], "has-super");
         if (type.hasSuper != 0)
             w.wvalue(type.superType, W[W_Type], "super type id");
-        w.wvalue(TInt32(type.extraReferences.size()), W[W_Extra], "extra reference count");
+        w.wvalue(w.count(type.extraReferences.size(), type.negativeExtraCount, "extra reference count"), W[W_Extra],
+                 "extra reference count");
         for (TInt32 extra : type.extraReferences)
             w.wvalue(extra, W[W_Type], "extra reference");
     }

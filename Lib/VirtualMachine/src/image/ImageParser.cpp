@@ -234,6 +234,7 @@ void readVirtualMethods(FieldReader& in, ImageVisitor& visitor, const ImageWidth
         method.signature = in.lengthPrefixed("signature");
         const TInt32 k = in.wvalue(w[W_Impl], "implementation count");
         method.implementations.clear();
+        method.negativeCount = k < 0 ? k : 0;
         for (TInt32 j = 0; j < k; ++j) {
             ImageImplementation impl;
             impl.type = in.wvalue(w[W_Type], "implementation type id");
@@ -261,6 +262,7 @@ bool readTypes(FieldReader& in, ImageVisitor& visitor, const ImageWidths& w)
         type.superType = type.hasSuper != 0 ? in.wvalue(w[W_Type], "super type id") : 0;
         const TInt32 extra = in.wvalue(w[W_Extra], "extra reference count");
         type.extraReferences.clear();
+        type.negativeExtraCount = extra < 0 ? extra : 0;
         for (TInt32 j = 0; j < extra; ++j)
             type.extraReferences.push_back(in.wvalue(w[W_Type], "extra reference"));
         visitor.type(type);

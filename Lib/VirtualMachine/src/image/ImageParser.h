@@ -63,6 +63,9 @@ struct ImageImplementation {
 struct ImageVirtualMethod {
     std::string signature;
     std::vector<ImageImplementation> implementations;
+    // A 4-byte implementation count stored below zero reads as none; kept so
+    // that the tools write back the bytes they read. 0 for a usual count.
+    TInt32 negativeCount = 0;
 };
 
 // A list of slots each with a flag byte (0x00 or 0xFF).
@@ -78,6 +81,8 @@ struct ImageType {
     TInt32 hasSuper = 0; // nonzero when a super type follows
     TInt32 superType = 0;
     std::vector<TInt32> extraReferences;
+    // An extra reference count stored below zero, read as none; 0 otherwise.
+    TInt32 negativeExtraCount = 0;
 };
 
 struct ImageFrame {

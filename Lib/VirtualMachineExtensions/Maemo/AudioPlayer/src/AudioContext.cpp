@@ -100,6 +100,8 @@ AudioContext::~AudioContext()
     liveContexts().erase(this);
     // Discarded without being run; the players outlive the context in the heap.
     pending.clear();
+    loadsWaiting.clear();
+    loadNumbers.clear();
     for (AudioPlayer* player : players)
         player->detach();
 }
@@ -113,19 +115,33 @@ bool AudioContext::hasPendingWork() const
 {
     if (!connection.isConnecting())
         return false;
-    return !pending.empty() ||
+    return !pending.empty() || !loadsWaiting.empty() ||
            std::any_of(players.begin(), players.end(), [](const AudioPlayer* p) { return p->isPlaying(); });
 }
 
 void AudioContext::forget(AudioPlayer* player)
 {
     players.erase(player);
+    if (const auto load = loadNumbers.find(player); load != loadNumbers.end()) {
+        loadsWaiting.erase(load->second);
+        loadNumbers.erase(load);
+    }
     std::erase_if(pending, [player](const auto& op) { return op->player == player; });
 }
 
 void AudioContext::queue(TAddr block, AudioPlayer* player, Operation operation)
 {
-    if (!connection.isReady() && operation != INITIALIZE) {
+    if (operation == INITIALIZE) {
+        // Without a server the load waits; it keeps nothing alive.
+        if (connection.isReady()) {
+            player->initialize();
+        } else {
+            loadsWaiting.emplace(loadsMade, player);
+            loadNumbers.emplace(player, loadsMade++);
+        }
+        return;
+    }
+    if (!connection.isReady()) {
         std::erase_if(pending, [player](const auto& op) { return op->player == player && op->keepsPlayerAlive(); });
         const auto waiting = std::count_if(pending.begin(), pending.end(), [](const auto& op) { return op->keepsPlayerAlive(); });
         if (waiting >= MAX_WAITING_PLAYERS)
@@ -138,7 +154,12 @@ void AudioContext::queue(TAddr block, AudioPlayer* player, Operation operation)
 
 void AudioContext::runPending()
 {
-    // Running an operation never queues another, so the list is stable here.
+    // Running an operation never queues another, so the lists are stable here.
+    // Each player's load ran before its plays and stops.
+    for (const auto& [number, player] : loadsWaiting)
+        player->initialize();
+    loadsWaiting.clear();
+    loadNumbers.clear();
     for (const auto& op : pending)
         op->run();
     pending.clear();

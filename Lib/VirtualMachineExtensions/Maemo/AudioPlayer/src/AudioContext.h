@@ -14,8 +14,10 @@
 #include "AudioConnection.h"
 #include "ExtensionCall.h"
 
+#include <map>
 #include <memory>
 #include <set>
+#include <unordered_map>
 #include <vector>
 
 class AudioPlayer;
@@ -37,7 +39,7 @@ public:
     // The server context while it is ready, else null.
     pa_context* readyContext() const;
     bool isReady() const { return connection.isReady(); }
-    int pendingCount() const { return int(pending.size()); }
+    int pendingCount() const { return int(pending.size() + loadsWaiting.size()); }
 
     // Players announce themselves so that they can be told when the server goes.
     void adopt(AudioPlayer* player) { players.insert(player); }
@@ -70,7 +72,13 @@ private:
     AudioPlayer& playerIn(const ExtensionCall& call, TAddr& block);
 
     VirtualMachine& vm;
+    // Plays and stops; bounded while no server is connected.
     std::vector<std::unique_ptr<DeferredOperation>> pending;
+    // Loads waiting for the server, in load order. Every sound loaded without a
+    // server waits here, so dropping one must not scan them all.
+    std::map<TUint64, AudioPlayer*> loadsWaiting;
+    std::unordered_map<AudioPlayer*, TUint64> loadNumbers;
+    TUint64 loadsMade = 0;
     std::set<AudioPlayer*> players;
     AudioConnection connection;
 };

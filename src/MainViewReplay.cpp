@@ -12,6 +12,7 @@ void MainView::setRecorder(RunRecorder* runRecorder)
 {
     recorder = runRecorder;
     setReadJournal(recorder);
+    extensionRegistry().setReadJournal(recorder);
     timers().setTickObserver([this](int id) {
         if (recorder)
             recorder->timer(id);
@@ -26,6 +27,7 @@ void MainView::setReplayer(RunReplayer* runReplayer)
 {
     replayer = runReplayer;
     setReadJournal(replayer);
+    extensionRegistry().setReadJournal(replayer);
     // The clock stands still: timers tick only when the record says, and
     // the devices say nothing.
     timers().setPaused(true);

@@ -3,7 +3,7 @@
 // of the application directory as it was at the start beside the record.
 #pragma once
 
-#include "ReadJournal.h"
+#include "host/ReadJournal.h"
 
 #include <QElapsedTimer>
 #include <QFile>

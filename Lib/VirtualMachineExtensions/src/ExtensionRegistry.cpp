@@ -92,6 +92,14 @@ void ExtensionRegistry::setCallbackGuard(VMExtension::CallbackGuard guard)
             (*slot)->setCallbackGuard(callbackGuard);
 }
 
+void ExtensionRegistry::setReadJournal(ReadJournal* journal)
+{
+    readJournal = journal;
+    for (auto* slot : {&accelerometer, &audio, &location, &shell, &torch})
+        if (*slot)
+            (*slot)->setReadJournal(readJournal);
+}
+
 int ExtensionRegistry::call(int id, unsigned operation, int top, TWord* stack)
 {
     const Slot slot = slotFor(id);
@@ -105,6 +113,7 @@ int ExtensionRegistry::call(int id, unsigned operation, int top, TWord* stack)
         extension = createExtension(id, *vm);
         extension->setWorkEndedHandler(workEnded);
         extension->setCallbackGuard(callbackGuard);
+        extension->setReadJournal(readJournal);
     }
     return extension->call(operation, top, stack);
 }

@@ -28,6 +28,8 @@ public:
     // How extensions run the bytecode calls they make on their own (for
     // extensions made later too).
     void setCallbackGuard(VMExtension::CallbackGuard guard);
+    // Where the extensions' device readings go (for extensions made later too).
+    void setReadJournal(ReadJournal* journal);
     // Releases the extensions in their release order.
     void release();
 
@@ -38,6 +40,7 @@ private:
 
     std::function<void()> workEnded;
     VMExtension::CallbackGuard callbackGuard;
+    ReadJournal* readJournal = nullptr;
     // In this order; released in the reverse one.
     std::shared_ptr<VMExtension> accelerometer;
     std::shared_ptr<VMExtension> audio;

@@ -4,7 +4,9 @@
 #pragma once
 
 #include "LumbraTypes.h"
+#include "host/ReadJournal.h"
 
+#include <cstddef>
 #include <functional>
 #include <utility>
 
@@ -27,6 +29,8 @@ public:
     // the guard keeps the machine's stops and errors out of the event loop.
     using CallbackGuard = std::function<void(const std::function<void()>&)>;
     void setCallbackGuard(CallbackGuard guard) { callbackGuard = std::move(guard); }
+    // Device readings and controls go through `journal` (not owned) while it is set.
+    void setReadJournal(ReadJournal* journal) { readJournal = journal; }
 
 protected:
     void reportWorkEnded() const
@@ -44,7 +48,19 @@ protected:
             call();
     }
 
+    // The value of the device read of `kind` on `name`: `live` performs it,
+    // unless a journal answers from a record.
+    QJsonValue journaled(const char* kind, const char* name, const std::function<QJsonValue()>& live) const
+    {
+        return readJournal ? readJournal->read(kind, QString::fromUtf8(name), live) : live();
+    }
+    bool replaying() const { return readJournal && readJournal->replaying(); }
+    // readDeviceFile of the device file `path` (below the device root),
+    // through the journal: its text, or false with errno set.
+    bool readDevice(const char* path, char* text, size_t capacity) const;
+
 private:
+    ReadJournal* readJournal = nullptr;
     std::function<void()> workEnded;
     CallbackGuard callbackGuard;
 };

@@ -17,9 +17,9 @@ void MainView::setRecorder(RunRecorder* runRecorder)
         if (recorder)
             recorder->timer(id);
     });
-    setDeviceEventObserver([this] {
+    setDeviceEventObserver([this](const QJsonObject& event) {
         if (recorder)
-            recorder->deviceEvent();
+            recorder->deviceEvent(event);
     });
 }
 
@@ -56,6 +56,11 @@ bool MainView::replayTimer(int id)
 void MainView::replayActivity(bool foreground)
 {
     deliverActivity(foreground);
+}
+
+bool MainView::replayDevice(const QJsonObject& event)
+{
+    return replayDeviceEvent(event);
 }
 
 QImage MainView::replayDraw(const QRegion& region)

@@ -100,6 +100,14 @@ void ExtensionRegistry::setReadJournal(ReadJournal* journal)
             (*slot)->setReadJournal(readJournal);
 }
 
+bool ExtensionRegistry::replayEvent(const QJsonObject& event)
+{
+    // Only the location extension delivers events of its own.
+    if (event.value("device") != QLatin1String("location"))
+        return false;
+    return location && location->replayEvent(event);
+}
+
 int ExtensionRegistry::call(int id, unsigned operation, int top, TWord* stack)
 {
     const Slot slot = slotFor(id);

@@ -30,6 +30,9 @@ public:
     void setCallbackGuard(VMExtension::CallbackGuard guard);
     // Where the extensions' device readings go (for extensions made later too).
     void setReadJournal(ReadJournal* journal);
+    // Delivers again an event an extension described to the guard (its
+    // "device" names the extension); false when no created extension takes it.
+    bool replayEvent(const QJsonObject& event);
     // Releases the extensions in their release order.
     void release();
 

@@ -6,6 +6,8 @@
 #include "LumbraTypes.h"
 #include "host/ReadJournal.h"
 
+#include <QJsonObject>
+
 #include <cstddef>
 #include <functional>
 #include <utility>
@@ -27,10 +29,15 @@ public:
     // How the host runs a call into bytecode that an extension makes on its
     // own (from a device or network event, outside any extension operation):
     // the guard keeps the machine's stops and errors out of the event loop.
-    using CallbackGuard = std::function<void(const std::function<void()>&)>;
+    // `event` describes the delivery so that a recorded run can repeat it
+    // through replayEvent.
+    using CallbackGuard = std::function<void(const QJsonObject& event, const std::function<void()>&)>;
     void setCallbackGuard(CallbackGuard guard) { callbackGuard = std::move(guard); }
     // Device readings and controls go through `journal` (not owned) while it is set.
     void setReadJournal(ReadJournal* journal) { readJournal = journal; }
+    // Delivers again an event this extension described to its guard; false
+    // when it does not describe one that can happen now.
+    virtual bool replayEvent(const QJsonObject&) { return false; }
 
 protected:
     void reportWorkEnded() const
@@ -40,10 +47,10 @@ protected:
     }
 
     // Runs `call` under the host's guard (directly when there is none).
-    void runCallback(const std::function<void()>& call) const
+    void runCallback(const QJsonObject& event, const std::function<void()>& call) const
     {
         if (callbackGuard)
-            callbackGuard(call);
+            callbackGuard(event, call);
         else
             call();
     }

@@ -1,6 +1,7 @@
 // A run that hears positions from a GPS daemon (gpsfake serving a track),
 // recorded with each position's contents, then replayed offscreen with the
-// daemon gone: the same log lines, every screen checksum equal, twice alike.
+// daemon gone: the same log lines, every screen checksum equal, twice alike;
+// a position edited to reach no running requestor ends the replay.
 #include "FakeGpsDaemon.h"
 #include "NeedsService.h"
 #include "PlayerFixture.h"
@@ -84,6 +85,22 @@ TEST_F(ReplayLocation, PositionsReplayFromTheRecordWithoutTheDaemon)
         << output.join('\n').toStdString();
     ASSERT_EQ(replay(record, again), 0);
     EXPECT_EQ(again, output);
+
+    // A position for an observer that has no running requestor is not delivered: the replay ends there.
+    QJsonObject stray = first;
+    stray.insert("observer", stray.value("observer").toInteger() + 4);
+    QStringList edited = lines;
+    edited[edited.indexOf(positions[0])] = QString::fromUtf8(QJsonDocument(stray).toJson(QJsonDocument::Compact));
+    QFile editedFile(app.filePath("runs/stray.mcbrec"));
+    ASSERT_TRUE(editedFile.open(QIODevice::WriteOnly));
+    editedFile.write((edited.join('\n') + '\n').toUtf8());
+    editedFile.close();
+    QStringList refused;
+    EXPECT_EQ(replay(app.filePath("runs/stray.mcbrec"), refused), 1);
+    const QString line = QStringLiteral("mcbplayer: replay: delivery %1 is a device event that no running device")
+                             .arg(first.value("delivery").toInt());
+    EXPECT_EQ(refused.filter(line).size(), 1) << refused.join('\n').toStdString();
+    EXPECT_TRUE(refused.filter("LOG: position").isEmpty());
     qunsetenv("LUMBRA_GPSD");
 }
 

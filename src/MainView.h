@@ -86,6 +86,7 @@ public:
     void replayPointer(int action, int x, int y) override;
     bool replayTimer(int id) override;
     void replayActivity(bool foreground) override;
+    bool replayDevice(const QJsonObject& event) override;
     QImage replayDraw(const QRegion& region) override;
     // The logical screen as the last draw left it, without calling the application.
     QImage currentFrame();

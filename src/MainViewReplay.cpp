@@ -12,13 +12,14 @@ void MainView::setRecorder(RunRecorder* runRecorder)
 {
     recorder = runRecorder;
     setReadJournal(recorder);
+    extensionRegistry().setReadJournal(recorder);
     timers().setTickObserver([this](int id) {
         if (recorder)
             recorder->timer(id);
     });
-    setDeviceEventObserver([this] {
+    setDeviceEventObserver([this](const QJsonObject& event) {
         if (recorder)
-            recorder->deviceEvent();
+            recorder->deviceEvent(event);
     });
 }
 
@@ -26,6 +27,7 @@ void MainView::setReplayer(RunReplayer* runReplayer)
 {
     replayer = runReplayer;
     setReadJournal(replayer);
+    extensionRegistry().setReadJournal(replayer);
     // The clock stands still: timers tick only when the record says, and
     // the devices say nothing.
     timers().setPaused(true);
@@ -54,6 +56,11 @@ bool MainView::replayTimer(int id)
 void MainView::replayActivity(bool foreground)
 {
     deliverActivity(foreground);
+}
+
+bool MainView::replayDevice(const QJsonObject& event)
+{
+    return replayDeviceEvent(event);
 }
 
 QImage MainView::replayDraw(const QRegion& region)

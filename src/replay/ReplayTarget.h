@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QImage>
+#include <QJsonObject>
 #include <QRegion>
 #include <QString>
 
@@ -13,6 +14,8 @@ public:
     // False when no live timer has `id`.
     virtual bool replayTimer(int id) = 0;
     virtual void replayActivity(bool foreground) = 0;
+    // False when no extension of the application can take the device event now.
+    virtual bool replayDevice(const QJsonObject& event) = 0;
     // Lets the application draw `region` and answers the logical screen after it.
     virtual QImage replayDraw(const QRegion& region) = 0;
 };

@@ -12,7 +12,9 @@ class QImage;
 
 namespace Lumbra::RunRecordFormat {
 
-constexpr int VERSION = 1;
+constexpr int VERSION = 2;
+// Version 1 records hold device deliveries without their contents.
+constexpr int OLDEST_VERSION = 1;
 inline const QString FORMAT = QStringLiteral("mcbplayer-run");
 // The application directory's copy beside the records.
 inline const QString APP_FOLDER = QStringLiteral("app");

@@ -87,9 +87,9 @@ void RunRecorder::activity(bool foreground)
     delivery(foreground ? "foreground" : "background", {});
 }
 
-void RunRecorder::deviceEvent()
+void RunRecorder::deviceEvent(const QJsonObject& event)
 {
-    delivery("device", {});
+    delivery("device", event);
 }
 
 void RunRecorder::draw(const QRegion& region)

@@ -3,7 +3,7 @@
 // of the application directory as it was at the start beside the record.
 #pragma once
 
-#include "ReadJournal.h"
+#include "host/ReadJournal.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -20,8 +20,8 @@ public:
     void pointer(int action, int x, int y);
     void timer(int id);
     void activity(bool foreground);
-    // A location fix or sensor reading: noted, its contents not yet recorded.
-    void deviceEvent();
+    // A device event (a location fix or error) as its extension describes it.
+    void deviceEvent(const QJsonObject& event);
     // A draw of `region`, before the application is called; then its screen's checksum.
     void draw(const QRegion& region);
     void drawn(const QString& checksum);

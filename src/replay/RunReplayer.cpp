@@ -82,14 +82,16 @@ bool RunReplayer::prepare(const QString& recordFile, QString& appDirectory, QStr
         problems << QStringLiteral("'%1' is not a record of a run").arg(recordFile);
         return false;
     }
-    if (header.value("version").toInt() != Format::VERSION) {
-        problems << QStringLiteral("the record is of version %1; this player replays version %2")
-                        .arg(header.value("version").toInt())
+    const int version = header.value("version").toInt();
+    if (version < Format::OLDEST_VERSION || version > Format::VERSION) {
+        problems << QStringLiteral("the record is of version %1; this player replays versions %2 to %3")
+                        .arg(version)
+                        .arg(Format::OLDEST_VERSION)
                         .arg(Format::VERSION);
         return false;
     }
     for (const QJsonObject& delivery : std::as_const(deliveries)) {
-        if (delivery.value("kind") == QLatin1String("device")) {
+        if (delivery.value("kind") == QLatin1String("device") && !delivery.contains("device")) {
             problems << QStringLiteral("delivery %1 is a device event, whose contents records do not hold yet: "
                                        "this run cannot be replayed")
                             .arg(delivery.value("delivery").toInt());
@@ -162,6 +164,13 @@ bool RunReplayer::perform(const QJsonObject& delivery)
         }
     } else if (kind == QLatin1String("foreground") || kind == QLatin1String("background")) {
         target->replayActivity(kind == QLatin1String("foreground"));
+    } else if (kind == QLatin1String("device")) {
+        if (!target->replayDevice(delivery)) {
+            fail(QStringLiteral("delivery %1 is a device event that no running device of the application takes: %2")
+                     .arg(delivery.value("delivery").toInt())
+                     .arg(describe(delivery)));
+            return false;
+        }
     } else if (kind == QLatin1String("draw")) {
         QRegion region;
         for (const QJsonValue r : delivery.value("region").toArray()) {
@@ -249,7 +258,8 @@ QJsonValue RunReplayer::read(const char* kind, const QString& name, const std::f
         readsDiverged = true;
         if (!queue.empty())
             queue.pop_front();
-        return live();
+        // No live device is reached during a replay: a device read answers nothing.
+        return QLatin1String(kind).startsWith(QLatin1String("device")) ? QJsonValue() : live();
     }
     const QJsonValue value = queue.front().value("value");
     queue.pop_front();

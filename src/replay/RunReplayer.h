@@ -6,7 +6,7 @@
 // pictures, when it has any). The first difference ends the run.
 #pragma once
 
-#include "ReadJournal.h"
+#include "host/ReadJournal.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -34,6 +34,7 @@ public:
     int applicationEnded();
 
     QJsonValue read(const char* kind, const QString& name, const std::function<QJsonValue()>& live) override;
+    bool replaying() const override { return true; }
 
 private:
     void next();

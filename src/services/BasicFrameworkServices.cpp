@@ -8,16 +8,24 @@ BasicFrameworkServices::BasicFrameworkServices(const Str16& applicationDirectory
 {
     // Extensions call bytecode from device and network events, like timers.
     // While they are held (the player paused) device events are dropped.
-    extensions.setCallbackGuard([this](const std::function<void()>& call) {
-        if (deviceEventsHeld)
+    extensions.setCallbackGuard([this](const QJsonObject& event, const std::function<void()>& call) {
+        if (deviceEventsHeld && !replayingDeviceEvent)
             return;
         if (deviceEventObserver)
-            deviceEventObserver();
+            deviceEventObserver(event);
         Lumbra::runGuarded([&call](VirtualMachine&) { call(); });
     });
 }
 
 BasicFrameworkServices::~BasicFrameworkServices() = default;
+
+bool BasicFrameworkServices::replayDeviceEvent(const QJsonObject& event)
+{
+    replayingDeviceEvent = true;
+    const bool delivered = extensions.replayEvent(event);
+    replayingDeviceEvent = false;
+    return delivered;
+}
 
 bool BasicFrameworkServices::hasPendingWork() const
 {

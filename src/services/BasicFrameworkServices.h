@@ -16,8 +16,15 @@ public:
     ExtensionRegistry& extensionRegistry() { return extensions; }
     // Held, the events of the device extensions never reach the application.
     void holdDeviceEvents(bool held) { deviceEventsHeld = held; }
-    // Runs before each device event that reaches the application.
-    void setDeviceEventObserver(std::function<void()> observer) { deviceEventObserver = std::move(observer); }
+    // Runs before each device event that reaches the application, with the
+    // extension's description of it.
+    void setDeviceEventObserver(std::function<void(const QJsonObject&)> observer)
+    {
+        deviceEventObserver = std::move(observer);
+    }
+    // Delivers a described device event again, held or not; false when no
+    // extension can take it now.
+    bool replayDeviceEvent(const QJsonObject& event);
     // Also while an extension's work is under way (a sound playing).
     bool hasPendingWork() const override;
     int callExtension(int extension, int operation, int top, TWord* stackBase) override;
@@ -27,5 +34,6 @@ private:
     QtGraphicsBackend qtGraphics;
     ExtensionRegistry extensions; // released first, before the timers
     bool deviceEventsHeld = false;
-    std::function<void()> deviceEventObserver;
+    bool replayingDeviceEvent = false;
+    std::function<void(const QJsonObject&)> deviceEventObserver;
 };

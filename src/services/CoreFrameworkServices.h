@@ -6,7 +6,7 @@
 // loads no GUI, sound or network library.
 #pragma once
 
-#include "ReadJournal.h"
+#include "host/ReadJournal.h"
 #include "Scheduler.h"
 #include "VUvarString.h"
 #include "host/FrameworkServices.h"

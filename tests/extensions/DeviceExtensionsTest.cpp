@@ -13,6 +13,9 @@
 #include "TorchExtension.h"
 #include "values/DateTime.h"
 
+#include <QJsonObject>
+#include <tuple>
+
 #include <linux/videodev2.h>
 
 #include <QDir>
@@ -147,6 +150,60 @@ TEST_F(DeviceFiles, TorchRequestsGoThroughTheReplaceableRequest)
     }
     const unsigned long get = VIDIOC_G_EXT_CTRLS, set = VIDIOC_S_EXT_CTRLS;
     EXPECT_EQ(codes, (std::vector<unsigned long>{get, set, get, set, get}));
+}
+
+// A replaying journal with set answers, in order, each for the read it
+// names; it never performs the live read, so no device is reached.
+struct ReplayingJournal : ReadJournal {
+    std::vector<std::tuple<QString, QString, QJsonValue>> answers;
+    size_t next = 0;
+    int unexpected = 0;
+    QJsonValue read(const char* kind, const QString& name, const std::function<QJsonValue()>&) override
+    {
+        if (next >= answers.size() || std::get<0>(answers[next]) != QLatin1String(kind) || std::get<1>(answers[next]) != name) {
+            ++unexpected;
+            return QJsonValue();
+        }
+        return std::get<2>(answers[next++]);
+    }
+    bool replaying() const override { return true; }
+};
+
+TEST_F(DeviceFiles, ReplayedReadingsComeFromTheJournalWithNoDeviceFiles)
+{
+    const QString cover = QString::fromLatin1(TorchExtension::COVER_FILE);
+    const std::string video = rooted(TorchExtension::VIDEO_DEVICE);
+    ReplayingJournal journal;
+    journal.answers = {
+        {"deviceControl", "get", QJsonObject{{"value", 1}}},
+        {"deviceControl", "set 1", QJsonObject{{"error", EACCES}}},
+        {"deviceControl", "set 0", QJsonObject{{"open", ENOENT}}},
+        {"deviceFile", cover, "open\n"},
+        {"deviceFile", cover, QJsonObject{{"errno", EACCES}}},
+        {"deviceFile", QString::fromLatin1(Accelerometer::COORDINATE_FILE), "18 -36 -1008\n"},
+        {"deviceFile", QString::fromLatin1(Accelerometer::COORDINATE_FILE), QString(300, QLatin1Char('7'))},
+    };
+    m.registry->setReadJournal(&journal);
+    EXPECT_EQ(m.call(36, 3, {}).top, 10);
+    EXPECT_EQ(m.vm->stackBase[10], 1);
+    EXPECT_EQ(m.call(36, 1, {}).fatalDetail, "Torch: Failed to set torch state to ON: Permission denied at 1");
+    EXPECT_EQ(m.call(36, 2, {}).fatalDetail,
+              "Torch: Failed to open video device: " + video + ": No such file or directory at 1");
+    EXPECT_EQ(m.call(36, 4, {}).top, 10);
+    EXPECT_EQ(m.vm->stackBase[10], 1);
+    EXPECT_EQ(m.call(36, 4, {}).fatalDetail, "Torch: Failed to fetch camera cover state from: " + rooted(TorchExtension::COVER_FILE) +
+                                                  ": Permission denied at 1");
+    AccelerometerMachine sensor(true);
+    sensor.registry.setReadJournal(&journal);
+    const CallResult x = callExtension(sensor.registry, *sensor.vm, 20, 11, {77});
+    EXPECT_NEAR(fixedValue(sensor.vm->stackBase + 10), -0.036, 1e-7) << x.fatalDetail;
+    // A text longer than the driver's file can be is cut where a live read stops: one number, no reading.
+    callExtension(sensor.registry, *sensor.vm, 20, 12, {77});
+    EXPECT_EQ(fixedValue(sensor.vm->stackBase + 10), 0.0);
+    EXPECT_EQ(journal.next, journal.answers.size());
+    EXPECT_EQ(journal.unexpected, 0);
+    sensor.registry.setReadJournal(nullptr);
+    m.registry->setReadJournal(nullptr);
 }
 
 TEST_F(DeviceFiles, TorchFailuresNameThePathAndTheSystemError)

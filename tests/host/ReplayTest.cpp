@@ -2,7 +2,8 @@
 // X server with keys and a pointer press, then replayed offscreen with every
 // screen checksum equal; edited records that fail at the draw they must; a
 // program's outside reads (clocks, random numbers, a listing) replayed to
-// the same log lines, twice alike, up to the application's own exit; a changed file refused before the run.
+// the same log lines, twice alike, up to the application's own exit; a changed file refused before the run;
+// the accelerometer and camera cover readings replayed from the record with the device files changed or gone.
 #include "NeedsService.h"
 #include "PlayerFixture.h"
 
@@ -188,6 +189,53 @@ TEST_F(Replay, OutsideReadsReplayToTheSameLogLinesEveryTime)
     EXPECT_EQ(refused.filter(QRegularExpression("^mcbplayer: replay: app/'data/a.txt' differs from the recorded one")).size(), 1)
         << refused.join('\n').toStdString();
     EXPECT_TRUE(refused.filter("LOG: main").isEmpty());
+}
+
+// A device file below `root` at the device path `path`, holding `text`.
+void writeDevice(const QString& root, const QString& path, const QByteArray& text)
+{
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(root + path).absolutePath()));
+    QFile file(root + path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+}
+
+TEST_F(Replay, DeviceReadingsReplayFromTheRecordWithTheDeviceFilesChangedOrGone)
+{
+    const QString accelerometer = QStringLiteral("/sys/class/i2c-adapter/i2c-3/3-001d/coord");
+    const QString cover = QStringLiteral("/sys/devices/platform/gpio-switch/cam_shutter/state");
+    QTemporaryDir devices;
+    ASSERT_NO_FATAL_FAILURE(writeDevice(devices.path(), accelerometer, "-500 1000 2250\n"));
+    ASSERT_NO_FATAL_FAILURE(writeDevice(devices.path(), cover, "open\n"));
+    qputenv("LUMBRA_DEVICE_ROOT", devices.path().toLocal8Bit());
+    QDir().mkpath(app.filePath("sensors"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(HOST_APPS_DIR "/sensors/index.mcb"), app.filePath("sensors/index.mcb")));
+    QDir().mkpath(app.filePath("runs"));
+    const QString record = app.filePath("runs/sensors.mcbrec");
+    QStringList recorded;
+    {
+        PlayerProcess player(app.filePath("sensors"), {"--record", record}, QStringLiteral("offscreen"));
+        ASSERT_EQ(player.exitStatus(), 0);
+        recorded = player.allLines().filter(QRegularExpression("^LOG: "));
+    }
+    // Each tick: y, x and z as the Fixed words of -0.5, 1 and 2.25 g, then the open cover.
+    const QStringList tick{"LOG: 1", "LOG: 0", "LOG: -1", "LOG: -2147483648", "LOG: 2", "LOG: 1073741824", "LOG: 1"};
+    ASSERT_EQ(recorded.size(), 2 + 4 * tick.size()) << recorded.join('\n').toStdString();
+    EXPECT_EQ(recorded.mid(1, tick.size()), tick) << recorded.join('\n').toStdString();
+    const QStringList lines = readLines(record);
+    EXPECT_EQ(lines.filter("\"read\":\"deviceFile\"").size(), 4 * 4);
+
+    // The readings changed, then gone: the replay still reads what was recorded.
+    QStringList output;
+    ASSERT_NO_FATAL_FAILURE(writeDevice(devices.path(), accelerometer, "7 7 7\n"));
+    ASSERT_NO_FATAL_FAILURE(writeDevice(devices.path(), cover, "closed\n"));
+    ASSERT_EQ(replay(record, output), 0) << output.join('\n').toStdString();
+    EXPECT_EQ(output.filter(QRegularExpression("^LOG: ")), recorded);
+    ASSERT_TRUE(QDir(devices.path() + "/sys").removeRecursively());
+    QStringList again;
+    ASSERT_EQ(replay(record, again), 0) << again.join('\n').toStdString();
+    EXPECT_EQ(again, output);
+    qunsetenv("LUMBRA_DEVICE_ROOT");
 }
 
 } // namespace

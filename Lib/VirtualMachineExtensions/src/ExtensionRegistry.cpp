@@ -92,6 +92,22 @@ void ExtensionRegistry::setCallbackGuard(VMExtension::CallbackGuard guard)
             (*slot)->setCallbackGuard(callbackGuard);
 }
 
+void ExtensionRegistry::setReadJournal(ReadJournal* journal)
+{
+    readJournal = journal;
+    for (auto* slot : {&accelerometer, &audio, &location, &shell, &torch})
+        if (*slot)
+            (*slot)->setReadJournal(readJournal);
+}
+
+bool ExtensionRegistry::replayEvent(const QJsonObject& event)
+{
+    // Only the location extension delivers events of its own.
+    if (event.value("device") != QLatin1String("location"))
+        return false;
+    return location && location->replayEvent(event);
+}
+
 int ExtensionRegistry::call(int id, unsigned operation, int top, TWord* stack)
 {
     const Slot slot = slotFor(id);
@@ -105,6 +121,7 @@ int ExtensionRegistry::call(int id, unsigned operation, int top, TWord* stack)
         extension = createExtension(id, *vm);
         extension->setWorkEndedHandler(workEnded);
         extension->setCallbackGuard(callbackGuard);
+        extension->setReadJournal(readJournal);
     }
     return extension->call(operation, top, stack);
 }

@@ -28,6 +28,11 @@ public:
     // How extensions run the bytecode calls they make on their own (for
     // extensions made later too).
     void setCallbackGuard(VMExtension::CallbackGuard guard);
+    // Where the extensions' device readings go (for extensions made later too).
+    void setReadJournal(ReadJournal* journal);
+    // Delivers again an event an extension described to the guard (its
+    // "device" names the extension); false when no created extension takes it.
+    bool replayEvent(const QJsonObject& event);
     // Releases the extensions in their release order.
     void release();
 
@@ -38,6 +43,7 @@ private:
 
     std::function<void()> workEnded;
     VMExtension::CallbackGuard callbackGuard;
+    ReadJournal* readJournal = nullptr;
     // In this order; released in the reverse one.
     std::shared_ptr<VMExtension> accelerometer;
     std::shared_ptr<VMExtension> audio;

@@ -4,7 +4,11 @@
 #pragma once
 
 #include "LumbraTypes.h"
+#include "host/ReadJournal.h"
 
+#include <QJsonObject>
+
+#include <cstddef>
 #include <functional>
 #include <utility>
 
@@ -25,8 +29,15 @@ public:
     // How the host runs a call into bytecode that an extension makes on its
     // own (from a device or network event, outside any extension operation):
     // the guard keeps the machine's stops and errors out of the event loop.
-    using CallbackGuard = std::function<void(const std::function<void()>&)>;
+    // `event` describes the delivery so that a recorded run can repeat it
+    // through replayEvent.
+    using CallbackGuard = std::function<void(const QJsonObject& event, const std::function<void()>&)>;
     void setCallbackGuard(CallbackGuard guard) { callbackGuard = std::move(guard); }
+    // Device readings and controls go through `journal` (not owned) while it is set.
+    void setReadJournal(ReadJournal* journal) { readJournal = journal; }
+    // Delivers again an event this extension described to its guard; false
+    // when it does not describe one that can happen now.
+    virtual bool replayEvent(const QJsonObject&) { return false; }
 
 protected:
     void reportWorkEnded() const
@@ -36,15 +47,27 @@ protected:
     }
 
     // Runs `call` under the host's guard (directly when there is none).
-    void runCallback(const std::function<void()>& call) const
+    void runCallback(const QJsonObject& event, const std::function<void()>& call) const
     {
         if (callbackGuard)
-            callbackGuard(call);
+            callbackGuard(event, call);
         else
             call();
     }
 
+    // The value of the device read of `kind` on `name`: `live` performs it,
+    // unless a journal answers from a record.
+    QJsonValue journaled(const char* kind, const char* name, const std::function<QJsonValue()>& live) const
+    {
+        return readJournal ? readJournal->read(kind, QString::fromUtf8(name), live) : live();
+    }
+    bool replaying() const { return readJournal && readJournal->replaying(); }
+    // readDeviceFile of the device file `path` (below the device root),
+    // through the journal: its text, or false with errno set.
+    bool readDevice(const char* path, char* text, size_t capacity) const;
+
 private:
+    ReadJournal* readJournal = nullptr;
     std::function<void()> workEnded;
     CallbackGuard callbackGuard;
 };

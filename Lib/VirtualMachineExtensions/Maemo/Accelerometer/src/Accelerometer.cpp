@@ -1,25 +1,19 @@
 #include "Accelerometer.h"
 
-#include "DevicePath.h"
 #include "values/OFixed.h"
 
 #include <cstdlib>
 
-namespace {
-
-// The coordinates in the driver's file, or nothing when it cannot be read.
-std::optional<std::array<long, 3>> readCoordinates()
-{
-    char text[Accelerometer::MAX_FILE_BYTES + 1];
-    if (!readDeviceFile(devicePath(Accelerometer::COORDINATE_FILE), text, Accelerometer::MAX_FILE_BYTES))
-        return std::nullopt;
-    return Accelerometer::parseCoordinates(text);
-}
-
-} // namespace
-
 Accelerometer::Accelerometer(VirtualMachine& vm) : vm(vm)
 {
+}
+
+std::optional<std::array<long, 3>> Accelerometer::readCoordinates() const
+{
+    char text[MAX_FILE_BYTES + 1];
+    if (!readDevice(COORDINATE_FILE, text, MAX_FILE_BYTES))
+        return std::nullopt;
+    return parseCoordinates(text);
 }
 
 std::optional<std::array<long, 3>> Accelerometer::parseCoordinates(const char* text)

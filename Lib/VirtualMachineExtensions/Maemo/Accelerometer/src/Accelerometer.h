@@ -25,6 +25,9 @@ public:
     static std::optional<std::array<long, 3>> parseCoordinates(const char* text);
 
 private:
+    // The coordinates in the driver's file, or nothing when it cannot be read.
+    std::optional<std::array<long, 3>> readCoordinates() const;
+
     VirtualMachine& vm;
     int observerHandle = -1;
 };

@@ -40,7 +40,7 @@ void CLocationPositionRequestorGCObject::start()
 {
     if (control || !wrapper)
         return;
-    control = std::make_unique<GpsControl>(*wrapper, interval, auxiliary, observer);
+    control = std::make_unique<GpsControl>(*wrapper, interval, auxiliary, observer, wrapper->usesLiveDevice());
 }
 
 void CLocationPositionRequestorGCObject::stop()

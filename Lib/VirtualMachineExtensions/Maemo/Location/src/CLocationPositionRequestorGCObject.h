@@ -42,6 +42,7 @@ public:
     void setAuxiliary(TWord value) { auxiliary = value; }
     TInt32 intervalMs() const { return interval; }
     TWord auxiliaryValue() const { return auxiliary; }
+    TWord observerWord() const { return observer; }
 
     // The wrapper is going away: stopped, and no more updates.
     void detach();

@@ -48,7 +48,14 @@ void CLocationWrapper::positionUpdated(OFixed longitude, OFixed latitude, OFixed
         return;
     VirtualMachine& machine = vm;
     const int handle = locationEvent;
-    runCallback([&machine, handle, longitude, latitude, altitude, speed, time, value, observer] {
+    QJsonObject event{{"device", "location"},   {"event", "position"},     {"longitude", qint64(longitude.raw)},
+                      {"latitude", qint64(latitude.raw)}, {"altitude", qint64(altitude.raw)}, {"speed", qint64(speed.raw)},
+                      {"value", value},         {"observer", qint64(observer)}};
+#define LUMBRA_DATETIME_RECORD(name, member, least, greatest, message) event.insert(#member, time.field(DateTime::name));
+    LUMBRA_DATETIME_FIELDS(LUMBRA_DATETIME_RECORD)
+#undef LUMBRA_DATETIME_RECORD
+    event.insert("timezone", time.getTimezone());
+    runCallback(event, [&machine, handle, longitude, latitude, altitude, speed, time, value, observer] {
         const TAddr location = machine.heap().create<CLocation>(CLocation::BLOCK_SIZE, GC_CODE_NATIVE, longitude,
                                                                 latitude, altitude, speed, time, value);
         machine.callMethod(handle, Vec<int>::of({observer, TWord(location)}), Vec<int>::of({1, 0}), 1);
@@ -61,9 +68,39 @@ void CLocationWrapper::positionError(TInt32 code, TWord observer)
         return;
     VirtualMachine& machine = vm;
     const int handle = locationError;
-    runCallback([&machine, handle, code, observer] {
+    const QJsonObject event{{"device", "location"}, {"event", "error"}, {"code", code}, {"observer", qint64(observer)}};
+    runCallback(event, [&machine, handle, code, observer] {
         machine.callMethod(handle, Vec<int>::of({observer, code}), Vec<int>::of({1, 0}), 1);
     });
+}
+
+bool CLocationWrapper::replayEvent(const QJsonObject& event)
+{
+    const TWord observer = TWord(event.value("observer").toInteger());
+    if (!std::any_of(requestors.begin(), requestors.end(),
+                     [observer](const auto* r) { return r->isRunning() && r->observerWord() == observer; }))
+        return false;
+    if (event.value("event") == QLatin1String("error")) {
+        positionError(event.value("code").toInt(), observer);
+        return true;
+    }
+    if (event.value("event") != QLatin1String("position"))
+        return false;
+    DateTime::Values values{};
+#define LUMBRA_DATETIME_REPLAY(name, member, least, greatest, message) values.member = event.value(#member).toInt();
+    LUMBRA_DATETIME_FIELDS(LUMBRA_DATETIME_REPLAY)
+#undef LUMBRA_DATETIME_REPLAY
+    values.timezone = event.value("timezone").toInt();
+    DateTime time;
+    try {
+        time = DateTime::fromValues(values);
+    } catch (...) {
+        return false; // a time no live fix can have
+    }
+    const auto fixed = [&event](const char* name) { return OFixed(event.value(name).toInteger()); };
+    positionUpdated(fixed("longitude"), fixed("latitude"), fixed("altitude"), fixed("speed"), time,
+                    event.value("value").toInt(), observer);
+    return true;
 }
 
 CLocationPositionRequestorGCObject& CLocationWrapper::requestorIn(const ExtensionCall& call) const

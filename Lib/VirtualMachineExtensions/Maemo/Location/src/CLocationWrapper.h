@@ -26,6 +26,11 @@ public:
                          const Lumbra::DateTime& time, TInt32 value, TWord observer) override;
     void positionError(TInt32 code, TWord observer) override;
 
+    // A recorded position or error, for the observer of a running requestor only.
+    bool replayEvent(const QJsonObject& event) override;
+    // False during a replay: requestors run without the GPS daemon.
+    bool usesLiveDevice() const { return !replaying(); }
+
     // Requestors announce themselves so that they can be stopped with the wrapper.
     void adopt(CLocationPositionRequestorGCObject* requestor) { requestors.insert(requestor); }
     void forget(CLocationPositionRequestorGCObject* requestor) { requestors.erase(requestor); }

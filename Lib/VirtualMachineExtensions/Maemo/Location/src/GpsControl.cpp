@@ -11,16 +11,18 @@ namespace {
 constexpr double KMH_TO_MS = 0.27778;
 }
 
-GpsControl::GpsControl(MPositionObserver& wrapper, TInt32 interval, TWord auxiliary, TWord observer)
-    : control(GpsDaemonControl::defaultControl())
-    , device(std::make_unique<LocationService::GpsDevice>())
-    , wrapper(wrapper)
+GpsControl::GpsControl(MPositionObserver& wrapper, TInt32 interval, TWord auxiliary, TWord observer, bool live)
+    : wrapper(wrapper)
     , interval(interval)
     , auxiliary(auxiliary)
     , observer(observer)
     , intervalCode_(interval <= CLocationPositionRequestorGCObject::SHORT_INTERVAL_MS ? GpsDaemonControl::INTERVAL_10S
                                                                                      : GpsDaemonControl::INTERVAL_20S)
 {
+    if (!live)
+        return;
+    control = GpsDaemonControl::defaultControl();
+    device = std::make_unique<LocationService::GpsDevice>();
     control->setPreferredMethod(GpsDaemonControl::METHOD_USER_SELECTED);
     control->setPreferredInterval(intervalCode_);
     // Errors of the service are not passed on.
@@ -32,6 +34,8 @@ GpsControl::GpsControl(MPositionObserver& wrapper, TInt32 interval, TWord auxili
 
 GpsControl::~GpsControl()
 {
+    if (!control)
+        return;
     control->errorVerbose.disconnect(errorConnection);
     control->gpsdStopped.disconnect(stoppedConnection);
     control->stop();

@@ -16,7 +16,9 @@ class MPositionObserver;
 
 class GpsControl {
 public:
-    GpsControl(MPositionObserver& wrapper, TInt32 interval, TWord auxiliary, TWord observer);
+    // Without `live` (a replay) neither the daemon nor a device is reached;
+    // the positions then come from the record.
+    GpsControl(MPositionObserver& wrapper, TInt32 interval, TWord auxiliary, TWord observer, bool live);
     // Stops the control and releases the device.
     ~GpsControl();
     GpsControl(const GpsControl&) = delete;

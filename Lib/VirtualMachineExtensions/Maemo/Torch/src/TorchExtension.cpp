@@ -2,6 +2,8 @@
 
 #include "DevicePath.h"
 
+#include <QJsonObject>
+
 #include <fcntl.h>
 #include <linux/videodev2.h>
 #include <sys/ioctl.h>
@@ -54,32 +56,42 @@ TorchExtension::TorchExtension(VirtualMachine& vm) : vm(vm)
 
 int TorchExtension::device()
 {
-    if (fd >= 0)
-        return fd;
-    const std::string path = devicePath(VIDEO_DEVICE);
-    fd = openDeviceFile(path, S_IFCHR);
     if (fd < 0)
-        deviceFailure(vm, "Torch: Failed to open video device: " + path + ": " + systemError(errno));
+        fd = openDeviceFile(devicePath(VIDEO_DEVICE), S_IFCHR);
     return fd;
 }
 
 bool TorchExtension::request(unsigned long code, int& value, int& error)
 {
-    v4l2_ext_control control{};
-    control.id = CONTROL_ID;
-    control.value = value;
-    v4l2_ext_controls controls{};
-    controls.ctrl_class = CONTROL_CLASS;
-    controls.count = 1;
-    controls.controls = &control;
-    const int descriptor = device();
-    const ControlRequest& replaced = controlRequest();
-    errno = 0;
-    if ((replaced ? replaced(descriptor, code, &controls) : ::ioctl(descriptor, code, &controls)) < 0) {
-        error = errno;
+    // The journal keeps each request's outcome: {"open": errno} when the
+    // device could not be opened, else the control's value and the error.
+    const bool setting = code == setRequestCode();
+    const std::string name = setting ? "set " + std::to_string(value) : std::string("get");
+    const QJsonObject outcome = journaled("deviceControl", name.c_str(), [&]() -> QJsonValue {
+        const int descriptor = device();
+        if (descriptor < 0)
+            return QJsonObject{{"open", errno}};
+        v4l2_ext_control control{};
+        control.id = CONTROL_ID;
+        control.value = value;
+        v4l2_ext_controls controls{};
+        controls.ctrl_class = CONTROL_CLASS;
+        controls.count = 1;
+        controls.controls = &control;
+        const ControlRequest& replaced = controlRequest();
+        errno = 0;
+        if ((replaced ? replaced(descriptor, code, &controls) : ::ioctl(descriptor, code, &controls)) < 0)
+            return QJsonObject{{"error", errno}};
+        return QJsonObject{{"value", int(control.value)}};
+    }).toObject();
+    if (outcome.contains("open"))
+        deviceFailure(vm, "Torch: Failed to open video device: " + devicePath(VIDEO_DEVICE) + ": " +
+                              systemError(outcome.value("open").toInt()));
+    if (outcome.contains("error")) {
+        error = outcome.value("error").toInt();
         return false;
     }
-    value = control.value;
+    value = outcome.value("value").toInt();
     return true;
 }
 
@@ -101,10 +113,10 @@ bool TorchExtension::torchLit()
 
 bool TorchExtension::coverOpen()
 {
-    const std::string path = devicePath(COVER_FILE);
     char text[COVER_BYTES + 1];
-    if (!readDeviceFile(path, text, COVER_BYTES))
-        deviceFailure(vm, "Torch: Failed to fetch camera cover state from: " + path + ": " + systemError(errno));
+    if (!readDevice(COVER_FILE, text, COVER_BYTES))
+        deviceFailure(vm, "Torch: Failed to fetch camera cover state from: " + devicePath(COVER_FILE) + ": " +
+                              systemError(errno));
     return std::strcmp(text, "open\n") == 0;
 }
 

@@ -33,6 +33,7 @@ public:
     int call(unsigned operation, int top, TWord* stack) override;
 
 private:
+    // The camera device, opened on first use; -1 with errno set when it cannot be.
     int device();
     void setTorch(bool on);
     bool torchLit();

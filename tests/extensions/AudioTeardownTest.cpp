@@ -7,6 +7,7 @@
 // the better of three runs; sanitizer builds collect fewer and skip the
 // comparison.
 #include "ExtensionTestSupport.h"
+#include "NeedsService.h"
 
 #include <algorithm>
 #include <ctime>
@@ -51,7 +52,7 @@ TEST(AudioTeardown, TwiceAsManyDroppedSoundsTakeLessThanThreeTimesAsLong)
     ensureApplication();
 #if defined(__SANITIZE_ADDRESS__)
     collectionSeconds(2000);
-    GTEST_SKIP() << "times under the sanitizers say nothing about growth";
+    LUMBRA_SKIP_BECAUSE("times under the sanitizers say nothing about growth");
 #endif
     constexpr int N = 50000;
     const double once = bestOfThree(N), twice = bestOfThree(2 * N);

@@ -7,6 +7,7 @@
 // three runs; sanitizer builds skip the comparison.
 #include "CLocationPositionRequestorGCObject.h"
 #include "ExtensionTestSupport.h"
+#include "NeedsService.h"
 #include "GpsDaemonControl.h"
 
 #include <algorithm>
@@ -51,7 +52,7 @@ double bestOfThree(int count)
 TEST(RequestorTeardown, TwiceAsManyTakeLessThanThreeTimesAsLong)
 {
 #if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "times under the sanitizers say nothing about growth";
+    LUMBRA_SKIP_BECAUSE("times under the sanitizers say nothing about growth");
 #endif
     ensureApplication();
     setenv("LUMBRA_GPSD", "127.0.0.1:1", 1); // nothing listens there

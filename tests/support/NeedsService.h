@@ -27,3 +27,12 @@ inline std::string currentTestName()
             GTEST_SKIP() << lumbraMissing;                                                  \
         }                                                                                   \
     } while (0)
+
+// LUMBRA_SKIP_BECAUSE(why): skips for a reason other than a service (a
+// build where the measurement means nothing), named in the run's skip log.
+#define LUMBRA_SKIP_BECAUSE(why)                                                           \
+    do {                                                                                    \
+        const std::string lumbraReason = (why);                                             \
+        ::TestSupport::recordSkip(::TestSupport::currentTestName(), lumbraReason);          \
+        GTEST_SKIP() << lumbraReason;                                                       \
+    } while (0)

@@ -186,8 +186,8 @@ private:
     void layoutStatement(size_t n, long long& address)
     {
         const Statement& s = statements[n];
-        for (const auto& [label, line] : labelsOfStatement[n])
-            collect([&] { define(labels, label, address, line, "label"); });
+        for (const auto& entry : labelsOfStatement[n])
+            collect([&] { define(labels, entry.first, address, entry.second, "label"); });
         if (s.op.empty())
             return;
         if (s.op[0] != '.') {

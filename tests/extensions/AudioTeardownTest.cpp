@@ -33,14 +33,6 @@ double collectionSeconds(int count)
     return seconds;
 }
 
-double bestOfFive(int count)
-{
-    double best = collectionSeconds(count);
-    for (int i = 0; i < 4; ++i)
-        best = std::min(best, collectionSeconds(count));
-    return best;
-}
-
 } // namespace
 
 TEST(AudioTeardown, TwiceAsManyDroppedSoundsTakeLessThanThreeTimesAsLong)
@@ -55,10 +47,7 @@ TEST(AudioTeardown, TwiceAsManyDroppedSoundsTakeLessThanThreeTimesAsLong)
     LUMBRA_SKIP_BECAUSE("times under the sanitizers say nothing about growth");
 #endif
     constexpr int N = 50000;
-    const double once = bestOfFive(N), twice = bestOfFive(2 * N);
-    RecordProperty("seconds_n", std::to_string(once));
-    RecordProperty("seconds_2n", std::to_string(twice));
-    EXPECT_LT(twice, 3 * std::max(once, 0.001)) << "N: " << once << " s, 2N: " << twice << " s";
+    expectLinearGrowth(collectionSeconds, N);
     unsetenv("PULSE_SERVER");
     unsetenv("PULSE_CLIENTCONFIG");
 }

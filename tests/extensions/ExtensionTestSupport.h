@@ -21,10 +21,14 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdint>
 #include <ctime>
 #include <cstring>
 #include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -210,6 +214,24 @@ inline double threadCpuSeconds()
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// Teardown that grows linearly: `seconds(2N)` stays below three times
+// `seconds(N)`, each the best of five runs. A quadratic teardown takes four
+// times as long and more; a linear one 2.1 to 2.6 times on a busy machine,
+// a map's logarithm and the caches growing with N.
+inline void expectLinearGrowth(double (*seconds)(int), int n)
+{
+    const auto bestOfFive = [seconds](int count) {
+        double best = seconds(count);
+        for (int i = 0; i < 4; ++i)
+            best = std::min(best, seconds(count));
+        return best;
+    };
+    const double once = bestOfFive(n), twice = bestOfFive(2 * n);
+    ::testing::Test::RecordProperty("seconds_n", std::to_string(once));
+    ::testing::Test::RecordProperty("seconds_2n", std::to_string(twice));
+    EXPECT_LT(twice, 3.0 * std::max(once, 0.001)) << "N: " << once << " s, 2N: " << twice << " s";
 }
 
 } // namespace ExtensionTest

@@ -30,7 +30,7 @@ public:
         std::vector<TWord> stack; // every slot, the words above the top included
         int sp = 0;
         int ip = 0;
-        TInt64 fuel = 0;
+        TInt64 fuel = 0;          // steps left in the run
         int frameDepth = 0;
         int handlerTop = 0;
         std::string fatal; // the last fatal error's message and position
@@ -42,7 +42,8 @@ public:
         s.stack.assign(vm.stackBase, vm.stackBase + VirtualMachine::STACK_WORDS);
         s.sp = vm.sp;
         s.ip = vm.ip;
-        s.fuel = vm.fuel + vm.heldSteps;
+        // Steps left in the whole run, wherever they are kept.
+        s.fuel = vm.fuel + vm.heldSteps + (vm.instructionBudget > 0 ? vm.instructionBudget : 0);
         s.frameDepth = vm.frameDepth;
         s.handlerTop = vm.handlerTop;
         s.fatal = vm.fatalDetail();

@@ -245,6 +245,7 @@ public:
     void run();
 
 private:
+    friend class MachineTestAccess;
     TWord runHostCall(int handle, const Vec<int>& args, const Vec<int>& levels, int resultLevel);
     // Runs the interpreter until the call returns, turning errors into bytecode calls.
     void runDelivering();

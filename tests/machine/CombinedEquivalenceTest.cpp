@@ -99,8 +99,9 @@ constexpr int VECTOR_SLOT = 2;
 constexpr int DELIVERY_TOP = SOFT + 4;
 // Enough for every program to end on its own, but one that loops.
 constexpr TInt64 PLENTY = 1000;
-// Pushed just before the first part, to find it in the loaded code.
-constexpr TInt32 MARKER = 0x4D41524B;
+// Just before the first part, to find it in the loaded code: instructions
+// that change nothing (the handler count by 0) and that nothing combines with.
+constexpr const char* MARKER = "    handlers 0\n    handlers 0\n    handlers 0\n";
 
 std::vector<std::string> split(const std::string& text, char by)
 {
@@ -118,6 +119,13 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
         text.replace(at, from.size(), to);
 }
 
+// A value for each word the set-up pushes: comparisons go either way, sums wrap.
+TWord filler(int slot)
+{
+    static const TWord values[] = {3, 0, -1, 1, 7, 3, INT32_MIN, INT32_MAX};
+    return values[slot % 8];
+}
+
 // The candidates of each placeholder at a top, the first the default; those
 // outside a byte operand are dropped.
 std::vector<int> candidates(const std::string& name, int top, int returnDistance)
@@ -131,8 +139,8 @@ std::vector<int> candidates(const std::string& name, int top, int returnDistance
         values = {-2, -1, -(top + 1), -(top + 2), top + 1, -128};
     else if (name == "n")
         values = {-1, 0, -2, -(top + 3), 1};
-    else if (name == "c")
-        values = {1, 0, INT32_MIN};
+    else if (name == "c") // then the word under the top, for an equality
+        values = {1, 0, INT32_MIN, filler(top - 1)};
     else if (name == "i")
         values = {0, 1, 2, -1};
     else if (name == "a") // the return address's distance, then faults around it
@@ -145,13 +153,6 @@ std::vector<int> candidates(const std::string& name, int top, int returnDistance
             std::find(bytes.begin(), bytes.end(), v) == bytes.end())
             bytes.push_back(v);
     return bytes;
-}
-
-// A value for each word the set-up pushes: comparisons go either way, sums wrap.
-TWord filler(int slot)
-{
-    static const TWord values[] = {3, 0, -1, 1, 7, 3, INT32_MIN, INT32_MAX};
-    return values[slot % 8];
 }
 
 struct Program {
@@ -199,9 +200,9 @@ Program program(const Pattern& pattern, const std::string& op, const Placement& 
     }
     if (entry > 0)
         s += "    jmp part" + std::to_string(entry) + "\n";
-    // The marker finds the first part in the code; the nop keeps the set-up
-    // from combining with it.
-    s += "    push " + std::to_string(MARKER) + "\n    nop\n";
+    // The marker finds the first part in the code and keeps the set-up from
+    // combining with it; it leaves the stack and the steps alone.
+    s += MARKER;
     std::string parts = pattern.parts;
     replaceAll(parts, "{op}", op);
     for (const auto& [name, value] : operands)
@@ -227,10 +228,10 @@ struct RunResult {
     bool operator==(const RunResult&) const = default;
 };
 
-// The offset of the first part in the code, after the marker and its nop.
+// The offset of the first part in the code, after the marker.
 int firstPart(const Vec<signed char>& code)
 {
-    const signed char marker[] = {Lumbra::OP_Push, 'K', 'R', 'A', 'M', Lumbra::OP_Nop};
+    const signed char marker[] = {Lumbra::OP_Handlers, 0, Lumbra::OP_Handlers, 0, Lumbra::OP_Handlers, 0};
     const auto found = std::search(code.begin(), code.end(), std::begin(marker), std::end(marker));
     return found == code.end() ? -1 : int(found - code.begin()) + int(sizeof marker);
 }

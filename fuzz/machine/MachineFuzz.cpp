@@ -8,6 +8,7 @@
 #include "VMError.h"
 #include "host/FileRefusingServices.h"
 #include "host/GraphicsInterfaces.h"
+#include "machine/MachineTestAccess.h"
 #include "machine/VirtualMachine.h"
 
 #include <QGuiApplication>
@@ -132,13 +133,14 @@ struct Outcome {
     int errorCode = 0;
     std::string errorMessage;
     std::vector<std::string> lines;
-    int sp = 0;
-    std::vector<TWord> stack; // slots 0..sp
+    // The whole stack, the words above the top included, the registers, the
+    // steps left and the last fatal error with its position.
+    MachineTestAccess::State machine;
     std::string heapReport;
 
     auto fields() const
     {
-        return std::tie(stopped, stop.status, stop.message, errorCode, errorMessage, lines, sp, stack, heapReport);
+        return std::tie(stopped, stop.status, stop.message, errorCode, errorMessage, lines, machine, heapReport);
     }
 };
 
@@ -162,9 +164,7 @@ Outcome run(const std::uint8_t* data, std::size_t size, bool combined)
     outcome.errorCode = Lumbra::lastErrorCode();
     outcome.errorMessage = Lumbra::u16ToUtf8(Lumbra::lastErrorMessage());
     outcome.lines = std::move(services.lines);
-    outcome.sp = vm.sp;
-    for (int i = 0; i <= vm.sp && i < VirtualMachine::STACK_WORDS; ++i)
-        outcome.stack.push_back(vm.stackBase[i]);
+    outcome.machine = MachineTestAccess(vm).capture();
     try {
         outcome.heapReport = vm.heap().memUsageText();
     } catch (const Lumbra::ErrorHandlingException&) {
@@ -177,13 +177,26 @@ Outcome run(const std::uint8_t* data, std::size_t size, bool combined)
 
 void print(const char* title, const Outcome& o)
 {
-    std::fprintf(stderr, "%s: stopped %d status %d \"%s\", last error %d \"%s\", sp %d, %zu log lines\n", title,
-                 int(o.stopped), o.stop.status, o.stop.message.c_str(), o.errorCode, o.errorMessage.c_str(), o.sp, o.lines.size());
+    const MachineTestAccess::State& m = o.machine;
+    std::fprintf(stderr, "%s: stopped %d status %d \"%s\", last error %d \"%s\", %zu log lines\n", title,
+                 int(o.stopped), o.stop.status, o.stop.message.c_str(), o.errorCode, o.errorMessage.c_str(), o.lines.size());
+    std::fprintf(stderr, "  sp %d, ip %d, steps left %lld, frame depth %d, handler depth %d, fatal \"%s\"\n", m.sp, m.ip,
+                 static_cast<long long>(m.fuel), m.frameDepth, m.handlerTop, m.fatal.c_str());
     for (const std::string& line : o.lines)
         std::fprintf(stderr, "  log: %s\n", line.c_str());
-    for (std::size_t i = o.stack.size() > 16 ? o.stack.size() - 16 : 0; i < o.stack.size(); ++i)
-        std::fprintf(stderr, "  slot %zu: %d\n", i, int(o.stack[i]));
     std::fprintf(stderr, "  heap: %s\n", o.heapReport.c_str());
+}
+
+// The stack slots where two outcomes differ, the first few.
+void printStackDifferences(const Outcome& combined, const Outcome& plain)
+{
+    int shown = 0;
+    for (std::size_t i = 0; i < combined.machine.stack.size() && i < plain.machine.stack.size() && shown < 16; ++i)
+        if (combined.machine.stack[i] != plain.machine.stack[i]) {
+            std::fprintf(stderr, "  slot %zu: combined %d, plain %d\n", i, int(combined.machine.stack[i]),
+                         int(plain.machine.stack[i]));
+            ++shown;
+        }
 }
 
 } // namespace
@@ -205,6 +218,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (combined.fields() != plain.fields()) {
         print("combined dispatch", combined);
         print("plain dispatch", plain);
+        printStackDifferences(combined, plain);
         std::abort();
     }
     return 0;

@@ -45,7 +45,9 @@ constexpr int HARD = VirtualMachine::STACK_HARD_LIMIT;
 // for each operator of `ops` in turn; the other placeholders are operands the
 // harness varies: {k} a pick, {j} a pick from one word higher, {c} a
 // constant, {s} a slot address, {n} an adjustment, {a} {b} a return, {i} a
-// vector index or element. `target` and `callee` are labels of the program.
+// vector index or element, {t} a jump's target (the label `target`, or a
+// distance out of the code), {f} a call's frame (one past the table too).
+// `callee` is a label of the program.
 struct Pattern {
     const char* parts;
     const char* ops = "";
@@ -60,12 +62,12 @@ const Pattern PATTERNS[] = {
     {"push {c}|{op}", "add sub mul and or xor eq lt le ne gt ge"},
     {"pick {k}|push {c}|{op}", ARITHMETIC},
     {"pick {k}|{op}", ARITHMETIC},
-    {"{op}|jz target", COMPARISONS},
-    {"push {c}|{op}|jz target", COMPARISONS},
-    {"dup|push {c}|{op}|jz target", COMPARISONS},
-    {"pick {k}|push {c}|{op}|jz target", COMPARISONS},
-    {"pick {k}|push {c}|{op}|jz target|ret {a}, {b}", COMPARISONS, 0},
-    {"pick {k}|push {c}|{op}|call callee, Main", "add sub"},
+    {"{op}|jz {t}", COMPARISONS},
+    {"push {c}|{op}|jz {t}", COMPARISONS},
+    {"dup|push {c}|{op}|jz {t}", COMPARISONS},
+    {"pick {k}|push {c}|{op}|jz {t}", COMPARISONS},
+    {"pick {k}|push {c}|{op}|jz {t}|ret {a}, {b}", COMPARISONS, 0},
+    {"pick {k}|push {c}|{op}|call callee, {f}", "add sub"},
     {"slotaddr {s}|pick -2|store"},
     {"slotaddr {s}|pick -2|store|adjust {n}"},
     {"slotaddr {s}|pick -2|store|adjust {n}|ret {a}, {b}", "", 0},
@@ -74,11 +76,11 @@ const Pattern PATTERNS[] = {
     {"dup|pick {j}"},
     {"pick {k}|pick {j}|add"},
     {"dup|pick {j}|add"},
-    {"push {c}|add|jmp target"},
+    {"push {c}|add|jmp {t}"},
     {"native 3, 8", "", 0, true},
     {"native 3, 19", "", 0, true},
-    {"jz target"},
-    {"jmp target"},
+    {"jz {t}"},
+    {"jmp {t}"},
 };
 
 // Where the pattern starts: its top, and whether it runs while a stack
@@ -143,6 +145,10 @@ std::vector<int> candidates(const std::string& name, int top, int returnDistance
         values = {1, 0, INT32_MIN, filler(top - 1)};
     else if (name == "i")
         values = {0, 1, 2, -1};
+    else if (name == "t") // 0: the label
+        return {0, 30000};
+    else if (name == "f")
+        return {0, 1};
     else if (name == "a") // the return address's distance, then faults around it
         return {returnDistance, 0, -1, returnDistance + 1, top + 8};
     else if (name == "b")
@@ -206,7 +212,7 @@ Program program(const Pattern& pattern, const std::string& op, const Placement& 
     std::string parts = pattern.parts;
     replaceAll(parts, "{op}", op);
     for (const auto& [name, value] : operands)
-        replaceAll(parts, "{" + name + "}", std::to_string(value));
+        replaceAll(parts, "{" + name + "}", name == "t" && value == 0 ? "target" : std::to_string(value));
     const std::vector<std::string> list = split(parts, '|');
     for (std::size_t i = 0; i < list.size(); ++i)
         s += "part" + std::to_string(i) + ":\n    " + list[i] + "\n";
@@ -298,7 +304,7 @@ std::vector<std::pair<std::map<std::string, int>, int>> variants(const Pattern& 
 {
     const std::string parts = pattern.parts;
     std::map<std::string, std::vector<int>> choices;
-    for (const char* name : {"k", "j", "c", "s", "n", "i"})
+    for (const char* name : {"k", "j", "c", "s", "n", "i", "t", "f"})
         if (parts.find("{" + std::string(name) + "}") != std::string::npos || (pattern.vector && name[0] == 'i'))
             choices[name] = candidates(name, at.top, 0);
     std::map<std::string, int> defaults;

@@ -125,7 +125,7 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
 TWord filler(int slot)
 {
     static const TWord values[] = {3, 0, -1, 1, 7, 3, INT32_MIN, INT32_MAX};
-    return values[slot % 8];
+    return values[(slot % 8 + 8) % 8];
 }
 
 // The candidates of each placeholder at a top, the first the default; those

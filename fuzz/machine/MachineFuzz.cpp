@@ -8,6 +8,7 @@
 #include "VMError.h"
 #include "host/FileRefusingServices.h"
 #include "host/GraphicsInterfaces.h"
+#include "machine/MachineTestAccess.h"
 #include "machine/VirtualMachine.h"
 
 #include <QGuiApplication>
@@ -162,9 +163,10 @@ Outcome run(const std::uint8_t* data, std::size_t size, bool combined)
     outcome.errorCode = Lumbra::lastErrorCode();
     outcome.errorMessage = Lumbra::u16ToUtf8(Lumbra::lastErrorMessage());
     outcome.lines = std::move(services.lines);
-    outcome.sp = vm.sp;
-    for (int i = 0; i <= vm.sp && i < VirtualMachine::STACK_WORDS; ++i)
-        outcome.stack.push_back(vm.stackBase[i]);
+    MachineTestAccess access(vm);
+    outcome.sp = access.sp();
+    for (int i = 0; i <= access.sp() && i < VirtualMachine::STACK_WORDS; ++i)
+        outcome.stack.push_back(access.stack()[i]);
     try {
         outcome.heapReport = vm.heap().memUsageText();
     } catch (const Lumbra::ErrorHandlingException&) {

@@ -84,7 +84,7 @@ std::string resultMismatch(VirtualMachine& vm, const NativeFunction& f, const st
         const TWord word = vm.slot(kind == "above" ? vm.topIndex() + 1 : slot);
         const bool truth = kind == "truth" ? word == 0 || word == -1 : word == 0 || word == 1;
         if ((kind == "bool" || kind == "truth" || kind == "above") && !truth)
-            wrong += std::string(kind) + " " + std::string(name) + " is " + std::to_string(word) + "; ";
+            wrong += std::string(kind) + (name.empty() ? "" : " " + std::string(name)) + " is " + std::to_string(word) + "; ";
         for (const auto& [argument, value] : argumentWords)
             if (!name.empty() && argument == name && word != value && kind != "above")
                 wrong += std::string(name) + " is not the argument's word; ";

@@ -20,13 +20,6 @@ void traceLine(const std::string& text)
     std::fflush(stderr);
 }
 
-std::string signatureOf(const VirtualMachine& vm, int handle)
-{
-    if (handle < 0 || handle >= vm.handles.size())
-        return std::string();
-    return vm.handles[handle].signature.toUtf8();
-}
-
 } // namespace
 
 void enable()
@@ -48,7 +41,7 @@ void entryCalled(const VirtualMachine& vm, int entry)
 {
     if (!tracing || !vm.delivers(entry))
         return;
-    traceLine("call " + signatureOf(vm, vm.entries[entry]));
+    traceLine("call " + vm.entrySignature(entry).toUtf8());
 }
 
 void mainCalled()
@@ -64,11 +57,11 @@ void fatal(const std::string& message)
     std::string where;
     if (const VirtualMachine* vm = VirtualMachine::current()) {
         // A call that ends in a fatal error leaves its handle and position behind.
-        const std::string signature = signatureOf(*vm, vm->runningHandle);
+        const std::string signature = vm->runningSignature().toUtf8();
         if (!signature.empty())
             where += " in " + signature;
-        if (vm->ip >= 0)
-            where += " at " + std::to_string(vm->ip);
+        if (vm->position() >= 0)
+            where += " at " + std::to_string(vm->position());
     }
     traceLine("fatal" + where + ": " + message);
 }

@@ -88,6 +88,7 @@ struct AccelerometerMachine : MachineTest::Machine {
                                                   : "";
         EXPECT_FALSE(run(".type Observer\n" + observer + "main:\n stop").stopped);
     }
+    TWord* stack() { return access().stack(); }
     // The three axes for operations 11, 12 and 13.
     std::vector<double> axes()
     {
@@ -95,7 +96,7 @@ struct AccelerometerMachine : MachineTest::Machine {
         for (unsigned op : {11u, 12u, 13u}) {
             const CallResult r = callExtension(registry, *vm, 20, op, {77});
             EXPECT_EQ(r.top, 11) << r.fatalDetail;
-            values.push_back(fixedValue(vm->stackBase + 10));
+            values.push_back(fixedValue(stack() + 10));
         }
         return values;
     }
@@ -141,10 +142,10 @@ TEST_F(DeviceFiles, TorchRequestsGoThroughTheReplaceableRequest)
     // op, expected top (no arguments: a result goes just above the top), expected light
     const int steps[][3] = {{3, 10, 0}, {1, 9, 1}, {3, 10, 1}, {2, 9, 0}, {3, 10, 0}};
     for (auto [op, top, light] : steps) {
-        m.vm->stackBase[10] = 55;
+        m.stack()[10] = 55;
         EXPECT_EQ(m.call(36, unsigned(op), {}).top, top) << op;
         if (op == 3) {
-            EXPECT_EQ(m.vm->stackBase[10], light);
+            EXPECT_EQ(m.stack()[10], light);
         }
         EXPECT_EQ(lit, light) << op;
     }
@@ -185,21 +186,21 @@ TEST_F(DeviceFiles, ReplayedReadingsComeFromTheJournalWithNoDeviceFiles)
     };
     m.registry->setReadJournal(&journal);
     EXPECT_EQ(m.call(36, 3, {}).top, 10);
-    EXPECT_EQ(m.vm->stackBase[10], 1);
+    EXPECT_EQ(m.stack()[10], 1);
     EXPECT_EQ(m.call(36, 1, {}).fatalDetail, "Torch: Failed to set torch state to ON: Permission denied at 1");
     EXPECT_EQ(m.call(36, 2, {}).fatalDetail,
               "Torch: Failed to open video device: " + video + ": No such file or directory at 1");
     EXPECT_EQ(m.call(36, 4, {}).top, 10);
-    EXPECT_EQ(m.vm->stackBase[10], 1);
+    EXPECT_EQ(m.stack()[10], 1);
     EXPECT_EQ(m.call(36, 4, {}).fatalDetail, "Torch: Failed to fetch camera cover state from: " + rooted(TorchExtension::COVER_FILE) +
                                                   ": Permission denied at 1");
     AccelerometerMachine sensor(true);
     sensor.registry.setReadJournal(&journal);
     const CallResult x = callExtension(sensor.registry, *sensor.vm, 20, 11, {77});
-    EXPECT_NEAR(fixedValue(sensor.vm->stackBase + 10), -0.036, 1e-7) << x.fatalDetail;
+    EXPECT_NEAR(fixedValue(sensor.stack() + 10), -0.036, 1e-7) << x.fatalDetail;
     // A text longer than the driver's file can be is cut where a live read stops: one number, no reading.
     callExtension(sensor.registry, *sensor.vm, 20, 12, {77});
-    EXPECT_EQ(fixedValue(sensor.vm->stackBase + 10), 0.0);
+    EXPECT_EQ(fixedValue(sensor.stack() + 10), 0.0);
     EXPECT_EQ(journal.next, journal.answers.size());
     EXPECT_EQ(journal.unexpected, 0);
     sensor.registry.setReadJournal(nullptr);
@@ -225,7 +226,7 @@ TEST_F(DeviceFiles, TorchFailuresNameThePathAndTheSystemError)
     for (auto [text, open] : covers) {
         device(TorchExtension::COVER_FILE, text);
         EXPECT_EQ(fresh.call(36, 4, {}).top, 10);
-        EXPECT_EQ(fresh.vm->stackBase[10], open) << text;
+        EXPECT_EQ(fresh.stack()[10], open) << text;
     }
 }
 
@@ -333,17 +334,17 @@ TEST_F(DeviceFiles, LocationOperations)
     const std::pair<unsigned, double> reads[] = {{11, 12.5}, {12, la}, {13, lo}};
     for (auto [op, value] : reads) {
         EXPECT_EQ(m.call(27, op, {here}).top, 11);
-        EXPECT_NEAR(fixedValue(m.vm->stackBase + 10), value, 1e-9) << op;
+        EXPECT_NEAR(fixedValue(m.stack() + 10), value, 1e-9) << op;
     }
     EXPECT_EQ(m.call(27, 15, {here, there}).top, 11);
-    EXPECT_NEAR(fixedValue(m.vm->stackBase + 10), km, 1e-3);
+    EXPECT_NEAR(fixedValue(m.stack() + 10), km, 1e-3);
     // Operation 14 reads neither location, 16 only the second.
     for (auto [op, args] : {std::pair{14u, std::vector<TWord>{0, 0}}, std::pair{16u, std::vector<TWord>{0, here}}}) {
         EXPECT_EQ(m.call(27, op, args).top, 11);
-        EXPECT_EQ(fixedValue(m.vm->stackBase + 10), 0.0);
+        EXPECT_EQ(fixedValue(m.stack() + 10), 0.0);
     }
     EXPECT_EQ(m.call(27, 9, {here}).top, 10);
-    EXPECT_EQ(m.vm->stackBase[10], 0);
+    EXPECT_EQ(m.stack()[10], 0);
     std::vector<TWord> moved{here};
     for (double v : {1.5, -2.25, 3.0})
         for (TWord w : fixedSlots(v))
@@ -363,9 +364,9 @@ TEST_F(DeviceFiles, LocationOperations)
     EXPECT_EQ(m.call(27, 6, {here, date}).top, 9);
     dateIn(date).setField(Lumbra::DateTime::Year, 2002);
     ASSERT_EQ(m.call(27, 10, {here}).top, 10);
-    const TWord out1 = m.vm->stackBase[10];
+    const TWord out1 = m.stack()[10];
     m.call(27, 10, {here});
-    const TWord out2 = m.vm->stackBase[10];
+    const TWord out2 = m.stack()[10];
     EXPECT_NE(m.vm->wordAt(TAddr(out1)), m.vm->wordAt(TAddr(out2)));
     dateIn(out1).setField(Lumbra::DateTime::Year, 2003);
     EXPECT_EQ(dateIn(out2).field(Lumbra::DateTime::Year), 2001);

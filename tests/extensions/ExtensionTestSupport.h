@@ -7,6 +7,7 @@
 #include "ExtensionRegistry.h"
 #include "OVector.h"
 #include "VMError.h"
+#include "machine/MachineTestAccess.h"
 #include "machine/VirtualMachine.h"
 #include "natives/NativeGroups.h"
 #include "values/ObjectWrapper.h"
@@ -50,10 +51,11 @@ struct CallResult {
 inline CallResult callExtension(ExtensionRegistry& registry, VirtualMachine& vm, int id, unsigned op,
                                 const std::vector<TWord>& args, int base = 10)
 {
-    std::copy(args.begin(), args.end(), vm.stackBase + base);
+    TWord* stack = MachineTestAccess(vm).stack();
+    std::copy(args.begin(), args.end(), stack + base);
     CallResult r;
     try {
-        r.top = registry.call(id, op, base + int(args.size()) - 1, vm.stackBase);
+        r.top = registry.call(id, op, base + int(args.size()) - 1, stack);
     } catch (const Lumbra::ErrorHandlingException&) {
         r = {-2, Lumbra::lastErrorCode(), Lumbra::u16ToUtf8(Lumbra::lastErrorMessage()), vm.fatalDetail()};
     }
@@ -65,6 +67,8 @@ struct MachineWithExtensions {
     std::unique_ptr<ExtensionRegistry> registry = std::make_unique<ExtensionRegistry>();
 
     MachineWithExtensions() { VirtualMachine::setCurrent(vm.get()); }
+    // The machine's stack slots.
+    TWord* stack() { return MachineTestAccess(*vm).stack(); }
     ~MachineWithExtensions()
     {
         registry.reset();
@@ -97,7 +101,7 @@ struct MachineWithExtensions {
     // Collects with nothing on the stack as a root.
     void collect()
     {
-        vm->sp = -1;
+        MachineTestAccess(*vm).sp() = -1;
         vm->collectGarbage();
     }
 };

@@ -75,7 +75,7 @@ TEST(Calls, RecursiveDirectCalls)
     const Outcome outcome = m.run(fibProgram(10));
     EXPECT_EQ(outcome.logs, Logs{"55"});
     EXPECT_FALSE(outcome.stopped);
-    EXPECT_EQ(m.vm->frameDepth, 0);
+    EXPECT_EQ(m.access().frameDepth(), 0);
 }
 
 // Calls, compare-and-return and add-and-return run combined stop where the
@@ -193,7 +193,7 @@ never:
 )") + ANIMALS);
     ASSERT_EQ(outcome.logs.size(), 1u);
     EXPECT_EQ(m.services.exitCalls, 1);
-    EXPECT_EQ(m.vm->handlerTop, 0);
+    EXPECT_EQ(m.access().handlerTop(), 0);
     EXPECT_NE(outcome.logs[0], "0"); // the Dog's type id
 }
 
@@ -226,8 +226,9 @@ loop:
     jmp loop
 )");
     EXPECT_EQ(outcome.logs, (Logs{"VMException: too many exception handlers", "10"}));
-    EXPECT_EQ(m.vm->handlerTop, 127);
-    EXPECT_EQ(m.vm->stackBase[0] == -1 ? m.vm->stackBase[1] : m.vm->stackBase[0], 127);
+    EXPECT_EQ(m.access().handlerTop(), 127);
+    const TWord* stack = m.access().stack();
+    EXPECT_EQ(stack[0] == -1 ? stack[1] : stack[0], 127);
 }
 
 TEST(Exceptions, RemovingMoreHandlersThanActiveIsAnError)

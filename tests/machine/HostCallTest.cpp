@@ -100,7 +100,7 @@ main:
 )");
     EXPECT_FALSE(outcome.stopped);
     EXPECT_EQ(m.vm->heap().rootCount(), 1);
-    EXPECT_NE(m.vm->application, 0);
+    EXPECT_NE(m.access().application(), 0);
     // The application object and the object it holds remain.
     EXPECT_EQ(m.vm->heap().nOfEntries(), 2);
 }
@@ -142,23 +142,26 @@ main:
     ret 0, 1
 )"));
     VirtualMachine& vm = *m.vm;
+    MachineTestAccess access = m.access();
+    const auto& handles = access.handles();
     // "main" matches the first row that begins with it.
-    const int mainHandle = vm.entries[VirtualMachine::EntryMain];
+    const int mainHandle = access.entry(VirtualMachine::EntryMain);
     ASSERT_GE(mainHandle, 0);
-    EXPECT_EQ(vm.methods[vm.handles[mainHandle].methodRow].signature, VUvarString("mainly"));
+    EXPECT_EQ(access.tables().methods[handles[mainHandle].methodRow].signature, VUvarString("mainly"));
+    EXPECT_EQ(vm.entrySignature(VirtualMachine::EntryMain), VUvarString("main"));
 
-    const int draw = vm.entries[VirtualMachine::EntryDraw];
+    const int draw = access.entry(VirtualMachine::EntryDraw);
     ASSERT_GE(draw, 0);
-    EXPECT_EQ(vm.handles[draw].argumentLevels.size(), 2);
-    EXPECT_EQ(vm.handles[draw].argumentLevels[0], 1);
-    EXPECT_EQ(vm.handles[draw].argumentLevels[1], 2);
+    EXPECT_EQ(handles[draw].argumentLevels.size(), 2);
+    EXPECT_EQ(handles[draw].argumentLevels[0], 1);
+    EXPECT_EQ(handles[draw].argumentLevels[1], 2);
     EXPECT_EQ(vm.getMethodHandle(VUvarString("<application>.draw"), 0), draw); // same row, same handle
 
     const int get = vm.getMethodHandle(VUvarString("(get<int>"), 0);
     ASSERT_GE(get, 0);
-    EXPECT_EQ(vm.handles[get].hasResult, 1);
-    EXPECT_EQ(vm.handles[get].resultLevel, 1);
-    EXPECT_EQ(vm.handles[get].argumentLevels.size(), 1);
+    EXPECT_EQ(handles[get].hasResult, 1);
+    EXPECT_EQ(handles[get].resultLevel, 1);
+    EXPECT_EQ(handles[get].argumentLevels.size(), 1);
     EXPECT_EQ(vm.getMethodHandle(VUvarString("nothing"), 0), -1);
     EXPECT_EQ(vm.getMethodHandle(VUvarString("main"), -1), -1); // extensions see virtual rows only
 }
@@ -230,8 +233,9 @@ foreground:
     ret 0, 2
 )");
     EXPECT_EQ(outcome.logs, (Logs{"a", "b", "fg"}));
-    EXPECT_TRUE(m.vm->pendingCalls.empty());
-    EXPECT_EQ(m.vm->runningHandle, -1);
+    EXPECT_FALSE(m.vm->hasQueuedCalls());
+    EXPECT_EQ(m.access().runningHandle(), -1);
+    EXPECT_EQ(m.vm->runningSignature(), VUvarString());
 }
 
 TEST(HostCalls, StoredCallsKeepTheirObjectsThroughTheRunningCallsCollection)
@@ -270,7 +274,7 @@ show:                  ; [block, ret]
 TEST(HostCalls, DirectCallWhileRunningIsFatal)
 {
     Machine m;
-    m.services.onLog = [&](const std::string&) { m.vm->deliverTimer(m.vm->application); };
+    m.services.onLog = [&](const std::string&) { m.vm->deliverTimer(m.access().application()); };
     const Outcome outcome = m.run(R"(
 .method "<*systemtimerlistener>.systemtimerevent" code=main frame=Main
 .string a "a"

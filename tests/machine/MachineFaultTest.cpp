@@ -31,7 +31,7 @@ thrower:                     ; [e, count, ret]
     throw
 )");
     EXPECT_EQ(outcome.logs, Logs{"1000000"});
-    EXPECT_EQ(m.vm->frameDepth, 0);
+    EXPECT_EQ(m.access().frameDepth(), 0);
 }
 
 // Operands at the ends of their range: each ends in an orderly error, never
@@ -134,8 +134,9 @@ other:
 )");
     EXPECT_EQ(outcome.logs, Logs{"5"});
     ASSERT_EQ(resolved.size(), 200u);
-    EXPECT_EQ(m.vm->handles[resolved.back()].methodRow, resolved.back() - resolved.front() + m.vm->handles[resolved.front()].methodRow);
-    EXPECT_EQ(m.vm->runningHandle, -1);
+    const auto& handles = m.access().handles();
+    EXPECT_EQ(handles[resolved.back()].methodRow, resolved.back() - resolved.front() + handles[resolved.front()].methodRow);
+    EXPECT_EQ(m.access().runningHandle(), -1);
 }
 
 TEST(MachineFaults, AHundredThousandChainedStoredCallsRunOneAfterTheOther)
@@ -158,5 +159,5 @@ foreground:
 )");
     EXPECT_EQ(calls, 100000);
     EXPECT_EQ(outcome.logs.size(), 100000u);
-    EXPECT_TRUE(m.vm->pendingCalls.empty());
+    EXPECT_FALSE(m.vm->hasQueuedCalls());
 }

@@ -246,10 +246,11 @@ TEST_F(ScreenCanvas, KeptHolderKeepsPaintingUntilReleased)
 )");
     ASSERT_FALSE(outcome.stopped) << testing::PrintToString(outcome.logs);
     VirtualMachine& vm = *m.vm;
+    const TWord application = m.access().application();
     EXPECT_EQ(vm.heap().nativeObjectCount(), 1);
     EXPECT_TRUE(buffer.paintingActive());
 
-    const TAddr holder = TAddr(vm.wordAt(TAddr(vm.application)));
+    const TAddr holder = TAddr(vm.wordAt(TAddr(application)));
     EXPECT_EQ(vm.heap().entry(VMHeap::entryOf(holder)).gcCode, GC_CODE_GRAPHICS_HOLDER);
     EXPECT_EQ(holderTypeId(vm, TWord(holder)), GRAPHICS_CONTEXT_TYPE_ID);
     EXPECT_EQ(vm.wordAt(holder, GraphicsHolder::BITMAP_WORD), 0);
@@ -257,7 +258,7 @@ TEST_F(ScreenCanvas, KeptHolderKeepsPaintingUntilReleased)
     container->fillRect(1, 1, 2, 2, RED);
     EXPECT_EQ(pixel(1, 1), RED);
 
-    vm.arena().storeWord(TAddr(vm.application), 0);
+    vm.arena().storeWord(TAddr(application), 0);
     vm.heap().collect();
     EXPECT_EQ(vm.heap().nativeObjectCount(), 0);
     EXPECT_FALSE(buffer.paintingActive());
@@ -269,7 +270,8 @@ TEST_F(ScreenCanvas, KeptCanvasIsEndedBeforeTheNextPaintAndThenIgnored)
     const std::string keepCanvas = "    pick -3\n    pick -3\n    load\n    store\n";
     ASSERT_FALSE(paint(keepCanvas).stopped);
     VirtualMachine& vm = *m.vm;
-    const TAddr kept = TAddr(vm.wordAt(TAddr(vm.application)));
+    const TWord application = m.access().application();
+    const TAddr kept = TAddr(vm.wordAt(TAddr(application)));
     EXPECT_EQ(canvases.openCount(), 1);
 
     // What the view does before it paints again or replaces the buffer.
@@ -281,11 +283,11 @@ TEST_F(ScreenCanvas, KeptCanvasIsEndedBeforeTheNextPaintAndThenIgnored)
 
     // The next paint gets the device; the ended holder is collected without harm.
     ASSERT_FALSE(stopsRun([&] { vm.deliverDraw(TWord(newScreenHolder(vm, new GraphicsContainer(&buffer, &canvases)))); }));
-    const TAddr next = TAddr(vm.wordAt(TAddr(vm.application)));
+    const TAddr next = TAddr(vm.wordAt(TAddr(application)));
     containerOfHolder(vm, TWord(next))->fillRect(0, 0, 4, 4, BLUE);
     EXPECT_EQ(pixel(0, 0), BLUE);
     EXPECT_EQ(vm.heap().nativeObjectCount(), 1);
-    vm.arena().storeWord(TAddr(vm.application), 0);
+    vm.arena().storeWord(TAddr(application), 0);
     vm.heap().collect();
     EXPECT_EQ(vm.heap().nativeObjectCount(), 0);
     EXPECT_EQ(canvases.openCount(), 0);

@@ -5,6 +5,7 @@
 #include "MemoryInputStream.h"
 #include "VMError.h"
 #include "host/FileRefusingServices.h"
+#include "machine/MachineTestAccess.h"
 #include "machine/VirtualMachine.h"
 
 #include <gtest/gtest.h>
@@ -118,6 +119,8 @@ public:
         vm.reset();
         VirtualMachine::setCurrent(nullptr);
     }
+    // The machine's registers and tables.
+    MachineTestAccess access() { return MachineTestAccess(*vm); }
 
     static LumbraAsm::Bytes assembleText(const std::string& source)
     {

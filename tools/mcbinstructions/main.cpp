@@ -1,9 +1,10 @@
 // mcbinstructions [FILE]: writes the instruction reference, generated from
-// the opcode table, to FILE or to standard output.
+// the opcode table and the extensions' operations, to FILE or to standard output.
+#include "ExtensionOperations.h"
 #include "image/InstructionReference.h"
 #include "ReferenceFile.h"
 
 int main(int argc, char** argv)
 {
-    return writeReference("mcbinstructions", instructionReference(), argc, argv);
+    return writeReference("mcbinstructions", instructionReference() + extensionReference(), argc, argv);
 }

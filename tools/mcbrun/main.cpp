@@ -124,7 +124,7 @@ public:
         return listener;
     }
 
-    bool idle() const { return !hasPendingWork() && machine.pendingCalls.empty(); }
+    bool idle() const { return !hasPendingWork() && !machine.hasQueuedCalls(); }
 
     void quitWhenIdle() const
     {

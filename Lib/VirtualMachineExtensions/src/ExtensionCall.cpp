@@ -1,5 +1,6 @@
 #include "ExtensionCall.h"
 
+#include "ExtensionOperations.h"
 #include "VMError.h"
 
 ExtensionCall::ExtensionCall(VirtualMachine& vm, int top, TWord* stack, int slots)
@@ -7,6 +8,15 @@ ExtensionCall::ExtensionCall(VirtualMachine& vm, int top, TWord* stack, int slot
 {
     if (!stack || top >= VirtualMachine::STACK_WORDS || base < 0 || slots < 0)
         Lumbra::raiseError(Lumbra::EInvalidArgument);
+}
+
+ExtensionCall ExtensionCall::declared(VirtualMachine& vm, int id, unsigned operation, int top, TWord* stack,
+                                      const char* unknown)
+{
+    const ExtensionOperation* row = extensionOperation(id, operation);
+    if (!row)
+        unknownOperation(vm, unknown);
+    return ExtensionCall(vm, top, stack, row->taken);
 }
 
 TWord ExtensionCall::wrapperWord(int i, int word) const

@@ -15,6 +15,11 @@ public:
     // The top `slots` words of `stack` (topmost at `top`) become the
     // arguments; a range outside the machine's stack raises error 6.
     ExtensionCall(VirtualMachine& vm, int top, TWord* stack, int slots);
+    // The arguments of operation `operation` of extension `id`: as many words
+    // as its row in ExtensionOperations.def declares. An operation without a
+    // row ends the run with the fatal error `unknown`.
+    static ExtensionCall declared(VirtualMachine& vm, int id, unsigned operation, int top, TWord* stack,
+                                  const char* unknown);
 
     TWord arg(int i) const { return stack[base + i]; }
     // The fixed-point number in arguments `i` (low word) and `i` + 1.

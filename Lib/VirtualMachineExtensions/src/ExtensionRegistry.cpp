@@ -4,6 +4,7 @@
 #include "AudioContext.h"
 #include "CLocationWrapper.h"
 #include "ExtensionIds.h"
+#include "ExtensionOperations.h"
 #include "MaemoExtension.h"
 #include "TorchExtension.h"
 #include "VMError.h"
@@ -123,5 +124,11 @@ int ExtensionRegistry::call(int id, unsigned operation, int top, TWord* stack)
         extension->setCallbackGuard(callbackGuard);
         extension->setReadJournal(readJournal);
     }
+#if LUMBRA_CHECK_NATIVE_STACK
+    const int newTop = extension->call(operation, top, stack);
+    checkExtensionStackEffect(id, operation, top, newTop);
+    return newTop;
+#else
     return extension->call(operation, top, stack);
+#endif
 }

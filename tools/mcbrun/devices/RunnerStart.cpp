@@ -23,7 +23,8 @@ std::unique_ptr<QCoreApplication> startQtOnNamedPlatform(int& argc, char** argv)
 
 std::unique_ptr<QCoreApplication> startQtForImage(const VirtualMachine& machine, int& argc, char** argv)
 {
-    if (mayCallGraphics(machine.code, machine.codeLength))
+    const std::span<const signed char> code = machine.loadedCode();
+    if (mayCallGraphics(code.data(), int(code.size())))
         return startQtOnNamedPlatform(argc, argv);
     return std::make_unique<QCoreApplication>(argc, argv);
 }

@@ -166,6 +166,19 @@ void VirtualMachine::startUp(int imageIndex)
     heap_->collect();
 }
 
+VUvarString VirtualMachine::entrySignature(int entry) const
+{
+    if (entry < 0 || entry >= ENTRY_COUNT)
+        return VUvarString();
+    const int handle = entries[entry];
+    return handle >= 0 && handle < handles.size() ? handles[handle].signature : VUvarString();
+}
+
+VUvarString VirtualMachine::runningSignature() const
+{
+    return runningHandle >= 0 && runningHandle < handles.size() ? handles[runningHandle].signature : VUvarString();
+}
+
 // ---- events
 
 bool VirtualMachine::delivers(int entry) const

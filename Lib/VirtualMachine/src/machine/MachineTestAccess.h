@@ -22,6 +22,7 @@ public:
     TWord& application() { return vm.application; }
     int entry(int which) const { return vm.entries[which]; }
     Vec<VirtualMachine::MethodHandle>& handles() { return vm.handles; }
+    int runningHandle() const { return vm.runningHandle; }
     Lumbra::MachineTables& tables() { return vm; }
 
     // Everything bytecode can observe of a stopped or paused machine, for

@@ -6,11 +6,14 @@
 #include "VMError.h"
 #include "machine/ListenerRoots.h"
 #include "natives/NativeGroups.h"
+#include "values/MersenneTwister.h"
 #include "values/ObjectWrapper.h"
 
 #include <cstdlib>
+#include <ctime>
 #include <cstring>
 #include <new>
+#include <type_traits>
 #include <utility>
 
 using Lumbra::EInvalidArgument;
@@ -163,6 +166,37 @@ void VirtualMachine::pushLong(TInt64 value)
 {
     push(TWord(TUint32(TUint64(value))));
     push(TWord(TUint32(TUint64(value) >> 32)));
+}
+
+void VirtualMachine::setTopIndex(int index)
+{
+    if (index < -1 || index >= STACK_WORDS)
+        Lumbra::raiseError(Lumbra::EInvalidArgument);
+    sp = index;
+}
+
+MersenneTwister& VirtualMachine::random()
+{
+    // Released with free(): the generator stays plain data.
+    static_assert(std::is_trivially_destructible_v<MersenneTwister>);
+    if (!randomState) {
+        void* memory = std::malloc(sizeof(MersenneTwister));
+        if (!memory)
+            throw std::bad_alloc();
+        randomState = new (memory) MersenneTwister(frameworkServices ? frameworkServices->randomSeed() : TUint32(std::clock()));
+    }
+    return *static_cast<MersenneTwister*>(randomState);
+}
+
+void VirtualMachine::setApplication(TWord object)
+{
+    if (object != 0 && !isLiveHeapObject(*heap_, object))
+        Lumbra::throwError(Lumbra::EVM, std::string_view("application object is not a heap object"));
+    if (application != 0)
+        heap_->removeRoot(TAddr(application));
+    application = object;
+    if (object != 0)
+        heap_->addRoot(TAddr(object));
 }
 
 // ---- calls

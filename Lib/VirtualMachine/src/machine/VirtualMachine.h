@@ -15,6 +15,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -29,13 +30,15 @@ public:
     virtual TWord convertReference(int delta, TWord word, GcCode code) = 0;
 };
 
+class MersenneTwister;
+
 class InterfaceForCallingGc {
 public:
     virtual ~InterfaceForCallingGc() = default;
     virtual void collectGarbage() = 0;
 };
 
-class VirtualMachine : public MVMCallbackInterface, public InterfaceForCallingGc, public Lumbra::MachineTables {
+class VirtualMachine : public MVMCallbackInterface, public InterfaceForCallingGc, private Lumbra::MachineTables {
 public:
     static constexpr int STACK_WORDS = 15256;
     static constexpr int STACK_MARK_EXTENT = 15000; // words the root marker treats as the stack
@@ -124,11 +127,6 @@ public:
 
     virtual TWord newIntVector(int size);
     virtual void collectWithStackRoots();
-    // A collection at a safepoint of running bytecode (registers saved):
-    // the roots, and the whole live value stack, slots a frame's stack map
-    // describes as such and every other word conservatively. Never raises;
-    // false when a damaged block stopped it and nothing was freed.
-    bool collectAtSafepoint();
 
     // Calls handle `handle` bypassing the queue ("VM concurrency error" while a call runs).
     TWord callDirect(int handle, const Vec<int>& args, const Vec<int>& levels, int resultLevel);
@@ -148,9 +146,6 @@ public:
     void setTimeLimit(TInt64 milliseconds);
     // The stop of a run past its time limit (status TIME_LIMIT_STATUS).
     MachineStop timeLimitStop() const;
-    // `fuel` ran out: hands out the next portion of the budget after a look
-    // at the clock, or ends the run.
-    void refuel();
 
     // Whether a delivery of `entry` calls bytecode: its entry resolved and,
     // but for the timer, orientation and exit entries, an application object
@@ -196,6 +191,42 @@ public:
     // Word `index` of the block at `addr` (guarded).
     TWord wordAt(TAddr addr, int index = 0) { return arena_->loadWord(addr + TAddr(index) * 4); }
 
+    // The detail of the last fatal error: its message and position.
+    const std::string& fatalDetail() const { return lastFatal; }
+
+    // Index of the top slot (-1: the stack is empty).
+    int topIndex() const { return sp; }
+    // Makes slot `index` the top, as a native leaves its results (-1: empty;
+    // error 6 outside the stack).
+    void setTopIndex(int index);
+    // Code offset of the instruction running, for error reports.
+    int position() const { return ip; }
+    // The machine's random generator, made on first use from the host's seed.
+    MersenneTwister& random();
+    // Registers the application object (0: none) and keeps it alive; a VM
+    // error for a word that is no live heap object.
+    void setApplication(TWord object);
+
+    // ---- for hosts
+    // The signature of the method resolved for `entry`; empty when none is.
+    VUvarString entrySignature(int entry) const;
+    // The signature of the host call running, or of the last one a fatal
+    // error ended; empty when there is none.
+    VUvarString runningSignature() const;
+    // Whether host calls wait in the queue.
+    bool hasQueuedCalls() const { return !pendingCalls.empty(); }
+    // The code of every loaded image, as loaded.
+    std::span<const signed char> loadedCode() const { return {code, size_t(codeLength)}; }
+
+    // Runs the interpreter from `ip` until it stops (ip < 0).
+    void run();
+
+private:
+    friend class MachineTestAccess;
+
+    // `fuel` ran out: hands out the next portion of the budget after a look
+    // at the clock, or ends the run.
+    void refuel();
     // The implementation of method row `row` for dispatch key `key`, or null.
     const ExportedMethod::MethodEntry* findImplementation(int row, int key) const;
     // Frame base of a call whose return address sits at `sp` (error 6 for a bad descriptor).
@@ -205,9 +236,11 @@ public:
     // Reports a stack overflow at the current sp: an error bytecode can see
     // while the reserve is untouched, a fatal stop once it is used up.
     [[noreturn]] void stackOverflow();
-    // The detail of the last fatal error: its message and position.
-    const std::string& fatalDetail() const { return lastFatal; }
-
+    // A collection at a safepoint of running bytecode (registers saved):
+    // the roots, and the whole live value stack, slots a frame's stack map
+    // describes as such and every other word conservatively. Never raises;
+    // false when a damaged block stopped it and nothing was freed.
+    bool collectAtSafepoint();
     // Registers (kept current in the machine around every call out of the interpreter).
     int ip = -1;
     int sp = 0;
@@ -241,11 +274,6 @@ public:
     void* randomState = nullptr;
     Vec<OString> stringConstants;
 
-    // Runs the interpreter from `ip` until it stops (ip < 0).
-    void run();
-
-private:
-    friend class MachineTestAccess;
     TWord runHostCall(int handle, const Vec<int>& args, const Vec<int>& levels, int resultLevel);
     // Runs the interpreter until the call returns, turning errors into bytecode calls.
     void runDelivering();

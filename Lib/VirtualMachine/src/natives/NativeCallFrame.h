@@ -27,7 +27,7 @@ public:
     // The top `slots` words become the arguments.
     void take(int slots)
     {
-        base = vm.sp - slots + 1;
+        base = vm.topIndex() - slots + 1;
         if (base < 0)
             Lumbra::raiseError(Lumbra::EInvalidArgument);
     }
@@ -54,7 +54,7 @@ public:
     void leave(TWord word)
     {
         vm.slot(base) = word;
-        vm.sp = base;
+        vm.setTopIndex(base);
     }
     // Truth values: the groups that answer 1 or 0, and the machine's -1 or 0.
     void leaveOneOrZero(bool value) { leave(oneOrZero(value)); }
@@ -62,7 +62,7 @@ public:
     void leaveSign(int value) { leave(value > 0 ? 1 : (value < 0 ? -1 : 0)); }
     // A fresh string reference (string block and box made as a pair).
     void leaveString(const OString& text) { leave(vm.newStringBox(text)); }
-    void leaveNothing() { vm.sp = base - 1; }
+    void leaveNothing() { vm.setTopIndex(base - 1); }
     // Argument 0 is a result box: it receives a new string block holding `text`.
     void setResult(const OString& text)
     {

@@ -23,7 +23,7 @@ void vectorGroup(VirtualMachine& vm, int group, int function)
 // Group 2 has no functions: bytecode that names it is broken.
 void reservedGroup(VirtualMachine& vm, int, int)
 {
-    vm.fatalError(OString::fromLatin1("Internal error: native group 2 is reserved"), vm.ip);
+    vm.fatalError(OString::fromLatin1("Internal error: native group 2 is reserved"), vm.position());
 }
 
 template <void (*Group)(VirtualMachine&, int)>
@@ -49,23 +49,22 @@ constexpr std::array<GroupFunction, NATIVE_GROUP_COUNT + 1> GROUPS = makeGroups(
 
 } // namespace
 
-void undefinedNativeFunction(VirtualMachine& vm)
+void undefinedNativeFunction(VirtualMachine& vm, int group)
 {
-    const int group = vm.ip >= 1 && vm.ip < vm.codeLength ? int(vm.code[vm.ip - 1]) : 0;
     const NativeGroupTable* table = nativeGroupTable(group);
-    Lumbra::throwError(Lumbra::EVM, std::string_view((table ? table->prefix : "") + std::to_string(vm.ip)));
+    Lumbra::throwError(Lumbra::EVM, std::string_view((table ? table->prefix : "") + std::to_string(vm.position())));
 }
 
 void callNative(VirtualMachine& vm, int group, int function)
 {
     if (group < 1 || group > NATIVE_GROUP_COUNT)
         vm.fatalError(OString::fromLatin1(("Internal error: invalid group in native call: " + std::to_string(group)).c_str()),
-                      vm.ip);
+                      vm.position());
     // Function numbers are bytes: the String group's 128 to 160 arrive negative.
     if (group != RESERVED_GROUP && !nativeFunction(group, function & 0xFF))
-        undefinedNativeFunction(vm);
+        undefinedNativeFunction(vm, group);
 #if LUMBRA_CHECK_NATIVE_STACK
-    const int spBefore = vm.sp;
+    const int spBefore = vm.topIndex();
     GROUPS[size_t(group)](vm, group, function);
     checkNativeStackEffect(vm, group, function, spBefore);
 #else
@@ -79,9 +78,9 @@ void checkNativeStackEffect(VirtualMachine& vm, int group, int function, int spB
     if (!row || row->taken < 0)
         return;
     const int expected = spBefore - row->taken + row->left;
-    if (vm.sp == expected)
+    if (vm.topIndex() == expected)
         return;
     Lumbra::throwError(Lumbra::EVM, std::string_view("native " + nativeName(group, function & 0xFF) +
-                                                     " left the stack top at " + std::to_string(vm.sp) +
+                                                     " left the stack top at " + std::to_string(vm.topIndex()) +
                                                      ", its declaration says " + std::to_string(expected)));
 }

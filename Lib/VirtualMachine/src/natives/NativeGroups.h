@@ -51,9 +51,9 @@ bool vectorFastCall(VirtualMachine& vm, int group, int function);
 LUMBRA_NATIVE_GROUPS(LUMBRA_DECLARE_NATIVE_GROUP)
 #undef LUMBRA_DECLARE_NATIVE_GROUP
 
-// VMException "<prefix><ip>" for the function of the native call at ip that
-// its group does not define; the group is read from the call's group byte.
-[[noreturn]] void undefinedNativeFunction(VirtualMachine& vm);
+// VMException "<prefix><position>" for a function of native group `group`
+// that the group does not define.
+[[noreturn]] void undefinedNativeFunction(VirtualMachine& vm, int group);
 
 // Runs native call (group, function) with the machine's ip at the function byte.
 void callNative(VirtualMachine& vm, int group, int function);

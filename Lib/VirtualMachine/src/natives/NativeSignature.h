@@ -13,6 +13,7 @@
     KIND(byte, 1, "a byte value, sign-extended to a word")                                         \
     KIND(char, 1, "a UTF-16 code unit")                                                            \
     KIND(bool, 1, "a truth value: 1 or 0 (non-zero is true)")                                      \
+    KIND(truth, 1, "a truth value of the machine's own kind: -1 or 0")                             \
     KIND(fixed, 2, "a 32.32 fixed-point number in two words, the low word deeper")                 \
     KIND(word, 1, "any word, not read")                                                            \
     KIND(ref, 1, "the address of a variable (a value's words, a long, a fixed, a date)")           \
@@ -23,7 +24,8 @@
     KIND(result, 1, "the address of a word that receives a new reference")                         \
     KIND(addr, 1, "the address of a word holding a reference (a font, a bitmap, a listener)")      \
     KIND(object, 1, "a heap object or 0")                                                          \
-    KIND(elem, 0, "one element of the vector group: 1 to 4 words")
+    KIND(elem, 0, "one element of the vector group: 1 to 4 words")                                 \
+    KIND(above, 0, "a word written just above the new top, outside the stack")
 
 enum class NativeKind {
 #define LUMBRA_KIND_ENUM(name, words, meaning) name##_,

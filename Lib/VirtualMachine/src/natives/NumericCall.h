@@ -15,7 +15,7 @@ inline void leaveFixed(NativeCallFrame& call, OFixed f)
 {
     call.vm.slot(call.base + 1) = ORaw::high(f.raw);
     call.vm.slot(call.base) = TWord(ORaw::low(f.raw));
-    call.vm.sp = call.base + 1;
+    call.vm.setTopIndex(call.base + 1);
 }
 
 // Takes `slots` argument words and leaves a Fixed (for natives without arguments too).

@@ -57,14 +57,7 @@ void systemNative(VirtualMachine& vm, int function)
         vm.push(vm.newStringBox(OString::fromLatin1("No Callstack available")));
         break;
     case SystemFn::setApplication: {
-        const TWord object = vm.top();
-        if (object != 0 && !isLiveHeapObject(vm.heap(), object))
-            Lumbra::throwError(Lumbra::EVM, std::string_view("application object is not a heap object"));
-        if (vm.application != 0)
-            vm.heap().removeRoot(TAddr(vm.application));
-        vm.application = object;
-        if (object != 0)
-            vm.heap().addRoot(TAddr(object));
+        vm.setApplication(vm.top());
         vm.pop();
         break;
     }

@@ -3,8 +3,9 @@
 #include "natives/NativeGroups.h"
 
 #include "machine/VirtualMachine.h"
+#include "natives/NativeFunctions.h"
 
 void byteNative(VirtualMachine& vm, int)
 {
-    undefinedNativeFunction(vm);
+    undefinedNativeFunction(vm, NATIVE_GROUP_OF<ByteFn>);
 }

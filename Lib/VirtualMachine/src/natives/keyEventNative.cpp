@@ -7,7 +7,7 @@
 void keyEventNative(VirtualMachine& vm, int function)
 {
     if (function < 1 || function > 4)
-        undefinedNativeFunction(vm);
+        undefinedNativeFunction(vm, NATIVE_GROUP_OF<KeyEventFn>);
     // The operand is a reference box holding the event.
     const TWord event = vm.wordAt(TAddr(vm.top()));
     const Lumbra::KeyEvent& e = *vm.heap().objectAs<Lumbra::KeyEvent>(TAddr(event));

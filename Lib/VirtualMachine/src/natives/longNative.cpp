@@ -186,7 +186,7 @@ void longNative(VirtualMachine& vm, int native)
         call.take();
         const bool result = compare(native, longAt(vm, call.arg(0)), longAt(vm, call.arg(1)));
         vm.slot(call.base + 1) = oneOrZero(result);
-        vm.sp = call.base;
+        vm.setTopIndex(call.base);
         return;
     }
     case LongFn::toString:

@@ -9,30 +9,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <ctime>
-#include <new>
-#include <type_traits>
 
 namespace {
 
 using Lumbra::EMath;
 using Lumbra::raiseError;
 
-// The machine's generator, made on first use from the seed the host gives
-// (the process clock).
-MersenneTwister& machineRandom(VirtualMachine& vm)
-{
-    // The machine releases randomState with free(): keep the generator plain data.
-    static_assert(std::is_trivially_destructible_v<MersenneTwister>);
-    if (!vm.randomState) {
-        void* memory = std::malloc(sizeof(MersenneTwister));
-        if (!memory)
-            throw std::bad_alloc();
-        vm.randomState = new (memory) MersenneTwister(vm.services() ? vm.services()->randomSeed() : TUint32(std::clock()));
-    }
-    return *static_cast<MersenneTwister*>(vm.randomState);
-}
 
 OFixed viaDouble(TReal (*function)(TReal), OFixed x)
 {
@@ -170,11 +152,11 @@ void mathNative(VirtualMachine& vm, int native)
         return;
     case MathFn::randomInt:
         call.take();
-        call.leave(randomInt(machineRandom(vm), call.arg(0), call.arg(1)));
+        call.leave(randomInt(vm.random(), call.arg(0), call.arg(1)));
         return;
     case MathFn::randomFixed:
         call.take();
-        leaveFixed(call, randomFixed(machineRandom(vm), fixedArg(call, 0), fixedArg(call, 2)));
+        leaveFixed(call, randomFixed(vm.random(), fixedArg(call, 0), fixedArg(call, 2)));
         return;
     case MathFn::minByte:
     case MathFn::maxByte: {

@@ -1,13 +1,14 @@
 // The Screen native group (31): screen size, orientation and repaint requests.
 #include "machine/ListenerRoots.h"
 #include "machine/VirtualMachine.h"
+#include "natives/NativeCallFrame.h"
 #include "natives/NativeFunctions.h"
 #include "natives/NativeGroups.h"
 
 void screenNative(VirtualMachine& vm, int function)
 {
     if (function < 1 || function > 8)
-        undefinedNativeFunction(vm);
+        undefinedNativeFunction(vm, NATIVE_GROUP_OF<ScreenFn>);
     if (!vm.services())
         Lumbra::throwError(Lumbra::EVM, std::string_view("no host services"));
     FrameworkServices& host = *vm.services();
@@ -35,9 +36,10 @@ void screenNative(VirtualMachine& vm, int function)
         host.setScreenFlag(vm.pop() != 0);
         break;
     case ScreenFn::updateArea: { // [x, y, width, height]
-        const int x = vm.slot(vm.sp - 3), y = vm.slot(vm.sp - 2);
-        const int width = vm.slot(vm.sp - 1), height = vm.top();
-        vm.sp -= 4;
+        NativeCallFrame call(vm, ScreenFn::updateArea);
+        call.take();
+        const int x = call.arg(0), y = call.arg(1), width = call.arg(2), height = call.arg(3);
+        call.leaveNothing();
         host.updateArea(x, y, width, height);
         break;
     }

@@ -448,5 +448,5 @@ void stringNative(VirtualMachine& vm, int native)
 {
     NativeCallFrame call(vm);
     if (!runNative(call, native & 0xFF)) // 128-160 arrive as negative bytes
-        undefinedNativeFunction(vm);
+        undefinedNativeFunction(vm, NATIVE_GROUP_OF<StringFn>);
 }

@@ -114,7 +114,7 @@ void runFindWithLength(NativeCallFrame& call)
     const int length = pattern.length();
     call.vm.slot(call.base) = at < 0 ? 0 : at;
     call.vm.slot(call.base + 1) = at < 0 ? 0 : length;
-    call.vm.sp = call.base + 1;
+    call.vm.setTopIndex(call.base + 1);
 }
 
 } // namespace

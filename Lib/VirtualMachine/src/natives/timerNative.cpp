@@ -2,6 +2,7 @@
 // The listener stays a heap root while its timer exists.
 #include "machine/ListenerRoots.h"
 #include "machine/VirtualMachine.h"
+#include "natives/NativeCallFrame.h"
 #include "natives/NativeFunctions.h"
 #include "natives/NativeGroups.h"
 
@@ -29,8 +30,10 @@ void timerNative(VirtualMachine& vm, int function)
     switch (TimerFn(function)) {
     case TimerFn::add: { // [slot, listener, delay] -> [timer id]
         FrameworkServices& host = hostOf(vm);
-        const TWord listener = vm.slot(vm.sp - 1);
-        const int delay = clampedDelay(vm.slot(vm.sp));
+        NativeCallFrame call(vm, TimerFn::add);
+        call.take();
+        const TWord listener = call.arg(1);
+        const int delay = clampedDelay(call.arg(2));
         addListenerRoot(vm, listener);
         int timerID;
         try {
@@ -40,21 +43,24 @@ void timerNative(VirtualMachine& vm, int function)
             throw;
         }
         LUMBRA_ASSERT(timerID >= 10);
-        vm.sp -= 2;
-        vm.top() = timerID;
+        call.leave(timerID);
         break;
     }
     case TimerFn::remove: { // [slot, timer id] -> []
         FrameworkServices& host = hostOf(vm);
-        const TWord listener = host.removeTimer(vm.top());
-        vm.sp -= 2;
+        NativeCallFrame call(vm, TimerFn::remove);
+        call.take();
+        const TWord listener = host.removeTimer(call.arg(1));
+        call.leaveNothing();
         removeListenerRoot(vm, listener);
         break;
     }
     case TimerFn::setDelay: { // [slot, timer id, delay] -> []
         FrameworkServices& host = hostOf(vm);
-        host.updateTimerDelay(vm.slot(vm.sp - 1), clampedDelay(vm.top()));
-        vm.sp -= 3;
+        NativeCallFrame call(vm, TimerFn::setDelay);
+        call.take();
+        host.updateTimerDelay(call.arg(1), clampedDelay(call.arg(2)));
+        call.leaveNothing();
         break;
     }
     }

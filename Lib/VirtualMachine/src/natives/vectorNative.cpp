@@ -19,7 +19,7 @@ namespace {
 // A broken internal assertion: the machine stops with a fatal error.
 [[noreturn]] void stopMachine(VirtualMachine& vm, const char* what)
 {
-    vm.fatalError(OString::fromLatin1(what), vm.ip);
+    vm.fatalError(OString::fromLatin1(what), vm.position());
     Lumbra::raiseError(Lumbra::EFatal); // fatalError never returns
 }
 
@@ -79,7 +79,7 @@ private:
     // The top `slots` words become the arguments.
     void take(int slots)
     {
-        base = vm.sp - slots + 1;
+        base = vm.topIndex() - slots + 1;
         if (base < 0)
             raiseError(Lumbra::EInvalidArgument);
     }
@@ -125,15 +125,15 @@ private:
     void leave(TWord word)
     {
         vm.slot(base) = word;
-        vm.sp = base;
+        vm.setTopIndex(base);
     }
-    void leaveNothing() { vm.sp = base - 1; }
+    void leaveNothing() { vm.setTopIndex(base - 1); }
     // The element's words from slot `at` on, the last one becoming the top.
     void leaveElement(int at, const E& e)
     {
         for (int k = 0; k < SLOTS; ++k)
             vm.slot(at + k) = e.word(k);
-        vm.sp = at + SLOTS - 1;
+        vm.setTopIndex(at + SLOTS - 1);
     }
 
     static const E& elementAt(const Vector& v, TWord index)

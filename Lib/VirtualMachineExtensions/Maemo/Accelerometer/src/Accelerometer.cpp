@@ -1,5 +1,6 @@
 #include "Accelerometer.h"
 
+#include "ExtensionIds.h"
 #include "values/OFixed.h"
 
 #include <cstdlib>
@@ -34,9 +35,8 @@ int Accelerometer::call(unsigned operation, int top, TWord* stack)
     if (observerHandle == -1)
         observerHandle =
             vm.getMethodHandle(VUvarString("<accelerometerobserver>.handle accelerometer event<fixed><fixed><fixed>"), -1);
-    if (operation < EGetAccelerometerXData || operation > EGetAccelerometerZData)
-        unknownOperation(vm, "SensorDLL: Unknown opcode!");
-    const ExtensionCall call(vm, top, stack, 1);
+    const ExtensionCall call =
+        ExtensionCall::declared(vm, ACCELEROMETER_ID, operation, top, stack, "SensorDLL: Unknown opcode!");
     OFixed value;
     if (observerHandle != -1) {
         if (const auto numbers = readCoordinates()) {

@@ -1,6 +1,7 @@
 #include "AudioContext.h"
 
 #include "AudioPlayer.h"
+#include "ExtensionIds.h"
 #include "OVector.h"
 #include "VMError.h"
 #include "values/ObjectWrapper.h"
@@ -196,36 +197,33 @@ int AudioContext::load(const ExtensionCall& call)
 
 int AudioContext::call(unsigned operation, int top, TWord* stack)
 {
+    static constexpr const char* UNKNOWN = "AudioPlayer: Unknown opcode!";
+    const ExtensionCall call = ExtensionCall::declared(vm, AUDIO_ID, operation, top, stack, UNKNOWN);
     switch (operation) {
-    case 1: {
-        const ExtensionCall call(vm, top, stack, 3);
+    case 1:
         call.setWrapperWord(0, 0);
         return call.leaveNothing();
-    }
     case 2:
-        return load(ExtensionCall(vm, top, stack, 3));
+        return load(call);
     case 3:
     case 4: {
-        const ExtensionCall call(vm, top, stack, 1);
         TAddr block = 0;
         AudioPlayer& player = playerIn(call, block);
         queue(block, &player, operation == 3 ? PLAY : STOP);
         return call.leaveNothing();
     }
-    case 6:
-        return ExtensionCall(vm, top, stack, 1).leaveNothing();
     case 7:
     case 8:
     case 10:
     case 12:
     case 13:
-        return ExtensionCall(vm, top, stack, 1).leave({0});
+        return call.leave({0});
+    case 6:
     case 9:
     case 11:
-        return ExtensionCall(vm, top, stack, 2).leaveNothing();
     case 14:
-        return ExtensionCall(vm, top, stack, 3).leaveNothing();
-    default:
-        unknownOperation(vm, "AudioPlayer: Unknown opcode!");
+        return call.leaveNothing();
+    default: // declared without a case here
+        unknownOperation(vm, UNKNOWN);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "CLocation.h"
 #include "CLocationPositionRequestorGCObject.h"
+#include "ExtensionIds.h"
 #include "LocationDistance.h"
 #include "VMError.h"
 
@@ -136,12 +137,13 @@ int CLocationWrapper::createLocation(const ExtensionCall& call)
 
 int CLocationWrapper::call(unsigned operation, int top, TWord* stack)
 {
+    static constexpr const char* UNKNOWN = "Location: Unknown opcode!";
+    const ExtensionCall call = ExtensionCall::declared(vm, LOCATION_ID, operation, top, stack, UNKNOWN);
     switch (operation) {
     case 1:
-        return create(ExtensionCall(vm, top, stack, 4));
+        return create(call);
     case 2:
     case 17: {
-        const ExtensionCall call(vm, top, stack, 2);
         CLocationPositionRequestorGCObject& requestor = requestorIn(call);
         if (operation == 2)
             requestor.setInterval(call.arg(1));
@@ -152,24 +154,20 @@ int CLocationWrapper::call(unsigned operation, int top, TWord* stack)
         return call.leaveNothing();
     }
     case 3:
-    case 4: {
-        const ExtensionCall call(vm, top, stack, 1);
+    case 4:
         if (operation == 3)
             requestorIn(call).stop();
         else
             requestorIn(call).start();
         return call.leaveNothing();
-    }
     case 5:
-        return createLocation(ExtensionCall(vm, top, stack, 8));
+        return createLocation(call);
     case 6: {
-        const ExtensionCall call(vm, top, stack, 2);
         CLocation& location = locationIn(call, 0);
         location.time = call.wrapped<DateTime>(1);
         return call.leaveNothing();
     }
     case 7: {
-        const ExtensionCall call(vm, top, stack, 7);
         CLocation& location = locationIn(call, 0);
         location.latitude = call.fixedArg(1);
         location.longitude = call.fixedArg(3);
@@ -177,13 +175,10 @@ int CLocationWrapper::call(unsigned operation, int top, TWord* stack)
         return call.leaveNothing();
     }
     case 8:
-        return ExtensionCall(vm, top, stack, 5).leaveNothing();
-    case 9: {
-        const ExtensionCall call(vm, top, stack, 1);
+        return call.leaveNothing();
+    case 9:
         return call.leave({locationIn(call, 0).value});
-    }
     case 10: {
-        const ExtensionCall call(vm, top, stack, 1);
         const DateTime time = locationIn(call, 0).time;
         const TAddr date = vm.heap().create<DateTime>(DateTime::BLOCK_SIZE, GC_CODE_DATETIME, time);
         return call.leave({vm.newBox(TWord(date))});
@@ -191,27 +186,23 @@ int CLocationWrapper::call(unsigned operation, int top, TWord* stack)
     case 11:
     case 12:
     case 13: {
-        const ExtensionCall call(vm, top, stack, 1);
         const CLocation& location = locationIn(call, 0);
         return call.leaveFixed(operation == 11 ? location.altitude
                                 : operation == 12 ? location.latitude
                                                   : location.longitude);
     }
     case 14:
-        return ExtensionCall(vm, top, stack, 2).leaveFixed(OFixed());
+        return call.leaveFixed(OFixed());
     case 15: {
-        const ExtensionCall call(vm, top, stack, 2);
         const CLocation& a = locationIn(call, 0);
         const CLocation& b = locationIn(call, 1);
         const float km = float(LocationService::distanceBetween(a.latitude.toReal(), a.longitude.toReal(),
                                                                 b.latitude.toReal(), b.longitude.toReal()));
         return call.leaveFixed(OFixed::fromReal(km));
     }
-    case 16: {
-        const ExtensionCall call(vm, top, stack, 2);
+    case 16:
         return call.leaveFixed(locationIn(call, 1).speed);
-    }
-    default:
-        unknownOperation(vm, "Location: Unknown opcode!");
+    default: // declared without a case here
+        unknownOperation(vm, UNKNOWN);
     }
 }

@@ -1,6 +1,7 @@
 #include "TorchExtension.h"
 
 #include "DevicePath.h"
+#include "ExtensionIds.h"
 
 #include <QJsonObject>
 
@@ -122,10 +123,8 @@ bool TorchExtension::coverOpen()
 
 int TorchExtension::call(unsigned operation, int top, TWord* stack)
 {
-    if (operation < 1 || operation > 4)
-        unknownOperation(vm, "Torch: Unknown opcode!");
     // No operation takes an argument; a result goes just above the top.
-    const ExtensionCall call(vm, top, stack, 0);
+    const ExtensionCall call = ExtensionCall::declared(vm, TORCH_ID, operation, top, stack, "Torch: Unknown opcode!");
     switch (operation) {
     case 1:
     case 2:

@@ -268,7 +268,7 @@ HOT_INLINE VMHeap::FreeFit VMHeap::findFreeEntry(TUint32 size)
 HOT TAddr VMHeap::createHeapEntry(TUint32 requested, TInt32 objectFlag, GcCode code, bool clear)
 {
     const TUint32 size = roundUp4(requested);
-    if (const TAddr block = takeFromLoneRemainder(size, objectFlag, code, clear))
+    if (const TAddr block = splitClassHead(size, objectFlag, code, clear))
         return block;
     return splitFreeEntry(size, objectFlag, code, clear);
 }

@@ -96,11 +96,12 @@ public:
     // Allocation and release; addresses of entries are data addresses - 24.
     // `clear`: zero-fill the data (only the uncleared storage says no).
     TAddr createHeapEntry(TUint32 size, TInt32 objectFlag, GcCode code, bool clear = true);
-    // allocate's common case, inline for the interpreter: the data address,
-    // or 0 when the general path must run (`size`: a multiple of 4).
-    __attribute__((always_inline)) TAddr allocateFromLoneRemainder(TUint32 size, TInt32 objectFlag, GcCode code)
+    // allocate's common case, inline for the interpreter: a block cut from
+    // the front of the head of the lowest larger size class. The data
+    // address, or 0 when the general path must run (`size`: a multiple of 4).
+    __attribute__((always_inline)) TAddr tryAllocateFromClassHead(TUint32 size, TInt32 objectFlag, GcCode code)
     {
-        const TAddr block = takeFromLoneRemainder(size, objectFlag, code);
+        const TAddr block = splitClassHead(size, objectFlag, code);
         return block == 0 ? 0 : dataOf(block);
     }
     void allocatePair(TUint32 sizeA, TInt32 flagA, GcCode codeA, TUint32 sizeB, TInt32 flagB,
@@ -256,7 +257,7 @@ private:
     // the bytes given back. Never raises: a doubtful pool is kept.
     TUint64 releaseEmptyPools();
     FreeFit findFreeEntry(TUint32 size);
-    TAddr takeFromLoneRemainder(TUint32 size, TInt32 objectFlag, GcCode code, bool clear = true);
+    TAddr splitClassHead(TUint32 size, TInt32 objectFlag, GcCode code, bool clear = true);
     TAddr splitFreeEntry(TUint32 size, TInt32 objectFlag, GcCode code, bool clear);
     int freeListIndex(TUint32 size) const;
     TUint32 listedSize(LinkedListIterator<FreeSlot> node);
@@ -452,7 +453,7 @@ inline void zeroData(TUint8* data, TUint32 size)
 // would move it (after a collection the emptied pools take turns); only its
 // header moves forward. Anything unusual, a damaged header included,
 // returns 0 for the general path.
-__attribute__((always_inline)) inline TAddr VMHeap::takeFromLoneRemainder(TUint32 size, TInt32 objectFlag,
+__attribute__((always_inline)) inline TAddr VMHeap::splitClassHead(TUint32 size, TInt32 objectFlag,
                                                                             GcCode code, bool clear)
 {
     const int k = sizeClass(size);

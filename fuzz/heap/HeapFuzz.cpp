@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -116,7 +117,19 @@ void step(Session& s, VMHeap& heap, Input& in)
         uint32_t size = in.byte() % 64 * 4 + in.byte() % 4;
         if (in.byte() == 255)
             size = 64000 + in.word() % 200000;
-        const TAddr data = heap.allocate(size, 0, code);
+        TAddr data;
+        if (code == GC_CODE_NATIVE && in.byte() % 2) {
+            // Storage a read fills: nothing past what the caller writes may
+            // show what the block held before.
+            data = heap.allocateStorageUncleared(size);
+            const uint32_t blockSize = heap.entry(VMHeap::entryOf(data)).size;
+            const TUint8* bytes = s.arena.raw(data);
+            for (uint32_t i = size & ~3u; i < blockSize; ++i)
+                check(bytes[i] == 0);
+            std::memset(s.arena.raw(data), 0xA5, size);
+        } else {
+            data = heap.allocate(size, 0, code);
+        }
         if (code == GC_CODE_VM_OBJECT && size >= 4)
             s.arena.storeWord(data, TWord(in.byte() % 3));
         if (code == GC_CODE_GRAPHICS_HOLDER && size >= 12)

@@ -3,6 +3,7 @@
 #include "VMError.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 #include <string>
 #include <sys/mman.h>
@@ -12,6 +13,8 @@ namespace Lumbra {
 namespace {
 constexpr TUint32 SMALL_LIMIT = 32768;
 constexpr TUint32 PAGE = 4096;
+constexpr std::uintptr_t HUGE_PAGE = 2u << 20;
+constexpr std::uintptr_t SMALL_PAGES_PART = 4u << 20;
 thread_local Arena* currentArena = nullptr;
 } // namespace
 
@@ -22,6 +25,14 @@ Arena::Arena(TUint32 reserve) : reserveBytes(reserve)
     if (p == MAP_FAILED)
         throw std::bad_alloc();
     base = static_cast<TUint8*>(p);
+    // Past its first few MiB, where a small program's whole heap lies, the
+    // arena asks for huge pages: a program that allocates in bulk then maps
+    // its fresh memory in 2 MiB faults instead of 4 KiB ones.
+    const std::uintptr_t from = (reinterpret_cast<std::uintptr_t>(base) + SMALL_PAGES_PART + HUGE_PAGE - 1) &
+                                ~std::uintptr_t(HUGE_PAGE - 1);
+    const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(base) + reserve;
+    if (from < end)
+        ::madvise(reinterpret_cast<void*>(from), end - from, MADV_HUGEPAGE);
 }
 
 Arena::~Arena()

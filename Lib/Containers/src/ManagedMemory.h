@@ -48,6 +48,9 @@ public:
     // remembers it as storage until it is collected: bytecode cannot release
     // it, and a vector can check that its storage is still such a block.
     virtual TAddr allocateStorage(TUint32 size) { return allocate(size, 0, GC_CODE_NATIVE); }
+    // allocateStorage whose data may still hold what an earlier block left:
+    // the caller writes or clears every byte before bytecode runs again.
+    virtual TAddr allocateStorageUncleared(TUint32 size) { return allocateStorage(size); }
     virtual bool isStorage(TAddr /*data*/) const { return true; }
 
     // A block of `blockSize` bytes (object flag -1) that owns `object`; the

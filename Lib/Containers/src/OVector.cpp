@@ -61,6 +61,23 @@ TUint8* OVectorBase::appendClearedBytes(int n)
     return bytesAt(count - n, n);
 }
 
+TUint8* OVectorBase::appendUnclearedBytes(int n)
+{
+    if (n <= 0)
+        return nullptr;
+    if (TInt64(count) + n > 0x7FFFFFFF / 2)
+        throw std::bad_alloc();
+    // In place, the capacity past count is already clear.
+    if (count + n > capacity) {
+        const TUint8* old = elementsOrNull();
+        TUint8* target = renewStorageUncleared(count + n, count + n);
+        if (old)
+            std::memcpy(target, old, size_t(count) * size_t(elementBytes));
+    }
+    count += n;
+    return bytesAt(count - n, n);
+}
+
 void OVectorBase::insertBytes(int position, const void* source, int n)
 {
     if (position < 0 || position > count)
@@ -111,6 +128,21 @@ TUint8* OVectorBase::renewStorage(int elements)
     const int newCapacity = capacityFor(elements);
     const TAddr fresh = newStorage(newCapacity); // cleared by the heap
     TUint8* target = memory->arena().resolve(fresh, TUint32(newCapacity) * TUint32(elementBytes));
+    data = fresh;
+    capacity = newCapacity;
+    return target;
+}
+
+TUint8* OVectorBase::renewStorageUncleared(int elements, int clearFrom)
+{
+    const int newCapacity = capacityFor(elements);
+    const TInt64 bytes = TInt64(newCapacity) * elementBytes;
+    if (bytes > 0x7FFF0000)
+        throw std::bad_alloc();
+    const TAddr fresh = memory->allocateStorageUncleared(TUint32(bytes));
+    TUint8* target = memory->arena().resolve(fresh, TUint32(bytes));
+    std::memset(target + size_t(clearFrom) * size_t(elementBytes), 0,
+                size_t(newCapacity - clearFrom) * size_t(elementBytes));
     data = fresh;
     capacity = newCapacity;
     return target;

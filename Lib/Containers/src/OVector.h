@@ -69,6 +69,10 @@ protected:
     // Appends n >= 0 cleared elements and answers their host memory (null for
     // none), valid until the storage is next replaced.
     TUint8* appendClearedBytes(int n);
+    // Appends n >= 0 elements whose host memory is answered (null for none)
+    // without clearing them: the caller must write or clear them all before
+    // bytecode runs. The capacity past them is cleared.
+    TUint8* appendUnclearedBytes(int n);
     // Host view of the elements, null when there are none.
     const TUint8* elementsOrNull() const { return count > 0 ? bytesAt(0, count) : nullptr; }
     // Host memory of elements [index, index + n) of the storage.
@@ -92,6 +96,9 @@ private:
     const void* outsideStorage(const void* source, size_t length, std::vector<TUint8>& copy) const;
     // Replaces data by cleared storage for `elements` and answers its host memory.
     TUint8* renewStorage(int elements);
+    // renewStorage that clears only the capacity from element `clearFrom`
+    // on: the caller writes every element before it.
+    TUint8* renewStorageUncleared(int elements, int clearFrom);
 
     int elementBytes;
     ManagedMemory* memory;
@@ -137,6 +144,27 @@ public:
     // Appends n cleared elements to be filled in place, through the host
     // memory answered (valid until the storage is next replaced).
     T* appendCleared(int n) { return reinterpret_cast<T*>(appendClearedBytes(n)); }
+    // Appends n elements that `fill(T* target, int n)` writes in place (large
+    // reads: nothing is cleared first). Answers what fill answers: whether
+    // it wrote them all. When it did not, or throws, the n elements are
+    // cleared, so they never show what the heap's storage held before.
+    template <class Fill>
+    bool appendFilled(int n, Fill&& fill)
+    {
+        T* target = reinterpret_cast<T*>(appendUnclearedBytes(n));
+        const size_t bytes = size_t(std::max(n, 0)) * sizeof(T);
+        bool wrote = false;
+        try {
+            wrote = fill(target, std::max(n, 0));
+        } catch (...) {
+            if (bytes > 0)
+                std::memset(static_cast<void*>(target), 0, bytes);
+            throw;
+        }
+        if (!wrote && bytes > 0)
+            std::memset(static_cast<void*>(target), 0, bytes);
+        return wrote;
+    }
     void removeRange(int start, int n) { removeBytes(start, n); }
     void removeAt(int index)
     {

@@ -265,15 +265,15 @@ HOT_INLINE VMHeap::FreeFit VMHeap::findFreeEntry(TUint32 size)
     return FreeFit{};
 }
 
-HOT TAddr VMHeap::createHeapEntry(TUint32 requested, TInt32 objectFlag, GcCode code)
+HOT TAddr VMHeap::createHeapEntry(TUint32 requested, TInt32 objectFlag, GcCode code, bool clear)
 {
     const TUint32 size = roundUp4(requested);
-    if (const TAddr block = takeFromLoneRemainder(size, objectFlag, code))
+    if (const TAddr block = splitClassHead(size, objectFlag, code, clear))
         return block;
-    return splitFreeEntry(size, objectFlag, code);
+    return splitFreeEntry(size, objectFlag, code, clear);
 }
 
-TAddr VMHeap::splitFreeEntry(TUint32 size, TInt32 objectFlag, GcCode code)
+TAddr VMHeap::splitFreeEntry(TUint32 size, TInt32 objectFlag, GcCode code, bool clear)
 {
     credit -= size + OVERHEAD;
     if (credit <= 0)
@@ -312,7 +312,7 @@ TAddr VMHeap::splitFreeEntry(TUint32 size, TInt32 objectFlag, GcCode code)
     he->objectFlag = objectFlag;
     he->marked = 0;
     he->freeHeapEntryIterator = 0;
-    if (!cleared)
+    if (clear && !cleared)
         zeroData(arena_.raw(dataOf(block)), he->size);
     ++nOfEntries_;
     return block;
@@ -385,6 +385,17 @@ TAddr VMHeap::allocateStorage(TUint32 size)
     const TAddr data = allocate(size, 0, GC_CODE_NATIVE);
     setBit(storageStarts, entryOf(data), true);
     return data;
+}
+
+TAddr VMHeap::allocateStorageUncleared(TUint32 size)
+{
+    const TAddr block = createHeapEntry(size, 0, GC_CODE_NATIVE, false);
+    // The bytes past `size` (rounding, and the slack of a block not split) are cleared.
+    const TUint32 blockSize = reinterpret_cast<const HeapEntry*>(arena_.raw(block))->size;
+    const TUint32 written = size & ~TUint32(3);
+    std::memset(arena_.raw(dataOf(block) + written), 0, blockSize - written);
+    setBit(storageStarts, block, true);
+    return dataOf(block);
 }
 
 TAddr VMHeap::freeEntry(TAddr block)

@@ -86,17 +86,22 @@ public:
         return searchObject(addr);
     }
     TAddr allocateStorage(TUint32 size) override;
+    // Storage whose first `size` bytes are not cleared: the caller writes
+    // them. What the block holds past them is cleared.
+    TAddr allocateStorageUncleared(TUint32 size) override;
     bool isStorage(TAddr data) const override { return ownsStorage(data); }
     // Whether `data` is a block handed out as vector storage (isStorage, inline).
     bool ownsStorage(TAddr data) const { return data >= HEADER && testBit(storageStarts, entryOf(data)); }
 
     // Allocation and release; addresses of entries are data addresses - 24.
-    TAddr createHeapEntry(TUint32 size, TInt32 objectFlag, GcCode code);
-    // allocate's common case, inline for the interpreter: the data address,
-    // or 0 when the general path must run (`size`: a multiple of 4).
-    __attribute__((always_inline)) TAddr allocateFromLoneRemainder(TUint32 size, TInt32 objectFlag, GcCode code)
+    // `clear`: zero-fill the data (only the uncleared storage says no).
+    TAddr createHeapEntry(TUint32 size, TInt32 objectFlag, GcCode code, bool clear = true);
+    // allocate's common case, inline for the interpreter: a block cut from
+    // the front of the head of the lowest larger size class. The data
+    // address, or 0 when the general path must run (`size`: a multiple of 4).
+    __attribute__((always_inline)) TAddr tryAllocateFromClassHead(TUint32 size, TInt32 objectFlag, GcCode code)
     {
-        const TAddr block = takeFromLoneRemainder(size, objectFlag, code);
+        const TAddr block = splitClassHead(size, objectFlag, code);
         return block == 0 ? 0 : dataOf(block);
     }
     void allocatePair(TUint32 sizeA, TInt32 flagA, GcCode codeA, TUint32 sizeB, TInt32 flagB,
@@ -252,8 +257,8 @@ private:
     // the bytes given back. Never raises: a doubtful pool is kept.
     TUint64 releaseEmptyPools();
     FreeFit findFreeEntry(TUint32 size);
-    TAddr takeFromLoneRemainder(TUint32 size, TInt32 objectFlag, GcCode code);
-    TAddr splitFreeEntry(TUint32 size, TInt32 objectFlag, GcCode code);
+    TAddr splitClassHead(TUint32 size, TInt32 objectFlag, GcCode code, bool clear = true);
+    TAddr splitFreeEntry(TUint32 size, TInt32 objectFlag, GcCode code, bool clear);
     int freeListIndex(TUint32 size) const;
     TUint32 listedSize(LinkedListIterator<FreeSlot> node);
     void linkFree(LinkedListIterator<FreeSlot> node, TAddr entry, TUint32 size);
@@ -448,8 +453,8 @@ inline void zeroData(TUint8* data, TUint32 size)
 // would move it (after a collection the emptied pools take turns); only its
 // header moves forward. Anything unusual, a damaged header included,
 // returns 0 for the general path.
-__attribute__((always_inline)) inline TAddr VMHeap::takeFromLoneRemainder(TUint32 size, TInt32 objectFlag,
-                                                                            GcCode code)
+__attribute__((always_inline)) inline TAddr VMHeap::splitClassHead(TUint32 size, TInt32 objectFlag,
+                                                                            GcCode code, bool clear)
 {
     const int k = sizeClass(size);
     const TUint64 larger = TUint64(nonEmptyLists) & (~TUint64(0) << (k + 1));
@@ -479,7 +484,8 @@ __attribute__((always_inline)) inline TAddr VMHeap::takeFromLoneRemainder(TUint3
     node->data.size = tailSize;
     *he = HeapEntry{size, size, objectFlag, 0, code, 0};
     setFooter(block, size);
-    zeroData(base + block + HEADER, size);
+    if (clear)
+        zeroData(base + block + HEADER, size);
     ++nOfEntries_;
     credit -= size + OVERHEAD;
     return block;

@@ -491,23 +491,37 @@ TAddr VMHeap::absorbDeadRun(TAddr free, TAddr block, const PoolExtent& pool, TUi
         reinterpret_cast<HeapEntry*>(arena_.raw(free))->size = mergedSize;
         relinkFree(node, free, mergedSize);
     };
+    // The arena's base in a register: the header stores below cannot move it.
+    TUint8* const base = arenaBase;
     try {
         while (block != trailer) {
-            HeapEntry* dead = reinterpret_cast<HeapEntry*>(arena_.raw(block));
+            HeapEntry* dead = reinterpret_cast<HeapEntry*>(base + block);
             __builtin_prefetch(reinterpret_cast<const char*>(dead) + SWEEP_PREFETCH, 1);
             if (dead->marked != 0 || dead->freeHeapEntryIterator != 0 || dead->objectFlag != 0 ||
                 dead->gcCode == GC_CODE_STREAM_HOLDER)
                 break;
+            // checkedSize of the next block: its start is word aligned and
+            // past this one already, so only its end is left to check.
             const TAddr after = block + OVERHEAD + size;
             TUint32 afterSize = 0;
             if (after != trailer) {
-                afterSize = checkedSize(after, pool);
-                if (reinterpret_cast<const HeapEntry*>(arena_.raw(after))->freeHeapEntryIterator != 0)
+                if (after > trailer - OVERHEAD)
+                    corrupt("block outside its pool");
+                const HeapEntry* next = reinterpret_cast<const HeapEntry*>(base + after);
+                afterSize = next->size;
+                if ((afterSize & 3) != 0 || afterSize > trailer - after - OVERHEAD)
+                    corrupt("block size");
+                TUint32 footer;
+                std::memcpy(&footer, base + after + HEADER + afterSize, 4);
+                if (footer != afterSize + OVERHEAD)
+                    corrupt("block footer");
+                if (next->freeHeapEntryIterator != 0)
                     break;
             }
             dead->gcCode = GC_CODE_FREE;
             mergedSize += size + OVERHEAD;
-            setFooter(free, mergedSize);
+            const TUint32 mergedFooter = mergedSize + OVERHEAD; // where this block's footer was
+            std::memcpy(base + after - 4, &mergedFooter, 4);
             ++absorbed;
             block = after;
             size = afterSize;

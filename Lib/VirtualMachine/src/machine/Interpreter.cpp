@@ -492,7 +492,7 @@ void VirtualMachine::run()
     }
     op_New: {
         ALLOCATION_OPERANDS(gc, n);
-        TAddr block = heap_->allocateFromLoneRemainder(TUint32(n) * 4, 0, GcCode(gc));
+        TAddr block = heap_->tryAllocateFromClassHead(TUint32(n) * 4, 0, GcCode(gc));
         if (block == 0) {
             SAVE();
             block = heap_->allocate(TUint32(n) * 4, 0, GcCode(gc));

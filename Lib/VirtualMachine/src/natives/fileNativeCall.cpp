@@ -55,8 +55,8 @@ TAddr readFileIntoByteVector(VirtualMachine& vm, const OString& path)
         invalidArgument("File is empty");
     // Read in place: the arena's limit holds, with no host copy on the way.
     const TAddr vector = newEmptyVector(vm, int(sizeof(ByteElement)));
-    ByteElement* bytes = vm.heap().objectAs<ByteVector>(vector)->appendCleared(size);
-    const bool read = stream->read(reinterpret_cast<char*>(bytes), size);
+    const bool read = vm.heap().objectAs<ByteVector>(vector)->appendFilled(
+        size, [&stream](ByteElement* bytes, int n) { return stream->read(reinterpret_cast<char*>(bytes), n); });
     stream.reset(); // the file is closed as soon as its bytes are in
     if (!read)
         ioFailure();

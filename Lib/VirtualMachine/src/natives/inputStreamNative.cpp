@@ -8,7 +8,8 @@
 namespace {
 
 // Reads exactly `count` bytes, straight into the new vector: the arena's
-// limit holds, with no host copy of the file on the way. Never asks for more
+// limit holds, with no host copy of the file on the way, and storage is not
+// cleared before the read overwrites it. Never asks for more
 // than the file still holds, so a huge count cannot allocate beyond the file;
 // a short read still consumes what was there and raises IOException.
 TWord readBytes(VirtualMachine& vm, LUMBRA::InputStream& stream, int count)
@@ -16,8 +17,9 @@ TWord readBytes(VirtualMachine& vm, LUMBRA::InputStream& stream, int count)
     const TInt64 left = TInt64(stream.size()) - stream.position();
     const int available = int(std::max<TInt64>(0, std::min<TInt64>(left, count)));
     const TAddr vector = newEmptyVector(vm, int(sizeof(ByteElement)));
-    ByteElement* bytes = vm.heap().objectAs<ByteVector>(vector)->appendCleared(available);
-    if (!stream.read(reinterpret_cast<char*>(bytes), available) || available < count)
+    const bool read = vm.heap().objectAs<ByteVector>(vector)->appendFilled(
+        available, [&stream](ByteElement* bytes, int n) { return stream.read(reinterpret_cast<char*>(bytes), n); });
+    if (!read || available < count)
         ioFailure();
     return vm.newBox(TWord(vector));
 }

@@ -216,10 +216,19 @@ int run(const Options& options, std::unique_ptr<QCoreApplication>& application, 
         if (options.timeLimit >= 0) {
             machine.setTimeLimit(options.timeLimit);
             // Bytecode stops at its next step past the deadline; the watchdog
-            // ends a native call or the wait for the next tick.
-            Lumbra::startTimeLimitWatchdog(
-                std::chrono::steady_clock::now() + std::chrono::milliseconds(options.timeLimit),
-                machine.timeLimitStop().message, MachineStop::TIME_LIMIT_STATUS);
+            // ends a native call or the wait for the next tick. A profiled run
+            // waiting for its next tick ends through the event loop instead,
+            // so that its profile is written; the watchdog comes a second later.
+            const std::string line = machine.timeLimitStop().message;
+            const auto limit = std::chrono::milliseconds(options.timeLimit);
+            Lumbra::startTimeLimitWatchdog(std::chrono::steady_clock::now() + limit
+                                               + (profileOutput ? std::chrono::seconds(1) : std::chrono::seconds(0)),
+                                           line, MachineStop::TIME_LIMIT_STATUS);
+            if (profileOutput)
+                QTimer::singleShot(limit, QCoreApplication::instance(), [line] {
+                    if (Lumbra::writeTimeLimitLine(line))
+                        QCoreApplication::exit(MachineStop::TIME_LIMIT_STATUS);
+                });
         }
         services.start();
     };

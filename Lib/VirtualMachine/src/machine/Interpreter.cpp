@@ -224,10 +224,9 @@ void VirtualMachine::run()
     handlerOf[FUSED_JzInside] = &&fused_JzInside;
     handlerOf[FUSED_JmpInside] = &&fused_JmpInside;
     // Profiling: every byte goes to op_profile, which counts the instruction
-    // and then jumps to its own handler.
-    const void* profiledHandlerOf[256];
+    // and then jumps to its own handler, kept by the profile.
     if (opProfile) {
-        std::copy(std::begin(handlerOf), std::end(handlerOf), profiledHandlerOf);
+        std::copy(std::begin(handlerOf), std::end(handlerOf), opProfile->handlers);
         std::fill(std::begin(handlerOf), std::end(handlerOf), &&op_profile);
     }
 
@@ -1157,8 +1156,7 @@ void VirtualMachine::run()
         DISPATCH();
 
     op_profile:
-        opProfile->count(ins);
-        goto* profiledHandlerOf[TUint8(ins[dispatch])];
+        goto* opProfile->countAndDispatch(ins, TUint8(ins[dispatch]));
 
     op_invalid:
         SAVE();

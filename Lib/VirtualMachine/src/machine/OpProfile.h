@@ -32,6 +32,15 @@ public:
 
     // The instruction starting at `instruction` is about to run.
     void count(const signed char* instruction);
+    // The interpreter's own handler of each dispatch byte, set by the loop.
+    const void* handlers[256] = {};
+    // count(), then the handler of dispatch byte `byte`. Out of line, so that
+    // the loop's code around its counting jump stays as it is without one.
+    [[gnu::noinline]] const void* countAndDispatch(const signed char* instruction, unsigned char byte)
+    {
+        count(instruction);
+        return handlers[byte];
+    }
 
     std::uint64_t executed() const { return executedCount; }
     // Occurrences of sequences of `length` (1 to 3) that found no room.

@@ -112,6 +112,24 @@ TEST(MachineFaults, AVectorWhoseStorageWasReleasedStopsWithAnError)
     EXPECT_EQ(vm.wordAt(other), 0) << "the new owner's bytes are untouched";
 }
 
+TEST(MachineFaults, NoElementAddressIntoStorageTheVectorNoLongerOwns)
+{
+    Machine m;
+    m.run("main:\n    stop\n");
+    VirtualMachine& vm = *m.vm;
+    const TAddr vector = newEmptyVector(vm, 4);
+    auto* ints = vm.heap().objectAs<OVector<WordElement<1>>>(vector);
+    ints->append(WordElement<1>{{7}});
+    const TAddr handle = vm.heap().allocate(VECTOR_HANDLE_BYTES, 0, GC_CODE_NATIVE);
+    vm.arena().storeWord(handle, TWord(vector));
+    vm.heap().free(ints->storage()); // behind the vector's back
+    vm.sp = 1;
+    vm.slot(0) = TWord(handle);
+    vm.slot(1) = 0; // [handle, index 0]
+    EXPECT_THROW(vectorFastCall(vm, 3, 6), Lumbra::ErrorHandlingException);
+    EXPECT_EQ(Lumbra::lastErrorMessage(), u"VMException: vector storage is not its own");
+}
+
 TEST(MachineFaults, HandlesResolvedDuringAHostCallDoNotDisturbIt)
 {
     Machine m;

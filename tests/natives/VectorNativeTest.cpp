@@ -460,7 +460,7 @@ TEST(VectorErrors, ReservedNumbersStopTheMachine)
 // Element reads (8) and appends (19) take a shorter path than the other
 // numbers; every bad argument still ends in the same error, and a vector of
 // another kind met right after a good one is still refused.
-TEST(VectorErrors, ReadsAndAppendsCheckTheirArguments)
+TEST(VectorErrors, AddressesReadsAndAppendsCheckTheirArguments)
 {
     enum Handle { Null, Empty, OutsideArena, Text, OtherKind, Good };
     struct Case {
@@ -474,6 +474,9 @@ TEST(VectorErrors, ReadsAndAppendsCheckTheirArguments)
         {Empty, 19, 0, 1},        {OutsideArena, 8, 0, 10}, {OutsideArena, 19, 0, 10},
         {Text, 8, 0, 10},         {Text, 19, 0, 10},        {OtherKind, 8, 0, 10},
         {OtherKind, 19, 0, 10},   {Good, 8, 1, 2},          {Good, 8, -1, 2},
+        {Null, 6, 0, 1},          {Empty, 6, 0, 1},         {OutsideArena, 6, 0, 10},
+        {Text, 6, 0, 10},         {OtherKind, 6, 0, 10},    {Good, 6, 1, 2},
+        {Good, 6, -1, 2},         {Good, 6, 0x7FFFFFFF, 2},
     };
     for (int group : {1, 3, 7})
         for (const Case& c : cases) {
@@ -493,7 +496,7 @@ TEST(VectorErrors, ReadsAndAppendsCheckTheirArguments)
             case Good: break;
             }
             p.copy(handle);
-            p.integer(c.function == 8 ? c.index : 9);
+            p.integer(c.function == 19 ? 9 : c.index);
             p.vec(group, c.function, 2, 0);
             const RunResult result = run(p);
             ASSERT_FALSE(result.log.empty());

@@ -18,6 +18,8 @@ file(WRITE ${dir}/three_errors.s ".method \"main\" code=main\nmain:\n    pushx 1
 string(REPEAT "    bogus\n" 25 many_faults)
 file(WRITE ${dir}/many_errors.s "${many_faults}")
 file(MAKE_DIRECTORY ${dir}/beside)
+file(MAKE_DIRECTORY ${dir}/profiled)
+file(WRITE ${dir}/profiled/prog.s ".method \"main\" code=main frame=F\n.frame F\nmain:\n    push 7\n    ret 1, 2\n")
 file(WRITE ${dir}/beside/prog.s ".method \"main\" code=main\nmain:\n    ret 0, 1\n")
 set(no_display "${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME=${dir}/config")
 file(WRITE ${dir}/bad.keymap "W = Up\nWubble = Down\n")
@@ -44,6 +46,11 @@ set(cases
   "${MCBASM}|${dir}/many_errors.s -o ${dir}/x.mcb|1|many_errors.s:20: error"
   "${MCBASM}|${dir}/beside/prog.s|0|^$"
   "${MCBDIS}|${dir}/beside/prog.mcb|0|\\.method \"main\""
+  "${MCBASM}|${dir}/profiled/prog.s|0|^$"
+  "${MCBRUN}|--profile-top many ${dir}/beside/prog.mcb|2|^usage: mcbrun"
+  "${MCBRUN}|--profile-ops= ${dir}/beside/prog.mcb|2|^usage: mcbrun"
+  "${MCBRUN}|--profile-ops=${dir}/adir ${dir}/beside/prog.mcb|1|^mcbrun: cannot write the profile to '.*adir': Is a directory\n$"
+  "${MCBRUN}|--profile-ops=${dir}/profile.txt ${dir}/profiled/prog.mcb|0|^$"
   "${MCBASM}|${dir}/includes_missing.s -o ${dir}/x.mcb|1|includes_missing.s:2: error: cannot read include file '.*nothere.s'"
   "${MCBDIS}|--help|0|usage: mcbdis.*Exit status"
   "${MCBDIS}|-x|2|^usage: mcbdis"
@@ -96,6 +103,11 @@ set(cases
 
 set(failures "")
 check_command_cases(failures ${dir}/adir ${cases})
+# The profile named by --profile-ops=FILE: the two instructions of profiled/prog.s.
+file(READ ${dir}/profile.txt profile)
+if(NOT profile MATCHES "^profile: 2 instructions run[^\n]*\nprofile: single 1 50.00% ret\nprofile: single 1 50.00% push\nprofile: pair 1 50.00% push [|] ret\n$")
+  string(APPEND failures "\n--profile-ops=FILE wrote: ${profile}")
+endif()
 if(failures)
   message(FATAL_ERROR "command lines that went wrong:${failures}")
 endif()

@@ -2,6 +2,7 @@
 // event loop for the application's timers until the application asks to
 // exit, stops on a fatal error, or nothing can call it any more.
 #include "QtMessages.h"
+#include "OpProfileReport.h"
 #include "RunnerStart.h"
 #include "StartupReports.h"
 #include "TimeLimitWatchdog.h"
@@ -16,6 +17,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <string>
@@ -23,7 +25,8 @@
 
 namespace {
 
-const char* const USAGE = "usage: mcbrun [--budget N] [--time-limit MS] [--heap-mib N] IMAGE | --help\n";
+const char* const USAGE = "usage: mcbrun [--budget N] [--time-limit MS] [--heap-mib N] [--profile-ops[=FILE]]\n"
+                          "              [--profile-top N] IMAGE | --help\n";
 
 const char* const HELP =
     "Runs a bytecode image without a window.\n"
@@ -45,6 +48,14 @@ const char* const HELP =
     "                    be flushed then\n"
     "  --heap-mib N      the machine's memory for bytecode (heap, stack,\n"
     "                    strings): N MiB, 16 to 4095 (default 1024)\n"
+    "  --profile-ops[=FILE]  count the instructions the run executes, in the\n"
+    "                    order they run, and print at its end (to standard\n"
+    "                    error, or to FILE) the most frequent instructions,\n"
+    "                    pairs and triples: lines \"profile: KIND COUNT PERCENT\n"
+    "                    SEQUENCE\"; natives by group, function and name. The\n"
+    "                    run is slower and uses no combined instructions; a\n"
+    "                    run ended by the time limit prints nothing\n"
+    "  --profile-top N   lines of each kind in the profile (default 20; 0: all)\n"
     "  --help            print this text\n"
     "\n"
     "Files: the directory that holds IMAGE is the application directory; the\n"
@@ -66,6 +77,9 @@ struct Options {
     long long budget = -1;
     long long timeLimit = -1;
     long long heapMib = 1024;
+    bool profileOps = false;
+    std::string profileFile; // empty: standard error
+    long long profileTop = 20;
     bool help = false;
 };
 
@@ -93,6 +107,14 @@ bool parseArguments(int argc, char** argv, Options& options)
         } else if (arg == "--heap-mib") {
             if (i + 1 >= argc || !parseNumber(argv[++i], 16, 4095, options.heapMib))
                 return false;
+        } else if (arg == "--profile-ops") {
+            options.profileOps = true;
+        } else if (arg.rfind("--profile-ops=", 0) == 0 && arg.size() > 14) {
+            options.profileOps = true;
+            options.profileFile = arg.substr(14);
+        } else if (arg == "--profile-top") {
+            if (i + 1 >= argc || !parseNumber(argv[++i], 0, INT_MAX, options.profileTop))
+                return false;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return false;
         } else if (options.image.empty()) {
@@ -102,6 +124,24 @@ bool parseArguments(int argc, char** argv, Options& options)
         }
     }
     return options.help || !options.image.empty();
+}
+
+// The instruction profile of the run, written when the process ends: after
+// main returns, and on the exit paths inside a run (the exit service, a fatal
+// error in a later call).
+struct ProfileOutput {
+    OpProfile profile;
+    std::FILE* out = stderr; // a named file is opened before the run
+    int top = 0;
+};
+ProfileOutput* profileOutput = nullptr;
+
+void writeProfile()
+{
+    const std::string report = Lumbra::opProfileReport(profileOutput->profile, profileOutput->top);
+    std::FILE* out = profileOutput->out;
+    if (std::fputs(report.c_str(), out) < 0 || std::fflush(out) != 0)
+        std::fputs("mcbrun: the profile could not be written\n", stderr);
 }
 
 // The headless services; a removed timer may leave nothing to wait for.
@@ -160,6 +200,8 @@ int run(const Options& options, std::unique_ptr<QCoreApplication>& application, 
     VirtualMachine machine(TUint32(options.heapMib) << 20);
     VirtualMachine::setCurrent(&machine);
     machine.setInstructionBudget(options.budget);
+    if (profileOutput)
+        machine.setOpProfile(&profileOutput->profile);
     RunnerServices services(Str16::fromQString(image.absolutePath()), machine);
     const Str16 imageName = Str16::fromQString(image.fileName());
     const OString name = OString::fromVUvar(imageName);
@@ -174,10 +216,19 @@ int run(const Options& options, std::unique_ptr<QCoreApplication>& application, 
         if (options.timeLimit >= 0) {
             machine.setTimeLimit(options.timeLimit);
             // Bytecode stops at its next step past the deadline; the watchdog
-            // ends a native call or the wait for the next tick.
-            Lumbra::startTimeLimitWatchdog(
-                std::chrono::steady_clock::now() + std::chrono::milliseconds(options.timeLimit),
-                machine.timeLimitStop().message, MachineStop::TIME_LIMIT_STATUS);
+            // ends a native call or the wait for the next tick. A profiled run
+            // waiting for its next tick ends through the event loop instead,
+            // so that its profile is written; the watchdog comes a second later.
+            const std::string line = machine.timeLimitStop().message;
+            const auto limit = std::chrono::milliseconds(options.timeLimit);
+            Lumbra::startTimeLimitWatchdog(std::chrono::steady_clock::now() + limit
+                                               + (profileOutput ? std::chrono::seconds(1) : std::chrono::seconds(0)),
+                                           line, MachineStop::TIME_LIMIT_STATUS);
+            if (profileOutput)
+                QTimer::singleShot(limit, QCoreApplication::instance(), [line] {
+                    if (Lumbra::writeTimeLimitLine(line))
+                        QCoreApplication::exit(MachineStop::TIME_LIMIT_STATUS);
+                });
         }
         services.start();
     };
@@ -208,6 +259,16 @@ int main(int argc, char** argv)
         std::fputs(USAGE, stdout);
         std::fputs(HELP, stdout);
         return 0;
+    }
+    if (options.profileOps) {
+        std::FILE* out = options.profileFile.empty() ? stderr : std::fopen(options.profileFile.c_str(), "w");
+        if (!out) {
+            std::fprintf(stderr, "mcbrun: cannot write the profile to '%s': %s\n", options.profileFile.c_str(),
+                         std::strerror(errno));
+            return 1;
+        }
+        profileOutput = new ProfileOutput{{}, out, int(options.profileTop)}; // lives to the end
+        std::atexit(writeProfile);
     }
     // Qt sees no arguments: the image's name is not an option of Qt's.
     int qtArgc = 1;

@@ -14,10 +14,13 @@
 #include "VMError.h"
 #include "image/OpcodeTable.h"
 #include "machine/FusedInstructions.h"
+#include "machine/OpProfile.h"
 #include "machine/VectorFastPath.h"
 #include "natives/NativeGroups.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #if !defined(__GNUC__)
 #error "the interpreter loop needs labels as values (GCC or Clang)"
@@ -220,6 +223,12 @@ void VirtualMachine::run()
     handlerOf[FUSED_WordVectorAppend] = &&fused_WordVectorAppend;
     handlerOf[FUSED_JzInside] = &&fused_JzInside;
     handlerOf[FUSED_JmpInside] = &&fused_JmpInside;
+    // Profiling: every byte goes to op_profile, which counts the instruction
+    // and then jumps to its own handler, kept by the profile.
+    if (opProfile) {
+        std::copy(std::begin(handlerOf), std::end(handlerOf), opProfile->handlers);
+        std::fill(std::begin(handlerOf), std::end(handlerOf), &&op_profile);
+    }
 
 #define SAVE() (ip = pc, sp = top, fuel = steps, frameDepth = depth)
     // After a call out of the loop: the registers back, and a collection the
@@ -1145,6 +1154,9 @@ void VirtualMachine::run()
         STEP();
         JUMP_INSIDE();
         DISPATCH();
+
+    op_profile:
+        goto* opProfile->countAndDispatch(ins, TUint8(ins[dispatch]));
 
     op_invalid:
         SAVE();

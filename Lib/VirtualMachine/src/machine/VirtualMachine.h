@@ -20,6 +20,8 @@
 #include <vector>
 
 // What natives, extensions and the host may call on a machine.
+class OpProfile;
+
 class MVMCallbackInterface {
 public:
     virtual ~MVMCallbackInterface() = default;
@@ -141,6 +143,15 @@ public:
     // its own handler: a check on the combined ones. Starts off where
     // LUMBRA_PLAIN_DISPATCH is set (to anything) in the environment.
     void setCombinedDispatch(bool on) { combinedDispatch = on; }
+    // Counts every instruction run from now on into `profile` (null: stops
+    // counting); call before load(): a profile turns the combined dispatch
+    // off so that each instruction is counted as itself.
+    void setOpProfile(OpProfile* profile)
+    {
+        opProfile = profile;
+        if (profile)
+            combinedDispatch = false;
+    }
     // Ends the run with timeLimitStop() once `milliseconds` have passed from
     // now; the clock is read where the budget is counted. Negative: no limit.
     void setTimeLimit(TInt64 milliseconds);
@@ -302,6 +313,7 @@ private:
     Vec<signed char> paddedCode;
     int dispatchOffset = 0;
     bool combinedDispatch = true;
+    OpProfile* opProfile = nullptr;
     // lowerSlotsA + lowerSlotsB of each frame descriptor, in the order of
     // frameDescriptors: the frame base of a call is one subtraction away.
     Vec<TInt64> frameLowerSlots;

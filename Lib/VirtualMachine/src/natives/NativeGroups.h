@@ -43,8 +43,9 @@ class VirtualMachine;
 // Vector groups 1 and 3 to 7: `group` tells the element layout (1 bytes,
 // 3..6 one to four ints per element, 7 references); bPrimitive is false for 7.
 void vectorNative(VirtualMachine& vm, int group, int function, bool bPrimitive);
-// The element read (8) and append (19) of the groups of one-word or byte
-// elements, taken before the general dispatch: false for any other call.
+// The element address (6), read (8) and append (19) of the groups of
+// one-word or byte elements, taken before the general dispatch (every one of
+// those groups declares all three): false for any other call.
 bool vectorFastCall(VirtualMachine& vm, int group, int function);
 
 #define LUMBRA_DECLARE_NATIVE_GROUP(group, name, function) void function(VirtualMachine& vm, int native);

@@ -74,6 +74,25 @@ public:
         vectorArg(0).appendValue(elementArg(1));
         leaveNothing();
     }
+    // The element address (6): of the element's first word in a primitive
+    // vector; an object vector's element word itself.
+    void elementAddress()
+    {
+        take(2);
+        const Vector& v = vectorArg(0);
+        if (!primitive) {
+            leave(elementAt(v, arg(1)).word(0));
+            return;
+        }
+        // The address alone: the element is not read, but storage that is no
+        // longer the vector's own is refused as a read would refuse it.
+        const TWord index = arg(1);
+        if (index < 0 || index >= v.size())
+            raiseError(Lumbra::EIndexOutOfBounds);
+        if (!vm.heap().ownsStorage(v.storage()))
+            Lumbra::throwError(Lumbra::EVM, std::string_view("vector storage is not its own"));
+        leave(TWord(v.storage() + TAddr(index) * TAddr(sizeof(E))));
+    }
 
 private:
     // The top `slots` words become the arguments.
@@ -244,16 +263,9 @@ void VectorCall<E>::run(int function)
         leaveNothing();
         return;
     }
-    case VectorFn::elementAt: { // v, index
-        take(2);
-        const Vector& v = vectorArg(0);
-        const E& e = elementAt(v, arg(1));
-        if (primitive)
-            leave(TWord(v.storage() + TAddr(arg(1)) * TAddr(sizeof(E))));
-        else
-            leave(e.word(0));
+    case VectorFn::elementAt: // v, index
+        elementAddress();
         return;
-    }
     case VectorFn::referenceAt: { // v, index
         if (primitive)
             stopMachine(vm, "!bPrimitive");
@@ -469,8 +481,10 @@ bool fastCall(VectorCall<E>&& call, int function)
 {
     if (function == 8)
         call.get();
-    else
+    else if (function == 19)
         call.append();
+    else
+        call.elementAddress();
     return true;
 }
 
@@ -492,7 +506,7 @@ void vectorNative(VirtualMachine& vm, int group, int function, bool bPrimitive)
 
 bool vectorFastCall(VirtualMachine& vm, int group, int function)
 {
-    if (function != 8 && function != 19)
+    if (function != 6 && function != 8 && function != 19)
         return false;
     switch (group) {
     case 1:

@@ -1,0 +1,54 @@
+#include "OpProfileReport.h"
+
+#include "image/OpcodeTable.h"
+#include "natives/NativeTable.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+namespace Lumbra {
+
+std::string opProfileShapeText(OpProfile::Shape shape)
+{
+    const int opcode = OpProfile::opcodeOf(shape);
+    const OpcodeInfo& info = opcodeInfo(TUint8(opcode));
+    if (!info.mnemonic)
+        return "invalid " + std::to_string(opcode);
+    std::string text = info.mnemonic;
+    if (opcode == OP_Native || opcode == OP_Extension) {
+        // The group byte is unsigned in a native call, signed in an extension call.
+        const int first = opcode == OP_Native ? int(std::uint8_t(shape >> 8)) : OpProfile::firstOperandOf(shape);
+        const int second = OpProfile::secondOperandOf(shape);
+        text += ' ' + std::to_string(first) + ' ' + std::to_string(second);
+        const std::string name = opcode == OP_Native ? nativeName(first, second) : std::string();
+        if (!name.empty())
+            text += ' ' + name;
+    }
+    return text;
+}
+
+std::string opProfileReport(const OpProfile& profile, int top)
+{
+    static const char* const KINDS[] = {"single", "pair", "triple"};
+    const std::uint64_t executed = profile.executed();
+    std::string report = "profile: " + std::to_string(executed) + " instructions run; not counted for want of room: "
+                       + std::to_string(profile.dropped(1)) + " singles, " + std::to_string(profile.dropped(2)) + " pairs, " + std::to_string(profile.dropped(3))
+                       + " triples\n";
+    for (int length = 1; length <= 3; ++length) {
+        int shown = 0;
+        for (const OpProfile::Sequence& sequence : profile.sequences(length)) {
+            if (top > 0 && shown++ >= top)
+                break;
+            char head[96];
+            std::snprintf(head, sizeof head, "profile: %s %" PRIu64 " %.2f%% ", KINDS[length - 1], sequence.count,
+                          executed ? 100.0 * double(sequence.count) / double(executed) : 0.0);
+            report += head;
+            for (int i = 0; i < sequence.length; ++i)
+                report += (i ? " | " : "") + opProfileShapeText(sequence.shapes[std::size_t(i)]);
+            report += '\n';
+        }
+    }
+    return report;
+}
+
+} // namespace Lumbra

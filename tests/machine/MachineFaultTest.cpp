@@ -123,7 +123,7 @@ TEST(MachineFaults, NoElementAddressIntoStorageTheVectorNoLongerOwns)
     const TAddr handle = vm.heap().allocate(VECTOR_HANDLE_BYTES, 0, GC_CODE_NATIVE);
     vm.arena().storeWord(handle, TWord(vector));
     vm.heap().free(ints->storage()); // behind the vector's back
-    vm.sp = 1;
+    vm.setTopIndex(1);
     vm.slot(0) = TWord(handle);
     vm.slot(1) = 0; // [handle, index 0]
     EXPECT_THROW(vectorFastCall(vm, 3, 6), Lumbra::ErrorHandlingException);

@@ -119,6 +119,12 @@ const Row ROWS[] = {
     {"push 1; add; jmp -6", 0, "0:PushAddJmp 6:JmpInside"},
     {"push 1; add; jmp 100", 0, "0:PushAdd"},
     {"push 1; sub; jmp -6", 0, "0:PushSub 6:JmpInside"},
+    // a count down, its test and the jump back
+    {"push 1; sub; dup; jz 3; jmp -12", 0, "0:PushSubDupJzJmp 7:JzInside 10:JmpInside"},
+    {"push 1; sub; dup; jz 3; jmp -14", 0, "0:PushSubDupJz 7:JzInside"},
+    {"push 1; sub; dup; jz 1; nop", 0, "0:PushSubDupJz 7:JzInside"},
+    {"push 1; sub; dup; jz 4; nop", 0, "0:PushSub"},
+    {"push 1; add; dup; jz 0; nop", 0, "0:PushAdd 7:JzInside"},
     {"pick -1; pick -3; add", 0, "0:PickPickAdd 2:PickAdd"},
     {"pick -1; pick -3; sub", 0, "0:PickPick 2:PickSub"},
     {"pick -1; pick -3", 0, "0:PickPick"},

@@ -1067,6 +1067,29 @@ void VirtualMachine::run()
         JUMP_INSIDE();
         DISPATCH();
     }
+    // push c; sub; dup; jz d, a count down and its test, and the jmp back
+    // after it: each step taken where its part takes it (the guard allowed
+    // both). The push's word above the top is overwritten by the dup's.
+#define COUNT_DOWN() \
+    const TWord left = TWord(TUint32(S[top]) - TUint32(I32(1))); \
+    S[top] = left; \
+    S[++top] = left; \
+    ins += 7
+    FUSED_HANDLER(PushSubDupJz) {
+        COUNT_DOWN();
+        FUSED_JZ(left == 0);
+    }
+    FUSED_HANDLER(PushSubDupJzJmp) {
+        COUNT_DOWN();
+        --steps;
+        --top;
+        if (left != 0) {
+            ins += 3;
+            --steps;
+        }
+        JUMP_INSIDE();
+        DISPATCH();
+    }
     // pick k; push c; op; call t, f: the argument computed, then the call made
     // (a free frame record checked too). The frame and the target were checked
     // when the sequence was combined: the base lies within a stack's height of
@@ -1182,6 +1205,7 @@ finished:
 #undef SET_SLOT
 #undef PICK_PICK
 #undef PICKED_SUM
+#undef COUNT_DOWN
 #undef JUMP_INSIDE
 #undef FUSED_ARGUMENT_CALL
 #undef ENTER_CALL

@@ -135,6 +135,10 @@ const Row ROWS[] = {
     // the one-word vector group's read and append, no other group or function
     {"native 3, 8", 0, "0:WordVectorRead"},
     {"native 3, 19", 0, "0:WordVectorAppend"},
+    {"native 3, 6; load", 0, "0:WordVectorLoad"},
+    {"native 3, 6; store", 0, ""},
+    {"native 4, 6; load", 0, ""},
+    {"native 3, 6; load", 1, ""},
     {"native 4, 8", 0, ""},
     {"native 3, 6", 0, ""},
     {"native 3, 8", 1, ""},

@@ -1120,6 +1120,17 @@ void VirtualMachine::run()
         ins += 3;
         DISPATCH();
     }
+    // The element's address, then a load from it: [handle, index] ->
+    // [element], the index left above the top as the native leaves it.
+    FUSED_HANDLER(WordVectorLoad) {
+        TWord element;
+        if (!readWordElement(*heap_, mem, S[top - 1], S[top], element))
+            PLAIN();
+        S[top - 1] = element;
+        --top;
+        ins += 4;
+        DISPATCH();
+    }
     FUSED_HANDLER(WordVectorAppend) {
         if (!appendWordElement(*heap_, mem, S[top - 1], S[top]))
             PLAIN();

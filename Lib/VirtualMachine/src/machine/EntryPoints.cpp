@@ -133,18 +133,18 @@ void VirtualMachine::loadTables(VUvarFileReader& reader, const VUvarString& imag
     };
     Lumbra::loadImage(*this, reader, imageName, services, hooks);
     implementationCache.assign(IMPLEMENTATION_CACHE_LINES, ImplementationCacheLine{});
-    // The code and, behind it, the bytes the interpreter dispatches on; each
-    // followed by invalid opcodes.
+    // The code and the handler ids the interpreter dispatches on, one per
+    // byte; each followed by invalid opcodes.
     const int length = codeBytes.size();
     paddedCode = codeBytes;
-    for (int i = 0; i < length + 3 * CODE_PADDING; ++i)
+    for (int i = 0; i < CODE_PADDING; ++i)
         paddedCode.append(-1); // 255 is no instruction
     frameLowerSlots.clear();
     for (const MethodGCInfo& info : frameDescriptors)
         frameLowerSlots.append(TInt64(info.lowerSlotsA) + info.lowerSlotsB);
-    dispatchOffset = length + CODE_PADDING;
-    writeDispatchBytes(paddedCode.data(), length, combinedDispatch, {frameLowerSlots.data(), frameLowerSlots.size()},
-                       reinterpret_cast<TUint8*>(paddedCode.data() + dispatchOffset));
+    dispatchIds.assign(std::size_t(length) + CODE_PADDING, TUint16(255));
+    writeDispatchIds(paddedCode.data(), length, combinedDispatch, {frameLowerSlots.data(), frameLowerSlots.size()},
+                     dispatchIds.data());
     code = paddedCode.data();
     codeLength = length;
     convertStringConstants();

@@ -1,14 +1,80 @@
-// Which sequence, if any, starts at each byte of the code.
 #include "machine/FusedInstructions.h"
 
 #include "image/OpcodeTable.h"
 #include "machine/VirtualMachine.h"
+#include "natives/NativeFunctions.h"
+#include "values/ObjectWrapper.h"
 
 #include <cstring>
+#include <type_traits>
 
 using namespace Lumbra;
 
 namespace {
+
+// The vector group of one-word primitive elements, the one with a fast path.
+constexpr int wordVectorGroup()
+{
+#define LUMBRA_WORD_GROUP(group, Element, reference) \
+    if (std::is_same_v<Element, WordElement<1>> && !(reference)) \
+        return group;
+    LUMBRA_VECTOR_GROUPS(LUMBRA_WORD_GROUP)
+#undef LUMBRA_WORD_GROUP
+    return -1;
+}
+static_assert(wordVectorGroup() > 0);
+
+// One part of a pattern: an instruction and what its operands must be.
+struct Part {
+    enum Kind : TUint8 {
+        End,         // no part: the pattern is shorter
+        Any,         // the opcode, any operands
+        Member,      // the family member's opcode
+        Operand,     // the opcode with a one-byte operand equal to value
+        AdjustDown,  // adjust n, n <= 0
+        JzInside,    // jz landing inside the code
+        JmpInside,   // jmp likewise
+        CallKnown,   // call to a known frame and a target inside the code
+        WordVector,  // native call of function `value` of the one-word vector group
+    };
+    Kind kind = End;
+    TUint8 opcode = 0;
+    TInt32 value = 0;
+};
+
+constexpr int MAX_PARTS = 6;
+
+struct Pattern {
+    TUint16 id;
+    TUint8 member;
+    Part parts[MAX_PARTS];
+};
+
+#define IS(op) Part{Part::Any, OP_##op, 0}
+#define OP Part{Part::Member, 0, 0}
+#define OPERAND(op, v) Part{Part::Operand, OP_##op, v}
+#define ADJUST_DOWN Part{Part::AdjustDown, OP_Adjust, 0}
+#define JZ_INSIDE Part{Part::JzInside, OP_Jz, 0}
+#define JMP_INSIDE Part{Part::JmpInside, OP_Jmp, 0}
+#define CALL_KNOWN Part{Part::CallKnown, OP_Call, 0}
+#define NATIVE_FN(fn) Part{Part::WordVector, OP_Native, TInt32(VectorFn::fn)}
+#define PART_LIST(...) {__VA_ARGS__}
+// In the .def's order, which is the matcher's.
+constexpr Pattern PATTERNS[] = {
+#define FUSED_ROW(name, stem, member, suffix, parts, ...) {FUSED_##name, OP_##member, PART_LIST parts},
+#include "machine/FusedInstructions.def"
+#undef FUSED_ROW
+};
+#undef IS
+#undef OP
+#undef OPERAND
+#undef ADJUST_DOWN
+#undef JZ_INSIDE
+#undef JMP_INSIDE
+#undef CALL_KNOWN
+#undef NATIVE_FN
+#undef PART_LIST
+static_assert(std::size(PATTERNS) == FUSED_COUNT);
 
 // The instructions decoded from one position on, as far as the code goes.
 class Sequence {
@@ -24,12 +90,42 @@ public:
             at += instructionSize(op);
         }
     }
-    bool has(int i) const { return i < n; }
-    // Whether part i exists and is opcode `op`.
-    bool is(int i, Opcode op) const { return i < n && TUint8(code[starts[i]]) == op; }
+    bool matches(const Pattern& p) const
+    {
+        for (int i = 0; i < MAX_PARTS && p.parts[i].kind != Part::End; ++i)
+            if (!matches(i, p.parts[i], p.member))
+                return false;
+        return true;
+    }
+
+private:
+    bool matches(int i, const Part& part, TUint8 member) const
+    {
+        if (i >= n || op(i) != (part.kind == Part::Member ? member : part.opcode))
+            return false;
+        switch (part.kind) {
+        case Part::End:
+            return false;
+        case Part::Any:
+        case Part::Member:
+            return true;
+        case Part::Operand:
+            return i8(i) == part.value;
+        case Part::AdjustDown:
+            return i8(i) <= 0;
+        case Part::JzInside:
+        case Part::JmpInside:
+            return jumpsInside(i);
+        case Part::CallKnown:
+            return callsKnownFrame(i);
+        case Part::WordVector:
+            return i8(i) == wordVectorGroup() && i8(i, 1) == part.value;
+        }
+        return false;
+    }
+    TUint8 op(int i) const { return TUint8(code[starts[i]]); }
     // The signed byte operand at offset `k` of part i.
     TInt32 i8(int i, int k = 0) const { return code[starts[i] + 1 + k]; }
-    TUint8 op(int i) const { return TUint8(code[starts[i]]); }
     // Whether part i, a jz or jmp, lands inside the code.
     bool jumpsInside(int i) const
     {
@@ -47,11 +143,8 @@ public:
         return inside(target) && frame >= 0 && frame < frames.frames &&
                TUint64(frames.lowerSlots[frame] + VirtualMachine::STACK_WORDS) <= 2u * VirtualMachine::STACK_WORDS;
     }
-
-private:
     bool inside(TInt64 position) const { return position >= 0 && position < length; }
 
-    static constexpr int MAX_PARTS = 6;
     const signed char* code;
     int length;
     const CallFrameTable& frames;
@@ -59,137 +152,44 @@ private:
     int starts[MAX_PARTS] = {};
 };
 
-// The combined opcode of `pick k; push c; op` (pushed) or `pick k; op` for
-// an arithmetic op, or 0.
-int pickedArithmetic(TUint8 op, bool pushed)
-{
-#define LUMBRA_FUSED_CASE(name, expr) \
-    case OP_##name:                   \
-        return pushed ? FUSED_PickPush##name : FUSED_Pick##name;
-    switch (op) {
-        LUMBRA_FUSED_ARITHMETIC(LUMBRA_FUSED_CASE)
-    default:
-        return 0;
+// The patterns by their first part's opcode, in the matcher's order.
+struct PatternsByOpcode {
+    std::vector<const Pattern*> of[256];
+    PatternsByOpcode()
+    {
+        for (const Pattern& p : PATTERNS) {
+            if (p.parts[0].kind == Part::Member)
+                of[p.member].push_back(&p);
+            else
+                of[p.parts[0].opcode].push_back(&p);
+        }
     }
-#undef LUMBRA_FUSED_CASE
-}
+};
 
-// The combined opcode of `push c; op` or `[prefix] [push c] cmp; jz`, or 0.
-int arithmetic(TUint8 op)
+int combined(const Sequence& s, TUint8 first)
 {
-#define LUMBRA_FUSED_CASE(name, expr) \
-    case OP_##name:                   \
-        return FUSED_Push##name;
-    switch (op) {
-        LUMBRA_FUSED_ARITHMETIC(LUMBRA_FUSED_CASE)
-        LUMBRA_FUSED_COMPARISONS(LUMBRA_FUSED_CASE)
-    default:
-        return 0;
-    }
-#undef LUMBRA_FUSED_CASE
-}
-
-// prefix 0: `cmp; jz`, 1: `push c; cmp; jz`, 2: with dup before, 3: with pick k
-// before, 4: with pick k before and ret after.
-int branch(TUint8 cmp, int prefix)
-{
-#define LUMBRA_FUSED_CASE(name, expr) \
-    case OP_##name:                   \
-        return FUSED_##name##Jz + prefix;
-    switch (cmp) {
-        LUMBRA_FUSED_COMPARISONS(LUMBRA_FUSED_CASE)
-    default:
-        return 0;
-    }
-#undef LUMBRA_FUSED_CASE
-}
-
-// The vector group of one-word primitive elements.
-constexpr int WORD_VECTOR_GROUP = 3;
-
-// The combined opcode of `pick k; push c; op; call`, or 0.
-int argumentCall(TUint8 op)
-{
-#define LUMBRA_FUSED_CASE(name, expr) \
-    case OP_##name:                   \
-        return FUSED_PickPush##name##Call;
-    switch (op) {
-        LUMBRA_FUSED_ARGUMENTS(LUMBRA_FUSED_CASE)
-    default:
-        return 0;
-    }
-#undef LUMBRA_FUSED_CASE
-}
-
-// The combined opcode of `slotaddr k; pick -2; store [; adjust n [; ret]]`
-// from part `first` on, or 0.
-int setSlot(const Sequence& s, int first)
-{
-    if (!s.is(first, OP_SlotAddr) || !s.is(first + 1, OP_Pick) || s.i8(first + 1) != -2 || !s.is(first + 2, OP_Store))
-        return 0;
-    if (!s.is(first + 3, OP_Adjust) || s.i8(first + 3) > 0)
-        return FUSED_SetSlot;
-    return s.is(first + 4, OP_Ret) ? FUSED_SetSlotAdjustRet : FUSED_SetSlotAdjust;
-}
-
-int combined(const Sequence& s)
-{
-    if (const int fused = setSlot(s, 0))
-        return fused;
-    if (s.is(0, OP_Add) && setSlot(s, 1) == FUSED_SetSlotAdjustRet)
-        return FUSED_AddSetSlotAdjustRet;
-    const bool dup = s.is(0, OP_Dup), pick = s.is(0, OP_Pick);
-    if (pick && s.is(1, OP_Push) && s.is(3, OP_Call) && s.callsKnownFrame(3))
-        if (const int fused = argumentCall(s.op(2)))
-            return fused;
-    if (pick && s.is(1, OP_Push) && s.is(3, OP_Jz) && s.jumpsInside(3) && s.is(4, OP_Ret))
-        if (const int fused = branch(s.op(2), 4))
-            return fused;
-    if ((dup || pick) && s.is(1, OP_Push) && s.is(3, OP_Jz) && s.jumpsInside(3))
-        if (const int fused = branch(s.op(2), dup ? 2 : 3))
-            return fused;
-    if (pick && s.is(1, OP_Push) && s.has(2))
-        if (const int fused = pickedArithmetic(s.op(2), true))
-            return fused;
-    if (pick && s.has(1))
-        if (const int fused = pickedArithmetic(s.op(1), false))
-            return fused;
-    if (s.is(0, OP_Push) && s.is(2, OP_Jz) && s.jumpsInside(2))
-        if (const int fused = branch(s.op(1), 1))
-            return fused;
-    if (s.is(1, OP_Jz) && s.jumpsInside(1))
-        if (const int fused = branch(s.op(0), 0))
-            return fused;
-    if (s.is(0, OP_Push) && s.is(1, OP_Add) && s.is(2, OP_Jmp) && s.jumpsInside(2))
-        return FUSED_PushAddJmp;
-    if (s.is(0, OP_Push) && s.has(1))
-        if (const int fused = arithmetic(s.op(1)))
-            return fused;
-    if (s.is(0, OP_Native) && s.i8(0) == WORD_VECTOR_GROUP && s.i8(0, 1) == 8)
-        return FUSED_WordVectorRead;
-    if (s.is(0, OP_Native) && s.i8(0) == WORD_VECTOR_GROUP && s.i8(0, 1) == 19)
-        return FUSED_WordVectorAppend;
-    if ((dup || pick) && s.is(1, OP_Pick) && s.is(2, OP_Add))
-        return dup ? FUSED_DupPickAdd : FUSED_PickPickAdd;
-    if ((dup || pick) && s.is(1, OP_Pick))
-        return dup ? FUSED_DupPick : FUSED_PickPick;
-    if (s.is(0, OP_Jz) && s.jumpsInside(0))
-        return FUSED_JzInside;
-    if (s.is(0, OP_Jmp) && s.jumpsInside(0))
-        return FUSED_JmpInside;
+    static const PatternsByOpcode byOpcode;
+    for (const Pattern* p : byOpcode.of[first])
+        if (s.matches(*p))
+            return p->id;
     return 0;
 }
 
 } // namespace
 
-void writeDispatchBytes(const signed char* code, int length, bool combine, const CallFrameTable& frames,
-                        TUint8* out)
+const char* fusedName(int id)
+{
+    return id >= FUSED_FIRST && id < FUSED_END ? FUSED_NAMES[id - FUSED_FIRST] : nullptr;
+}
+
+void writeDispatchIds(const signed char* code, int length, bool combine, const CallFrameTable& frames,
+                      TUint16* out)
 {
     for (int at = 0; at < length; ++at) {
         const TUint8 op = TUint8(code[at]);
-        out[at] = isValidOpcode(op) ? op : TUint8(FUSED_INVALID);
+        out[at] = op;
         if (combine && isValidOpcode(op))
-            if (const int fused = combined(Sequence(code, length, at, frames)))
-                out[at] = TUint8(fused);
+            if (const int fused = combined(Sequence(code, length, at, frames), op))
+                out[at] = TUint16(fused);
     }
 }

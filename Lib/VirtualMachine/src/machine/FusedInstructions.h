@@ -1,77 +1,99 @@
 // Combined instructions: frequent short sequences run by one handler of the
-// interpreter. They exist only in the dispatch copy of the code (the bytes the
-// loop dispatches on); the code itself, every position and every operand stay
-// as loaded. A combined handler first checks that none of its parts could
-// fail or leave the fast path (stack bounds, stack indices, fuel); if one
-// could, it runs the first part through its ordinary handler instead, so
-// errors, positions and budget counting are those of the single instructions.
+// interpreter. They exist only in the dispatch copy of the code (the handler
+// ids the loop dispatches on); the code itself, every position and every
+// operand stay as loaded. Each is described once, in FusedInstructions.def;
+// the matcher, the interpreter's handler table and the guard each handler
+// runs first are derived from that row. docs/ARCHITECTURE.md, "The dispatch
+// copy", states what a combined handler must keep equal to the parts it
+// stands for.
 #pragma once
 
 #include "LumbraTypes.h"
 
-// Binary operators a constant push or a branch is combined with:
-// X(opcode enumerator, result of operands a (second) and b (top)).
-#define LUMBRA_FUSED_ARITHMETIC(X)                  \
-    X(Add, TWord(TUint32(a) + TUint32(b)))          \
-    X(Sub, TWord(TUint32(a) - TUint32(b)))          \
-    X(Mul, TWord(TUint32(a) * TUint32(b)))          \
-    X(And, a & b)                                   \
-    X(Or, a | b)                                    \
-    X(Xor, a ^ b)
-#define LUMBRA_FUSED_COMPARISONS(X) \
-    X(Eq, a == b)                   \
-    X(Lt, a < b)                    \
-    X(Le, a <= b)                   \
-    X(Ne, a != b)                   \
-    X(Gt, a > b)                    \
-    X(Ge, a >= b)
-// The operators of an argument computed just before a call.
-#define LUMBRA_FUSED_ARGUMENTS(X)          \
-    X(Add, TWord(TUint32(a) + TUint32(b))) \
-    X(Sub, TWord(TUint32(a) - TUint32(b)))
+#include <iterator>
 
-// The combined instructions, one enumerator each, numbered from FUSED_FIRST
-// (opcode numbers that are no instruction; real invalid bytes are dispatched
-// as FUSED_INVALID).
-enum FusedOpcode : TUint8 {
-    FUSED_BEFORE_FIRST = 185,
-#define LUMBRA_FUSED_PUSH_OP(op, expr) FUSED_Push##op,
-    LUMBRA_FUSED_ARITHMETIC(LUMBRA_FUSED_PUSH_OP)       // push c; op
-    LUMBRA_FUSED_COMPARISONS(LUMBRA_FUSED_PUSH_OP)
-#undef LUMBRA_FUSED_PUSH_OP
-#define LUMBRA_FUSED_PICK_PUSH_OP(op, expr) FUSED_PickPush##op,
-    LUMBRA_FUSED_ARITHMETIC(LUMBRA_FUSED_PICK_PUSH_OP)  // pick k; push c; op
-#undef LUMBRA_FUSED_PICK_PUSH_OP
-#define LUMBRA_FUSED_PICK_OP(op, expr) FUSED_Pick##op,
-    LUMBRA_FUSED_ARITHMETIC(LUMBRA_FUSED_PICK_OP)       // pick k; op
-#undef LUMBRA_FUSED_PICK_OP
-// [dup | pick k] [push c] cmp; jz d, and pick k; push c; cmp; jz d; ret a, b
-#define LUMBRA_FUSED_BRANCHES(op, expr) \
-    FUSED_##op##Jz, FUSED_Push##op##Jz, FUSED_DupPush##op##Jz, FUSED_PickPush##op##Jz, FUSED_PickPush##op##JzRet,
-    LUMBRA_FUSED_COMPARISONS(LUMBRA_FUSED_BRANCHES)
-#undef LUMBRA_FUSED_BRANCHES
-#define LUMBRA_FUSED_ARGUMENT_CALL(op, expr) FUSED_PickPush##op##Call,
-    LUMBRA_FUSED_ARGUMENTS(LUMBRA_FUSED_ARGUMENT_CALL)  // pick k; push c; op; call t, f
-#undef LUMBRA_FUSED_ARGUMENT_CALL
-    FUSED_SetSlot,       // slotaddr k; pick -2; store
-    FUSED_SetSlotAdjust, // slotaddr k; pick -2; store; adjust n (n <= 0)
-    FUSED_SetSlotAdjustRet, // slotaddr k; pick -2; store; adjust n (n <= 0); ret a, b
-    FUSED_AddSetSlotAdjustRet, // add; then the five above
-    FUSED_PickPick,      // pick a; pick b
-    FUSED_DupPick,       // dup; pick b
-    FUSED_PickPickAdd,   // pick a; pick b; add
-    FUSED_DupPickAdd,    // dup; pick b; add
-    FUSED_PushAddJmp,    // push c; add; jmp d
-    FUSED_WordVectorRead,   // native 3, 8 (a single instruction with a shorter path)
-    FUSED_WordVectorAppend, // native 3, 19
-    FUSED_JzInside,         // jz d, landing inside the code (a single instruction with fewer checks)
-    FUSED_JmpInside,        // jmp d, likewise
+// Operator families a row of FusedInstructions.def may stand for, one row
+// per member: X(instruction, result of operands a (second) and b (top), the
+// row's own arguments...).
+#define LUMBRA_FUSED_ARITHMETIC(X, ...)                                     \
+    X(Add, TWord(TUint32(a) + TUint32(b)) __VA_OPT__(, ) __VA_ARGS__)      \
+    X(Sub, TWord(TUint32(a) - TUint32(b)) __VA_OPT__(, ) __VA_ARGS__)      \
+    X(Mul, TWord(TUint32(a) * TUint32(b)) __VA_OPT__(, ) __VA_ARGS__)      \
+    X(And, a & b __VA_OPT__(, ) __VA_ARGS__)                               \
+    X(Or, a | b __VA_OPT__(, ) __VA_ARGS__)                                \
+    X(Xor, a ^ b __VA_OPT__(, ) __VA_ARGS__)
+#define LUMBRA_FUSED_COMPARISONS(X, ...)      \
+    X(Eq, a == b __VA_OPT__(, ) __VA_ARGS__) \
+    X(Lt, a < b __VA_OPT__(, ) __VA_ARGS__)  \
+    X(Le, a <= b __VA_OPT__(, ) __VA_ARGS__) \
+    X(Ne, a != b __VA_OPT__(, ) __VA_ARGS__) \
+    X(Gt, a > b __VA_OPT__(, ) __VA_ARGS__)  \
+    X(Ge, a >= b __VA_OPT__(, ) __VA_ARGS__)
+// The operators of an argument computed just before a call.
+#define LUMBRA_FUSED_ARGUMENTS(X, ...)                                 \
+    X(Add, TWord(TUint32(a) + TUint32(b)) __VA_OPT__(, ) __VA_ARGS__) \
+    X(Sub, TWord(TUint32(a) - TUint32(b)) __VA_OPT__(, ) __VA_ARGS__)
+
+// Each row of FusedInstructions.def as FUSED_ROW(name, stem, member, suffix,
+// parts, lowest top, reach, steps, first index, second index); member is Nop
+// outside a family.
+#define LUMBRA_FUSED_MEMBER_ROW(member, expr, stem, suffix, ...) FUSED_ROW(stem##member##suffix, stem, member, suffix, __VA_ARGS__)
+#define FUSED(name, ...) FUSED_ROW(name, name, Nop, , __VA_ARGS__)
+#define FUSED_FAMILY(family, stem, suffix, ...) LUMBRA_FUSED_##family(LUMBRA_FUSED_MEMBER_ROW, stem, suffix, __VA_ARGS__)
+
+// Handler ids of the dispatch copy: 0 to 255 are the code's own bytes (a
+// byte that is no instruction has the invalid-opcode handler), the
+// combined instructions follow.
+enum FusedId : TUint16 {
+    FUSED_BEFORE_FIRST = 255,
+#define FUSED_ROW(name, ...) FUSED_##name,
+#include "machine/FusedInstructions.def"
+#undef FUSED_ROW
     FUSED_END,
-    FUSED_INVALID = 255,
 };
-static_assert(FUSED_END <= FUSED_INVALID, "combined instructions must fit the free opcode numbers");
 
 inline constexpr int FUSED_FIRST = FUSED_BEFORE_FIRST + 1;
+inline constexpr int FUSED_COUNT = FUSED_END - FUSED_FIRST;
+// Handler ids in all, the size of the interpreter's table.
+inline constexpr int HANDLER_IDS = FUSED_END;
+
+// What a combined handler checks before its body, from its row.
+struct FusedGuard {
+    // A stack index top + above + the one-byte operand `operandByte` bytes
+    // into the sequence; above 0: none.
+    struct Index {
+        int above = 0;
+        int operandByte = 0;
+        constexpr bool used() const { return above > 0; }
+    };
+    int lowestTop = 0; // the parts start at tops down to top - lowestTop
+    int reach = 0;     // ... and up to top + reach
+    int steps = 0;     // steps the parts take whatever their operands
+    Index first, second;
+};
+
+#define INDEX(above, operandByte) (FusedGuard::Index{above, operandByte})
+#define NO_INDEX FusedGuard::Index{}
+// The guards, by id - FUSED_FIRST.
+inline constexpr FusedGuard FUSED_GUARDS[] = {
+#define FUSED_ROW(name, stem, member, suffix, parts, lowestTop, reach, steps, first, second) \
+    {lowestTop, reach, steps, first, second},
+#include "machine/FusedInstructions.def"
+#undef FUSED_ROW
+};
+#undef INDEX
+#undef NO_INDEX
+static_assert(std::size(FUSED_GUARDS) == FUSED_COUNT);
+
+// The name of combined instruction `id` as its row gives it; null for any
+// other id.
+const char* fusedName(int id);
+// The names, by id - FUSED_FIRST.
+inline constexpr const char* FUSED_NAMES[] = {
+#define FUSED_ROW(name, ...) #name,
+#include "machine/FusedInstructions.def"
+#undef FUSED_ROW
+};
 
 // The frame descriptors' lower-slot counts (frames of them). A sequence
 // ending in a call is combined only where the call names one of these
@@ -83,10 +105,10 @@ struct CallFrameTable {
     int frames = 0;
 };
 
-// Fills out[0 .. length) with the bytes the interpreter dispatches on for
-// `code` (length bytes): the opcode of a plain instruction, a combined opcode
-// where a sequence starts, FUSED_INVALID for a byte that is no instruction.
-// Every position is decided on its own, so a jump into any byte finds the
-// right handler. With `combine` false only invalid bytes are rewritten.
-void writeDispatchBytes(const signed char* code, int length, bool combine, const CallFrameTable& frames,
-                        TUint8* out);
+// Fills out[0 .. length) with the handler ids the interpreter dispatches on
+// for `code` (length bytes): a combined id where a sequence starts, the
+// byte itself elsewhere. Every position is decided on its own, so a jump
+// into any byte finds the right handler. With `combine` false every id is
+// the code's own byte.
+void writeDispatchIds(const signed char* code, int length, bool combine, const CallFrameTable& frames,
+                      TUint16* out);

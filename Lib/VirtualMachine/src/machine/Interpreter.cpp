@@ -81,6 +81,14 @@ inline bool fitsInt(TInt64 v) { return v >= INT32_MIN && v <= INT32_MAX; }
 // The largest block bytecode may ask for; a word count beyond it would wrap.
 constexpr TInt64 MAX_BLOCK_BYTES = 0x7FFF0000;
 
+// Set only in a build that checks the tests comparing the two dispatch
+// modes: the argument-and-call handler of sub then forgets one step.
+#if defined(LUMBRA_MUTATE_COMBINED_STEP)
+constexpr int MISCOUNTED_STEPS = 1;
+#else
+constexpr int MISCOUNTED_STEPS = 0;
+#endif
+
 bool validGcCode(int code) { return code >= 1 && code <= 17 && code != GC_CODE_VECTOR; }
 
 } // namespace
@@ -172,7 +180,9 @@ void VirtualMachine::run()
     TWord* const S = stackBase;
     Arena& mem = *arena_;
     const signed char* ins = pcode + ip; // the instruction being run
-    int dispatch = dispatchOffset; // ins[dispatch]: the byte dispatched on
+    // The handler id of the instruction at `ins` is the 16-bit word at
+    // 2 * ins + bias: one scaled load, as a byte at a fixed distance would be.
+    std::uintptr_t dispatchBias = std::uintptr_t(dispatchIds.data()) - 2 * std::uintptr_t(pcode);
     int top = sp;
     int limit = stackLimit;
     int codeEnd = codeLength; // locals: stack stores may alias the machine's fields
@@ -182,51 +192,22 @@ void VirtualMachine::run()
     int depth = frameDepth; // frames[depth - 1]: the innermost call
     bool partial = false; // inside the first dereference of fieldof1..3
 
-    // Handler of every opcode byte; bytes without an instruction go to op_invalid.
-    const void* handlerOf[256];
+    // Handler of every id of the dispatch copy: the opcode bytes (those
+    // without an instruction go to op_invalid), then the combined instructions.
+    const void* handlerOf[HANDLER_IDS];
     for (const void*& handler : handlerOf)
         handler = &&op_invalid;
 #define OPCODE(number, name, mnemonic, layout, reloc, doc) handlerOf[number] = &&op_##name;
 #include "image/Opcodes.def"
 #undef OPCODE
-#define FUSED_PUSH_OP(name, expr) handlerOf[FUSED_Push##name] = &&fused_Push##name;
-    LUMBRA_FUSED_ARITHMETIC(FUSED_PUSH_OP)
-    LUMBRA_FUSED_COMPARISONS(FUSED_PUSH_OP)
-#undef FUSED_PUSH_OP
-#define FUSED_PICK_PUSH_OP(name, expr) handlerOf[FUSED_PickPush##name] = &&fused_PickPush##name;
-    LUMBRA_FUSED_ARITHMETIC(FUSED_PICK_PUSH_OP)
-#undef FUSED_PICK_PUSH_OP
-#define FUSED_PICK_OP(name, expr) handlerOf[FUSED_Pick##name] = &&fused_Pick##name;
-    LUMBRA_FUSED_ARITHMETIC(FUSED_PICK_OP)
-#undef FUSED_PICK_OP
-#define FUSED_BRANCHES(name, expr) \
-    handlerOf[FUSED_##name##Jz] = &&fused_##name##Jz; \
-    handlerOf[FUSED_Push##name##Jz] = &&fused_Push##name##Jz; \
-    handlerOf[FUSED_DupPush##name##Jz] = &&fused_DupPush##name##Jz; \
-    handlerOf[FUSED_PickPush##name##Jz] = &&fused_PickPush##name##Jz; \
-    handlerOf[FUSED_PickPush##name##JzRet] = &&fused_PickPush##name##JzRet;
-    LUMBRA_FUSED_COMPARISONS(FUSED_BRANCHES)
-#undef FUSED_BRANCHES
-    handlerOf[FUSED_SetSlot] = &&fused_SetSlot;
-    handlerOf[FUSED_SetSlotAdjust] = &&fused_SetSlotAdjust;
-    handlerOf[FUSED_SetSlotAdjustRet] = &&fused_SetSlotAdjustRet;
-    handlerOf[FUSED_AddSetSlotAdjustRet] = &&fused_AddSetSlotAdjustRet;
-    handlerOf[FUSED_PickPick] = &&fused_PickPick;
-    handlerOf[FUSED_DupPick] = &&fused_DupPick;
-    handlerOf[FUSED_PickPickAdd] = &&fused_PickPickAdd;
-    handlerOf[FUSED_DupPickAdd] = &&fused_DupPickAdd;
-    handlerOf[FUSED_PushAddJmp] = &&fused_PushAddJmp;
-#define FUSED_ARGUMENT_CALL(name, expr) handlerOf[FUSED_PickPush##name##Call] = &&fused_PickPush##name##Call;
-    LUMBRA_FUSED_ARGUMENTS(FUSED_ARGUMENT_CALL)
-#undef FUSED_ARGUMENT_CALL
-    handlerOf[FUSED_WordVectorRead] = &&fused_WordVectorRead;
-    handlerOf[FUSED_WordVectorAppend] = &&fused_WordVectorAppend;
-    handlerOf[FUSED_JzInside] = &&fused_JzInside;
-    handlerOf[FUSED_JmpInside] = &&fused_JmpInside;
-    // Profiling: every byte goes to op_profile, which counts the instruction
-    // and then jumps to its own handler, kept by the profile.
+#define FUSED_ROW(name, ...) handlerOf[FUSED_##name] = &&fused_##name;
+#include "machine/FusedInstructions.def"
+#undef FUSED_ROW
+    // Profiling (combined dispatch is off then): every id goes to op_profile,
+    // which counts the instruction and then jumps to its opcode's own handler,
+    // kept by the profile.
     if (opProfile) {
-        std::copy(std::begin(handlerOf), std::end(handlerOf), opProfile->handlers);
+        std::copy(std::begin(handlerOf), std::begin(handlerOf) + 256, opProfile->handlers);
         std::fill(std::begin(handlerOf), std::end(handlerOf), &&op_profile);
     }
 
@@ -237,7 +218,7 @@ void VirtualMachine::run()
 #define RELOAD() \
     do { \
         pcode = code, ins = pcode + ip, top = sp, steps = fuel, limit = stackLimit, codeEnd = codeLength; \
-        dispatch = dispatchOffset, frames = callFrames.data(), depth = frameDepth; \
+        dispatchBias = std::uintptr_t(dispatchIds.data()) - 2 * std::uintptr_t(pcode), frames = callFrames.data(), depth = frameDepth; \
         if (__builtin_expect(heap_->wantsCollection(), 0) && steps > 0) { \
             heldSteps += steps; \
             steps = 0; \
@@ -247,6 +228,7 @@ void VirtualMachine::run()
 #define pc (int(ins - pcode))
 #define JUMP_TO(target) (ins = pcode + (target))
 #define OPCODE_BYTE (TUint8(*ins))
+#define HANDLER_ID (*reinterpret_cast<const TUint16*>(std::uintptr_t(ins) * 2 + dispatchBias))
     // The stack check runs before every instruction. The limit is the soft
     // limit or, while an overflow is delivered, the higher hard one: the fast
     // test compares with the soft limit as an immediate (a compare with a
@@ -256,7 +238,7 @@ void VirtualMachine::run()
     do { \
         if (__builtin_expect((unsigned)top > (unsigned)STACK_SOFT_LIMIT, 0)) \
             goto stackCheck; \
-        goto* handlerOf[TUint8(ins[dispatch])]; \
+        goto* handlerOf[HANDLER_ID]; \
     } while (0)
     // After a transfer of control ip may lie anywhere.
 #define JUMP_DISPATCH() \
@@ -368,7 +350,7 @@ void VirtualMachine::run()
         fatalError(OString::fromLatin1("Internal error: ip outside the code"), pc);
     stackCheck:
         if ((unsigned)top <= (unsigned)limit)
-            goto* handlerOf[TUint8(ins[dispatch])];
+            goto* handlerOf[HANDLER_ID];
         if ((unsigned)pc >= (unsigned)codeEnd) // the code check comes first
             goto codeFault;
         SAVE();
@@ -913,15 +895,29 @@ void VirtualMachine::run()
         DISPATCH();
     }
 
-    // ---- combined instructions (FusedInstructions.h)
+    // ---- combined instructions (FusedInstructions.def)
     // The ordinary handler of the first part, when the fast path may not run.
 #define PLAIN() goto* handlerOf[OPCODE_BYTE]
+    // A combined handler's label and the guard its row describes: every top
+    // the parts start at lies in the stack below the soft limit, the stack
+    // indices its picks read are inside the stack, the steps its parts take
+    // are there. If not, its first part runs alone. A body may check more
+    // before it changes anything.
+#define FUSED_INDEX_OUTSIDE(index) \
+    (index.used() && (unsigned)(top + index.above + I8(index.operandByte)) >= (unsigned)STACK_WORDS)
+#define FUSED_HANDLER(name) \
+    fused_##name: { \
+        constexpr FusedGuard guard = FUSED_GUARDS[FUSED_##name - FUSED_FIRST]; \
+        if ((guard.lowestTop > 0 && top < guard.lowestTop) || \
+            (guard.reach > 0 && top > STACK_SOFT_LIMIT - guard.reach) || \
+            (guard.steps > 0 && steps < guard.steps) || FUSED_INDEX_OUTSIDE(guard.first) || \
+            FUSED_INDEX_OUTSIDE(guard.second)) \
+            PLAIN(); \
+    }
     // push c; op. The stack words above the top are written as the parts
     // write them: bytecode can read them.
 #define FUSED_PUSH_ARITHMETIC(name, expr) \
-    fused_Push##name: { \
-        if (top >= STACK_SOFT_LIMIT) \
-            PLAIN(); \
+    FUSED_HANDLER(Push##name) { \
         const TWord a = S[top], b = I32(1); \
         S[top + 1] = b; \
         S[top] = (expr); \
@@ -933,11 +929,8 @@ void VirtualMachine::run()
     LUMBRA_FUSED_COMPARISONS(FUSED_PUSH_COMPARISON)
     // pick k; push c; op
 #define FUSED_PICK_PUSH_ARITHMETIC(name, expr) \
-    fused_PickPush##name: { \
-        const int from = top + 1 + I8(1); \
-        if ((unsigned)from >= (unsigned)STACK_WORDS || top + 2 > STACK_SOFT_LIMIT) \
-            PLAIN(); \
-        const TWord a = S[from], b = I32(3); \
+    FUSED_HANDLER(PickPush##name) { \
+        const TWord a = S[top + 1 + I8(1)], b = I32(3); \
         S[top + 2] = b; \
         S[top + 1] = (expr); \
         ++top; \
@@ -947,11 +940,8 @@ void VirtualMachine::run()
     LUMBRA_FUSED_ARITHMETIC(FUSED_PICK_PUSH_ARITHMETIC)
     // pick k; op
 #define FUSED_PICK_ARITHMETIC(name, expr) \
-    fused_Pick##name: { \
-        const int from = top + 1 + I8(1); \
-        if ((unsigned)from >= (unsigned)STACK_WORDS || top >= STACK_SOFT_LIMIT) \
-            PLAIN(); \
-        const TWord a = S[top], b = S[from]; \
+    FUSED_HANDLER(Pick##name) { \
+        const TWord a = S[top], b = S[top + 1 + I8(1)]; \
         S[top + 1] = b; \
         S[top] = (expr); \
         ins += 3; \
@@ -970,12 +960,9 @@ void VirtualMachine::run()
         ins += 3; \
     --top; \
     DISPATCH()
-    // pick k; push c; cmp (the jz's step allowed too)
+    // pick k; push c; cmp
 #define PICK_PUSH_COMPARE(expr) \
-    const int from = top + 1 + I8(1); \
-    if ((unsigned)from >= (unsigned)STACK_WORDS || top + 2 > STACK_SOFT_LIMIT || steps <= 0) \
-        PLAIN(); \
-    const TWord a = S[from], b = I32(3); \
+    const TWord a = S[top + 1 + I8(1)], b = I32(3); \
     S[top + 2] = b; \
     S[top + 1] = truth(expr); \
     ++top; \
@@ -983,27 +970,21 @@ void VirtualMachine::run()
     // [dup | pick k] [push c] cmp; jz d, and `pick k; push c; cmp; jz d; ret`
     // whose ret, when the jz falls through to it, follows without a dispatch.
 #define FUSED_BRANCHES(name, expr) \
-    fused_##name##Jz: { \
-        if (top < 1 || steps <= 0) \
-            PLAIN(); \
+    FUSED_HANDLER(name##Jz) { \
         const TWord a = S[top - 1], b = S[top]; \
         S[top - 1] = truth(expr); \
         --top; \
         ins += 1; \
         FUSED_JZ(!(expr)); \
     } \
-    fused_Push##name##Jz: { \
-        if (top >= STACK_SOFT_LIMIT || steps <= 0) \
-            PLAIN(); \
+    FUSED_HANDLER(Push##name##Jz) { \
         const TWord a = S[top], b = I32(1); \
         S[top + 1] = b; \
         S[top] = truth(expr); \
         ins += 6; \
         FUSED_JZ(!(expr)); \
     } \
-    fused_DupPush##name##Jz: { \
-        if (top + 2 > STACK_SOFT_LIMIT || steps <= 0) \
-            PLAIN(); \
+    FUSED_HANDLER(DupPush##name##Jz) { \
         const TWord a = S[top], b = I32(2); \
         S[top + 2] = b; \
         S[top + 1] = truth(expr); \
@@ -1011,11 +992,11 @@ void VirtualMachine::run()
         ins += 7; \
         FUSED_JZ(!(expr)); \
     } \
-    fused_PickPush##name##Jz: { \
+    FUSED_HANDLER(PickPush##name##Jz) { \
         PICK_PUSH_COMPARE(expr); \
         FUSED_JZ(!(expr)); \
     } \
-    fused_PickPush##name##JzRet: { \
+    FUSED_HANDLER(PickPush##name##JzRet) { \
         PICK_PUSH_COMPARE(expr); \
         if (expr) { \
             --steps; \
@@ -1030,30 +1011,28 @@ void VirtualMachine::run()
     // when the slot is on the stack (the arena word at its address).
 #define SET_SLOT() \
     const int slot = top + 1 + I8(1); \
-    if (top + 2 > STACK_SOFT_LIMIT || (unsigned)slot >= (unsigned)STACK_WORDS) \
-        PLAIN(); \
     const TWord value = S[top]; \
     S[top + 1] = TWord(stackAddr + TUint32(slot) * 4); \
     S[top + 2] = value; \
     S[slot] = value; \
     ins += 5
-    fused_SetSlot: {
+    FUSED_HANDLER(SetSlot) {
         SET_SLOT();
         DISPATCH();
     }
-    fused_SetSlotAdjust: {
+    FUSED_HANDLER(SetSlotAdjust) {
         SET_SLOT();
         top = std::max(top + I8(1), -1);
         ins += 2;
         DISPATCH();
     }
-    // ... and the return that follows: every top the parts start at lies in
-    // the stack, the return's slots too, and the return may take its step.
-    fused_SetSlotAdjustRet: {
+    // ... and the return that follows: the top the return starts at lies in
+    // the stack, its slots too, and there is a call to return from.
+    FUSED_HANDLER(SetSlotAdjustRet) {
         const int adjusted = std::max(top + I8(6), -1);
         const TInt64 from = TInt64(adjusted) - I32(8), newTop = TInt64(adjusted) - I32(12);
-        if (adjusted < 0 || steps <= 0 || depth == 0 || TUint64(from) >= TUint64(STACK_WORDS) ||
-            newTop < -1 || newTop >= STACK_WORDS)
+        if (adjusted < 0 || depth == 0 || TUint64(from) >= TUint64(STACK_WORDS) || newTop < -1 ||
+            newTop >= STACK_WORDS)
             PLAIN();
         SET_SLOT();
         top = adjusted;
@@ -1063,41 +1042,33 @@ void VirtualMachine::run()
     }
     // add; then the sequence above, whose handler decides on its own whether
     // it may run whole (the add's result is what its plain handler would see).
-    fused_AddSetSlotAdjustRet:
-        if (top < 1)
-            PLAIN();
+    FUSED_HANDLER(AddSetSlotAdjustRet) {
         S[top - 1] = TWord(TUint32(S[top - 1]) + TUint32(S[top]));
         --top;
         ins += 1;
         goto fused_SetSlotAdjustRet;
-    // pick a; pick b (dup for the first: pick -1 without an index check),
-    // then `finish`; `highest`: how far above the top the parts' tops reach.
-    // The second pick may read the word the first one pushed.
-#define PICK_PICK(first, second, highest, size, finish) \
+    }
+    // pick a; pick b (dup for the first), then `finish`. The second pick may
+    // read the word the first one pushed.
+#define PICK_PICK(first, second, size, finish) \
     { \
-        const int from1 = (first), from2 = (second); \
-        if (top + (highest) > STACK_SOFT_LIMIT || (unsigned)from1 >= (unsigned)STACK_WORDS || \
-            (unsigned)from2 >= (unsigned)STACK_WORDS) \
-            PLAIN(); \
-        S[top + 1] = S[from1]; \
-        S[top + 2] = S[from2]; \
+        S[top + 1] = S[first]; \
+        S[top + 2] = S[second]; \
         finish; \
         ins += (size); \
         DISPATCH(); \
     }
 #define PICKED_SUM() (S[top + 1] = TWord(TUint32(S[top + 1]) + TUint32(S[top + 2])), ++top)
-    fused_PickPick:
-        PICK_PICK(top + 1 + I8(1), top + 2 + I8(3), 1, 4, top += 2)
-    fused_DupPick:
-        PICK_PICK(top, top + 2 + I8(2), 1, 3, top += 2)
-    fused_PickPickAdd:
-        PICK_PICK(top + 1 + I8(1), top + 2 + I8(3), 2, 5, PICKED_SUM())
-    fused_DupPickAdd:
-        PICK_PICK(top, top + 2 + I8(2), 2, 4, PICKED_SUM())
+    FUSED_HANDLER(PickPick)
+    PICK_PICK(top + 1 + I8(1), top + 2 + I8(3), 4, top += 2)
+    FUSED_HANDLER(DupPick)
+    PICK_PICK(top, top + 2 + I8(2), 3, top += 2)
+    FUSED_HANDLER(PickPickAdd)
+    PICK_PICK(top + 1 + I8(1), top + 2 + I8(3), 5, PICKED_SUM())
+    FUSED_HANDLER(DupPickAdd)
+    PICK_PICK(top, top + 2 + I8(2), 4, PICKED_SUM())
     // push c; add; jmp d
-    fused_PushAddJmp: {
-        if (top >= STACK_SOFT_LIMIT || steps <= 0)
-            PLAIN();
+    FUSED_HANDLER(PushAddJmp) {
         const TWord b = I32(1);
         S[top + 1] = b;
         S[top] = TWord(TUint32(S[top]) + TUint32(b));
@@ -1106,21 +1077,41 @@ void VirtualMachine::run()
         JUMP_INSIDE();
         DISPATCH();
     }
+    // push c; sub; dup; jz d, a count down and its test, and the jmp back
+    // after it: each step taken where its part takes it (the guard allowed
+    // both). The push's word above the top is overwritten by the dup's.
+#define COUNT_DOWN() \
+    const TWord left = TWord(TUint32(S[top]) - TUint32(I32(1))); \
+    S[top] = left; \
+    S[++top] = left; \
+    ins += 7
+    FUSED_HANDLER(PushSubDupJz) {
+        COUNT_DOWN();
+        FUSED_JZ(left == 0);
+    }
+    FUSED_HANDLER(PushSubDupJzJmp) {
+        COUNT_DOWN();
+        --steps;
+        --top;
+        if (left != 0) {
+            ins += 3;
+            --steps;
+        }
+        JUMP_INSIDE();
+        DISPATCH();
+    }
     // pick k; push c; op; call t, f: the argument computed, then the call made
-    // (every top the parts start at is checked, and the step and the frame
-    // record). The frame and the target were checked when the sequence was
-    // combined: the base lies within a stack's height of the top. The pushed
-    // constant's slot takes the return address.
+    // (a free frame record checked too). The frame and the target were checked
+    // when the sequence was combined: the base lies within a stack's height of
+    // the top. The pushed constant's slot takes the return address.
 #define FUSED_ARGUMENT_CALL(name, expr) \
-    fused_PickPush##name##Call: { \
-        const int from = top + 1 + I8(1); \
-        if ((unsigned)from >= (unsigned)STACK_WORDS || top + 2 > STACK_SOFT_LIMIT || steps <= 0 || \
-            depth >= STACK_WORDS) \
+    FUSED_HANDLER(PickPush##name##Call) { \
+        if (depth >= STACK_WORDS) \
             PLAIN(); \
-        const TWord a = S[from], b = I32(3); \
+        const TWord a = S[top + 1 + I8(1)], b = I32(3); \
         S[top + 1] = (expr); \
         top += 2; \
-        --steps; \
+        steps -= 1 - MISCOUNTED_STEPS * (OP_##name == OP_Sub); \
         const int frame = I32(13); \
         frames[depth] = {frame, int(top - lowerSlots[frame])}; \
         ++depth; \
@@ -1131,32 +1122,44 @@ void VirtualMachine::run()
     LUMBRA_FUSED_ARGUMENTS(FUSED_ARGUMENT_CALL)
     // Element read and append of one-word vectors: [handle, index] -> [handle,
     // element] and [handle, value] -> []. Anything unusual takes the native call.
-    fused_WordVectorRead: {
+    FUSED_HANDLER(WordVectorRead) {
         TWord element;
-        if (top < 1 || !readWordElement(*heap_, mem, S[top - 1], S[top], element))
+        if (!readWordElement(*heap_, mem, S[top - 1], S[top], element))
             PLAIN();
         S[top] = element;
         ins += 3;
         DISPATCH();
     }
-    fused_WordVectorAppend:
-        if (top < 1 || !appendWordElement(*heap_, mem, S[top - 1], S[top]))
+    // The element's address, then a load from it: [handle, index] ->
+    // [element], the index left above the top as the native leaves it.
+    FUSED_HANDLER(WordVectorLoad) {
+        TWord element;
+        if (!readWordElement(*heap_, mem, S[top - 1], S[top], element))
+            PLAIN();
+        S[top - 1] = element;
+        --top;
+        ins += 4;
+        DISPATCH();
+    }
+    FUSED_HANDLER(WordVectorAppend) {
+        if (!appendWordElement(*heap_, mem, S[top - 1], S[top]))
             PLAIN();
         top -= 2;
         ins += 3;
         DISPATCH();
+    }
     // A jz or jmp alone whose target lies inside the code.
-    fused_JzInside:
-        if (steps <= 0)
-            PLAIN();
+    FUSED_HANDLER(JzInside) {
         FUSED_JZ(S[top] == 0);
-    fused_JmpInside:
+    }
+    FUSED_HANDLER(JmpInside) {
         STEP();
         JUMP_INSIDE();
         DISPATCH();
+    }
 
     op_profile:
-        goto* opProfile->countAndDispatch(ins, TUint8(ins[dispatch]));
+        goto* opProfile->countAndDispatch(ins, OPCODE_BYTE);
 
     op_invalid:
         SAVE();
@@ -1214,6 +1217,9 @@ finished:
 #undef BYTE_COMPARE
 #undef COMPARISON
 #undef PLAIN
+#undef HANDLER_ID
+#undef FUSED_INDEX_OUTSIDE
+#undef FUSED_HANDLER
 #undef FUSED_PUSH_ARITHMETIC
 #undef FUSED_PUSH_COMPARISON
 #undef FUSED_PICK_PUSH_ARITHMETIC
@@ -1223,6 +1229,7 @@ finished:
 #undef SET_SLOT
 #undef PICK_PICK
 #undef PICKED_SUM
+#undef COUNT_DOWN
 #undef JUMP_INSIDE
 #undef FUSED_ARGUMENT_CALL
 #undef ENTER_CALL

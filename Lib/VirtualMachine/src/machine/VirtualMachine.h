@@ -308,10 +308,10 @@ private:
     std::unique_ptr<Lumbra::Arena> arena_;
     std::unique_ptr<VMHeap> heap_;
     TAddr stackBlock = 0; // the stack's arena range, guards included
-    // codeBytes, then the bytes the loop dispatches on at dispatchOffset
-    // (FusedInstructions.h), each followed by invalid opcodes.
+    // codeBytes followed by invalid opcodes, and the handler id the loop
+    // dispatches on for each of their bytes (FusedInstructions.h).
     Vec<signed char> paddedCode;
-    int dispatchOffset = 0;
+    std::vector<TUint16> dispatchIds;
     bool combinedDispatch = true;
     OpProfile* opProfile = nullptr;
     // lowerSlotsA + lowerSlotsB of each frame descriptor, in the order of

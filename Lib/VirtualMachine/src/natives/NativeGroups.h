@@ -7,6 +7,16 @@
 
 class VirtualMachine;
 
+// The vector groups: VECTOR_GROUP(group, element type, element is a
+// reference), the element types being those of values/ObjectWrapper.h.
+#define LUMBRA_VECTOR_GROUPS(VECTOR_GROUP)      \
+    VECTOR_GROUP(1, ByteElement, false)         \
+    VECTOR_GROUP(3, WordElement<1>, false)      \
+    VECTOR_GROUP(4, WordElement<2>, false)      \
+    VECTOR_GROUP(5, WordElement<3>, false)      \
+    VECTOR_GROUP(6, WordElement<4>, false)      \
+    VECTOR_GROUP(7, WordElement<1>, true)
+
 // NATIVE_GROUP(group, Name, function) for every group but the vector groups
 // and group 2; NameFn is the group's function enumeration (NativeFunctions.h).
 // Names, prefixes and functions of every group: NativeTable.h.

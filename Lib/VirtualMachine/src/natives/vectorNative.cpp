@@ -506,7 +506,7 @@ void vectorNative(VirtualMachine& vm, int group, int function, bool bPrimitive)
 
 bool vectorFastCall(VirtualMachine& vm, int group, int function)
 {
-    if (function != 6 && function != 8 && function != 19)
+    if (function != int(VectorFn::elementAt) && function != int(VectorFn::get) && function != int(VectorFn::append))
         return false;
     switch (group) {
     case 1:

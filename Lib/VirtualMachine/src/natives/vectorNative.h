@@ -11,15 +11,6 @@
 
 #include <typeinfo>
 
-// VECTOR_GROUP(group, element type, element is a reference)
-#define LUMBRA_VECTOR_GROUPS(VECTOR_GROUP)      \
-    VECTOR_GROUP(1, ByteElement, false)         \
-    VECTOR_GROUP(3, WordElement<1>, false)      \
-    VECTOR_GROUP(4, WordElement<2>, false)      \
-    VECTOR_GROUP(5, WordElement<3>, false)      \
-    VECTOR_GROUP(6, WordElement<4>, false)      \
-    VECTOR_GROUP(7, WordElement<1>, true)
-
 // Sizes of the managed blocks, as in the 32-bit object layout.
 inline constexpr TUint32 VECTOR_OBJECT_BYTES = 16;
 inline constexpr TUint32 VECTOR_HANDLE_BYTES = 8;

@@ -30,8 +30,8 @@ struct MatcherListing {
         Vec<TInt64> lowerSlots;
         for (const auto& frame : tables.frameDescriptors)
             lowerSlots.append(TInt64(frame.lowerSlotsA) + frame.lowerSlotsB);
-        std::vector<TUint8> dispatch(std::size_t(tables.codeBytes.size()));
-        writeDispatchBytes(tables.codeBytes.data(), tables.codeBytes.size(), true,
+        std::vector<TUint16> dispatch(std::size_t(tables.codeBytes.size()));
+        writeDispatchIds(tables.codeBytes.data(), tables.codeBytes.size(), true,
                            {lowerSlots.data(), lowerSlots.size()}, dispatch.data());
         const int id = dispatch.at(std::size_t(position));
         return id >= FUSED_FIRST && id < FUSED_END ? id : 0;
@@ -77,7 +77,10 @@ const Pattern PATTERNS[] = {
     {"pick {k}|pick {j}|add"},
     {"dup|pick {j}|add"},
     {"push {c}|add|jmp {t}"},
+    {"push {c}|sub|dup|jz {t}"},
+    {"push {c}|sub|dup|jz {t}|jmp {t}"},
     {"native 3, 8", "", 0, true},
+    {"native 3, 6|load", "", 0, true},
     {"native 3, 19", "", 0, true},
     {"jz {t}"},
     {"jmp {t}"},

@@ -7,6 +7,9 @@
 # (MiB, from one more run of each before the rounds, which also warms the
 # file cache). All sides run at the programs' own sizes. LuaJIT is Lua 5.1:
 # a program whose Lua needs 5.3's operators has its own NAME.luajit.lua.
+# Two of ours may do the same work in different ways: the twin of
+# vector_element_load (elements read through their addresses) is
+# vector_fill_sum's Lua, which has one way to read an element.
 #   bench/vs-lua/run.sh BUILD_DIR [RUNS] [NAME...]
 # LUA and LUAJIT name other interpreters; scripts/install-deps installs both.
 set -euo pipefail
@@ -38,9 +41,11 @@ peak() { # peak resident KiB of one run of a command
 for name in "${names[@]}"; do
   mkdir -p "$work/$name"
   "$build/mcbasm" "$here/$name.s" -o "$work/$name/index.mcb" >/dev/null
-  jit_source="$here/$name.luajit.lua"
-  [ -f "$jit_source" ] || jit_source="$here/$name.lua"
-  ours_cmd=("$build/mcbrun" "$work/$name/index.mcb") lua_cmd=("$lua" "$here/$name.lua")
+  twin="$name"
+  [ "$name" != vector_element_load ] || twin=vector_fill_sum
+  jit_source="$here/$twin.luajit.lua"
+  [ -f "$jit_source" ] || jit_source="$here/$twin.lua"
+  ours_cmd=("$build/mcbrun" "$work/$name/index.mcb") lua_cmd=("$lua" "$here/$twin.lua")
   jit_cmd=("$luajit" -joff "$jit_source")
   ours_kib=$(peak "${ours_cmd[@]}")
   lua_kib=$(peak "${lua_cmd[@]}")

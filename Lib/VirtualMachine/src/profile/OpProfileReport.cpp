@@ -1,10 +1,13 @@
-#include "OpProfileReport.h"
+#include "profile/OpProfileReport.h"
 
 #include "image/OpcodeTable.h"
 #include "natives/NativeTable.h"
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace Lumbra {
 
@@ -49,6 +52,40 @@ std::string opProfileReport(const OpProfile& profile, int top)
         }
     }
     return report;
+}
+
+namespace {
+
+struct ProfileAtExit {
+    OpProfile profile;
+    std::FILE* out = stderr;
+    int top = 0;
+    std::string program;
+};
+ProfileAtExit* profileAtExit = nullptr; // never freed: exit handlers still read it
+
+void writeProfileAtExit()
+{
+    const std::string report = opProfileReport(profileAtExit->profile, profileAtExit->top);
+    std::FILE* out = profileAtExit->out;
+    if (std::fputs(report.c_str(), out) < 0 || std::fflush(out) != 0)
+        std::fprintf(stderr, "%s: the profile could not be written\n", profileAtExit->program.c_str());
+}
+
+} // namespace
+
+OpProfile* profileUntilExit(const char* program, const std::string& file, int top)
+{
+    if (profileAtExit)
+        return &profileAtExit->profile;
+    std::FILE* out = file.empty() ? stderr : std::fopen(file.c_str(), "w");
+    if (!out) {
+        std::fprintf(stderr, "%s: cannot write the profile to '%s': %s\n", program, file.c_str(), std::strerror(errno));
+        return nullptr;
+    }
+    profileAtExit = new ProfileAtExit{{}, out, top, program};
+    std::atexit(writeProfileAtExit);
+    return &profileAtExit->profile;
 }
 
 } // namespace Lumbra

@@ -19,9 +19,11 @@ std::string opProfileShapeText(OpProfile::Shape shape)
         return "invalid " + std::to_string(opcode);
     std::string text = info.mnemonic;
     if (opcode == OP_Native || opcode == OP_Extension) {
-        // The group byte is unsigned in a native call, signed in an extension call.
-        const int first = opcode == OP_Native ? int(std::uint8_t(shape >> 8)) : OpProfile::firstOperandOf(shape);
-        const int second = OpProfile::secondOperandOf(shape);
+        // A native call's group and function bytes are unsigned; an
+        // extension call's numbers are signed.
+        const bool native = opcode == OP_Native;
+        const int first = native ? int(std::uint8_t(shape >> 8)) : OpProfile::firstOperandOf(shape);
+        const int second = native ? int(std::uint8_t(shape >> 16)) : OpProfile::secondOperandOf(shape);
         text += ' ' + std::to_string(first) + ' ' + std::to_string(second);
         const std::string name = opcode == OP_Native ? nativeName(first, second) : std::string();
         if (!name.empty())

@@ -9,9 +9,14 @@
 # decide alone. Columns: score, the three groups' shares, the number of
 # programs that ran the sequence, the sum of the raw counts. TOP lines of
 # each kind (default 25). The per-program profiles stay in KEEP_DIR when
-# given. The samples wait for their timers: each runs for SAMPLE_MS (default
-# 3000) and is stopped by the time limit. End-to-end cases run with their
-# own run-args; those that cannot run here (a missing image) add nothing.
+# given. A sample with recorded replays (samples/*/replays, built into
+# BUILD_DIR) is played by the player from each record, offscreen and without
+# waits (mcbplayer --replay --profile-ops), each record one program: real
+# gameplay. It needs the system message bus; without DBUS_SYSTEM_BUS_ADDRESS
+# a private one is started (scripts/services.sh). A sample without replays
+# runs under mcbrun for SAMPLE_MS (default 3000) and is stopped by the time
+# limit: its start-up and idle ticks. End-to-end cases run with their own
+# run-args; those that cannot run here (a missing image) add nothing.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "${1:?usage: profile-ops.sh BUILD_DIR [TOP] [KEEP_DIR]}" && pwd)"
@@ -43,11 +48,33 @@ for source in "$root"/tests/e2e/cases/*.s; do
   profile e2e "$name" "$work/e2e/$name" index.mcb --time-limit 10000 "${args[@]}"
 done
 
+replay_profile() { # NAME RECORD: the player replaying RECORD
+  (QT_QPA_PLATFORM=offscreen timeout 300 "$build/mcbplayer" --replay "$2" --replay-fast \
+     --profile-ops="$profiles/samples.$1.txt" --profile-top 0 >/dev/null 2>&1) || {
+    echo "profile-ops: the replay of $2 failed; it adds nothing" >&2
+    rm -f "$profiles/samples.$1.txt"
+  }
+}
+
 for app in "$build"/samples/*/; do
   name=$(basename "$app")
   [ -f "$app/index.mcb" ] || continue
-  cp -r "$app" "$work/sample-$name"
-  profile samples "$name" "$work/sample-$name" index.mcb --time-limit "${SAMPLE_MS:-3000}"
+  records=()
+  [ -d "$app/replays" ] && mapfile -t records < <(find "$app/replays" -name app -prune -o -name '*.mcbrec' -print | sort)
+  if [ ${#records[@]} -eq 0 ]; then
+    cp -r "$app" "$work/sample-$name"
+    profile samples "$name" "$work/sample-$name" index.mcb --time-limit "${SAMPLE_MS:-3000}"
+    continue
+  fi
+  if [ -z "${DBUS_SYSTEM_BUS_ADDRESS:-}" ] && [ -z "${services_started:-}" ]; then
+    source "$root/scripts/services.sh"
+    LUMBRA_WITHHOLD=x11,pulse start_test_services >/dev/null 2>&1 || true
+    trap 'stop_test_services; rm -rf "$work"' EXIT
+    services_started=1
+  fi
+  for record in "${records[@]}"; do
+    replay_profile "$name-$(basename "$record" .mcbrec)" "$record"
+  done
 done
 
 awk -v merged="$work/merged" '

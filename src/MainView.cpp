@@ -48,11 +48,13 @@ MainView::~MainView()
         VirtualMachine::setCurrent(nullptr);
 }
 
-void MainView::startApplication()
+void MainView::startApplication(OpProfile* profile)
 {
     start();
     machine = std::make_unique<VirtualMachine>();
     VirtualMachine::setCurrent(machine.get());
+    if (profile)
+        machine->setOpProfile(profile);
     setTimerMachine(machine.get());
 
     const OString imageName = OString::fromLatin1("index.mcb");

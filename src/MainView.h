@@ -24,6 +24,7 @@
 class QTimer;
 class RunRecorder;
 class RunReplayer;
+class OpProfile;
 class VirtualMachine;
 
 class MainView : public MainViewBase, public ReplayTarget {
@@ -35,7 +36,8 @@ public:
 
     // Creates the machine, loads "index.mcb" from the application directory
     // and runs its main; a missing image ends the process with status 1.
-    void startApplication();
+    // A `profile` counts every instruction the machine runs from its start.
+    void startApplication(OpProfile* profile = nullptr);
     // The window manager's view of whether this window is the current one.
     void setActive(bool active);
     // The desktop's view: the window mapped and not minimised (true), or

@@ -12,8 +12,8 @@ namespace {
 
 const QLatin1String IMAGE_NAME("index.mcb");
 
-// A whole number of milliseconds from 0 to INT_MAX, digits only.
-bool parseMilliseconds(const QString& text, int& value)
+// A whole number from 0 to INT_MAX (milliseconds, lines), digits only.
+bool parseWholeNumber(const QString& text, int& value)
 {
     if (text.isEmpty() || text.size() > 10)
         return false;
@@ -31,7 +31,7 @@ bool parseMilliseconds(const QString& text, int& value)
 bool parseVolume(const QString& text, int& value)
 {
     int number = 0;
-    if (!parseMilliseconds(text, number) || number > 100)
+    if (!parseWholeNumber(text, number) || number > 100)
         return false;
     value = number;
     return true;
@@ -137,11 +137,14 @@ bool parsePlayerOptions(int argc, char** argv, PlayerOptions& options, QString& 
             optionsEnded = true;
             continue;
         }
-        if (seen.contains(text)) {
-            error = QStringLiteral("%1 is given twice").arg(text);
+        // "--profile-ops=FILE" is "--profile-ops" with its value.
+        const QLatin1String profileWithFile("--profile-ops=");
+        const QString name = text.startsWith(profileWithFile) ? QStringLiteral("--profile-ops") : text;
+        if (seen.contains(name)) {
+            error = QStringLiteral("%1 is given twice").arg(name);
             return false;
         }
-        seen << text;
+        seen << name;
         QString value;
         if (text == QLatin1String("--help")) {
             options.help = true;
@@ -162,7 +165,7 @@ bool parsePlayerOptions(int argc, char** argv, PlayerOptions& options, QString& 
         } else if (text == QLatin1String("--screenshot-after")) {
             if (!valueAfter(i, value))
                 return false;
-            if (!parseMilliseconds(value, options.screenshotAfterMs)) {
+            if (!parseWholeNumber(value, options.screenshotAfterMs)) {
                 error = QStringLiteral("--screenshot-after needs a whole number of milliseconds, not '%1'").arg(value);
                 return false;
             }
@@ -209,10 +212,28 @@ bool parsePlayerOptions(int argc, char** argv, PlayerOptions& options, QString& 
             }
         } else if (text == QLatin1String("--replay-fast")) {
             options.replayFast = true;
+        } else if (name == QLatin1String("--profile-ops")) {
+            options.profileOps = true;
+            options.profileFile = text.mid(profileWithFile.size());
+            if (text != name && options.profileFile.isEmpty()) {
+                error = QStringLiteral("--profile-ops= needs a file name");
+                return false;
+            }
+        } else if (text == QLatin1String("--profile-top")) {
+            if (!valueAfter(i, value))
+                return false;
+            if (!parseWholeNumber(value, options.profileTop)) {
+                error = QStringLiteral("--profile-top needs a whole number, not '%1'").arg(value);
+                return false;
+            }
         } else {
             error = QStringLiteral("unknown option '%1'").arg(text);
             return false;
         }
+    }
+    if (seen.contains(QLatin1String("--profile-top")) && !options.profileOps) {
+        error = QStringLiteral("--profile-top needs --profile-ops");
+        return false;
     }
     if (options.replayFast && options.replayFile.isEmpty()) {
         error = QStringLiteral("--replay-fast needs --replay FILE");

@@ -45,6 +45,12 @@ struct PlayerOptions {
     QString replayFile;
     // --replay-fast: deliveries follow each other without waiting.
     bool replayFast = false;
+    // --profile-ops[=FILE]: count the instructions run, reported at the end
+    // to `profileFile` (empty: standard error).
+    bool profileOps = false;
+    QString profileFile;
+    // --profile-top N: lines of each kind in the profile; 0: all.
+    int profileTop = 20;
 };
 
 // The speed --speed takes, a decimal number in [0.25, 8]; false for anything else.

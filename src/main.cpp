@@ -19,6 +19,7 @@
 #include "StartupReports.h"
 #include "Trace.h"
 #include "VMError.h"
+#include "profile/OpProfileReport.h"
 
 #include <QDBusConnection>
 #include <QDir>
@@ -43,8 +44,9 @@ const char* const USAGE =
     "usage: mcbplayer [--window | --fullscreen] [--screenshot-dir DIR] [--speed F]\n"
     "                 [--keymap FILE] [--volume 0..100] [--mute] [--reset-settings]\n"
     "                 [--screenshot-after MS FILE] [--record FILE] [--trace]\n"
-    "                 [--auto | APPDIR | IMAGE]\n"
+    "                 [--profile-ops[=FILE] [--profile-top N]] [--auto | APPDIR | IMAGE]\n"
     "       mcbplayer --replay FILE [--replay-fast] [--window | --fullscreen] [--trace]\n"
+    "                 [--profile-ops[=FILE] [--profile-top N]]\n"
     "       mcbplayer --help\n";
 
 const char* const HELP =
@@ -123,6 +125,14 @@ const char* const HELP =
     "                    point the player calls, the fatal error that ends a run\n"
     "                    (with the call and position it stopped at), and the\n"
     "                    heap's memory report when the player ends\n"
+    "  --profile-ops[=FILE]  count the instructions the application runs; when\n"
+    "                    the player ends (a replay's end included) write to FILE\n"
+    "                    (default: standard error) the number run and the most\n"
+    "                    frequent single instructions, pairs and triples, as\n"
+    "                    mcbrun does: lines \"profile: KIND COUNT PERCENT\n"
+    "                    SEQUENCE\", natives by number and name. The\n"
+    "                    application runs slower, without combined instructions\n"
+    "  --profile-top N   lines of each kind in the profile (default 20; 0: all)\n"
     "  --auto            run /opt/<name of this program>/index.mcb\n"
     "  --help            print this text\n"
     "\n"
@@ -244,7 +254,7 @@ const char* presentationName(Lumbra::Presentation presentation)
 }
 
 int runView(QtClientApplication& app, const Str16& directory, const Lumbra::PlayerOptions& options,
-            Lumbra::PlayerSettings& settings, const Lumbra::Keymap& keymap, RunReplayer* replayer)
+            Lumbra::PlayerSettings& settings, const Lumbra::Keymap& keymap, RunReplayer* replayer, OpProfile* profile)
 {
     MainView view(directory, options.presentation);
     RunRecorder recorder;
@@ -294,7 +304,7 @@ int runView(QtClientApplication& app, const Str16& directory, const Lumbra::Play
         });
     }
     view.setVisible(true);
-    view.startApplication();
+    view.startApplication(profile);
     if (replayer)
         replayer->start(view, options.replayFast);
     const int result = app.exec();
@@ -322,6 +332,13 @@ int main(int argc, char** argv)
     }
     if (options.trace)
         Lumbra::Trace::enable();
+    OpProfile* profile = nullptr;
+    if (options.profileOps) {
+        profile = Lumbra::profileUntilExit(program.c_str(), options.profileFile.toLocal8Bit().toStdString(),
+                                           options.profileTop);
+        if (!profile)
+            return 1;
+    }
     Str16 directory;
     RunReplayer replayer;
     if (!options.replayFile.isEmpty()) {
@@ -355,7 +372,8 @@ int main(int argc, char** argv)
     QtClientApplication app(qtArgc, argv);
     Lumbra::platformStarted();
     try {
-        return runView(app, directory, options, settings, keymap, options.replayFile.isEmpty() ? nullptr : &replayer);
+        return runView(app, directory, options, settings, keymap, options.replayFile.isEmpty() ? nullptr : &replayer,
+                       profile);
     } catch (const Lumbra::ErrorHandlingException&) {
         return Lumbra::reportEscapedError();
     } catch (const std::exception& error) {

@@ -1,4 +1,4 @@
-// The record's pieces without a player: the replay options and their
+// The record's pieces without a player: the replay and profile options and their
 // refusals, the checksums of a directory (links left out) and the lines
 // naming how two directories differ.
 #include "PlayerOptions.h"
@@ -61,6 +61,41 @@ TEST(ReplayOptions, TakenAndRefused)
         {{"--replay", record, dir.path().toStdString()},
          "--replay takes the application from the record's folder, not '" + dir.path().toStdString() + "'"},
         {{"--record"}, "--record needs a value"},
+    };
+    for (const auto& c : refused) {
+        Lumbra::PlayerOptions refusedOptions;
+        EXPECT_FALSE(parse(c.args, refusedOptions, error)) << c.error;
+        EXPECT_EQ(error.toStdString(), c.error);
+    }
+}
+
+TEST(ProfileOptions, TakenAndRefused)
+{
+    QTemporaryDir dir;
+    const std::string record = dir.filePath("run.mcbrec").toStdString();
+    writeFile(QString::fromStdString(record), "{}\n");
+    Lumbra::PlayerOptions options;
+    QString error;
+    ASSERT_TRUE(parse({"--replay", record, "--profile-ops=ops.txt", "--profile-top", "0"}, options, error))
+        << error.toStdString();
+    EXPECT_TRUE(options.profileOps);
+    EXPECT_EQ(options.profileFile, QStringLiteral("ops.txt"));
+    EXPECT_EQ(options.profileTop, 0);
+    Lumbra::PlayerOptions toStandardError;
+    ASSERT_TRUE(parse({"--profile-ops"}, toStandardError, error)) << error.toStdString();
+    EXPECT_TRUE(toStandardError.profileOps);
+    EXPECT_TRUE(toStandardError.profileFile.isEmpty());
+    EXPECT_EQ(toStandardError.profileTop, 20);
+    const struct {
+        std::vector<std::string> args;
+        std::string error;
+    } refused[] = {
+        {{"--profile-top", "5"}, "--profile-top needs --profile-ops"},
+        {{"--profile-ops="}, "--profile-ops= needs a file name"},
+        {{"--profile-ops", "--profile-ops=x.txt"}, "--profile-ops is given twice"},
+        {{"--profile-ops", "--profile-top", "-1"}, "--profile-top needs a whole number, not '-1'"},
+        {{"--profile-ops", "--profile-top"}, "--profile-top needs a value"},
+        {{"--profile-ops", "--profile-top", "many"}, "--profile-top needs a whole number, not 'many'"},
     };
     for (const auto& c : refused) {
         Lumbra::PlayerOptions refusedOptions;

@@ -6,6 +6,7 @@
 #include "natives/NativeSignature.h"
 #include "natives/NativeTable.h"
 #include "natives/vectorNative.h"
+#include "profile/OpProfileReport.h"
 
 #include <fstream>
 #include <sstream>
@@ -283,4 +284,28 @@ TEST(NativeTables, SignaturesGiveTheWordCounts)
             const NativeFunction& f = table.functions[i];
             EXPECT_FALSE(f.meaning.empty()) << table.name << "." << f.name;
         }
+}
+
+// The profile report names a native call by its unsigned group and function
+// bytes and the declared name; an extension call by its signed numbers.
+TEST(NativeTables, ProfileReportNamesCallsByTheirBytes)
+{
+    const auto shape = [](int opcode, int first, int second) {
+        return OpProfile::Shape(opcode) | OpProfile::Shape(std::uint8_t(first)) << 8
+             | OpProfile::Shape(std::uint8_t(second)) << 16;
+    };
+    ASSERT_FALSE(nativeName(8, 136).empty());
+    const struct {
+        OpProfile::Shape shape;
+        std::string text;
+    } cases[] = {
+        {OpProfile::Shape(Lumbra::OP_Push), "push"},
+        {shape(Lumbra::OP_Native, 3, 8), "native 3 8 IntVector.get"},
+        {shape(Lumbra::OP_Native, 8, 136), "native 8 136 " + nativeName(8, 136)},
+        {shape(Lumbra::OP_Native, 200, 250), "native 200 250"},
+        {shape(Lumbra::OP_Extension, 28, -3), "ext 28 -3"},
+        {OpProfile::Shape(255), "invalid 255"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Lumbra::opProfileShapeText(c.shape), c.text);
 }

@@ -2,12 +2,12 @@
 // event loop for the application's timers until the application asks to
 // exit, stops on a fatal error, or nothing can call it any more.
 #include "QtMessages.h"
-#include "OpProfileReport.h"
 #include "RunnerStart.h"
 #include "StartupReports.h"
 #include "TimeLimitWatchdog.h"
 #include "host/StreamHolder.h"
 #include "machine/VirtualMachine.h"
+#include "profile/OpProfileReport.h"
 
 #include <QFileInfo>
 #include <QTimer>
@@ -129,20 +129,7 @@ bool parseArguments(int argc, char** argv, Options& options)
 // The instruction profile of the run, written when the process ends: after
 // main returns, and on the exit paths inside a run (the exit service, a fatal
 // error in a later call).
-struct ProfileOutput {
-    OpProfile profile;
-    std::FILE* out = stderr; // a named file is opened before the run
-    int top = 0;
-};
-ProfileOutput* profileOutput = nullptr;
-
-void writeProfile()
-{
-    const std::string report = Lumbra::opProfileReport(profileOutput->profile, profileOutput->top);
-    std::FILE* out = profileOutput->out;
-    if (std::fputs(report.c_str(), out) < 0 || std::fflush(out) != 0)
-        std::fputs("mcbrun: the profile could not be written\n", stderr);
-}
+OpProfile* profile = nullptr;
 
 // The headless services; a removed timer may leave nothing to wait for.
 class RunnerServices : public RunnerServicesBase {
@@ -200,8 +187,8 @@ int run(const Options& options, std::unique_ptr<QCoreApplication>& application, 
     VirtualMachine machine(TUint32(options.heapMib) << 20);
     VirtualMachine::setCurrent(&machine);
     machine.setInstructionBudget(options.budget);
-    if (profileOutput)
-        machine.setOpProfile(&profileOutput->profile);
+    if (profile)
+        machine.setOpProfile(profile);
     RunnerServices services(Str16::fromQString(image.absolutePath()), machine);
     const Str16 imageName = Str16::fromQString(image.fileName());
     const OString name = OString::fromVUvar(imageName);
@@ -222,9 +209,9 @@ int run(const Options& options, std::unique_ptr<QCoreApplication>& application, 
             const std::string line = machine.timeLimitStop().message;
             const auto limit = std::chrono::milliseconds(options.timeLimit);
             Lumbra::startTimeLimitWatchdog(std::chrono::steady_clock::now() + limit
-                                               + (profileOutput ? std::chrono::seconds(1) : std::chrono::seconds(0)),
+                                               + (profile ? std::chrono::seconds(1) : std::chrono::seconds(0)),
                                            line, MachineStop::TIME_LIMIT_STATUS);
-            if (profileOutput)
+            if (profile)
                 QTimer::singleShot(limit, QCoreApplication::instance(), [line] {
                     if (Lumbra::writeTimeLimitLine(line))
                         QCoreApplication::exit(MachineStop::TIME_LIMIT_STATUS);
@@ -261,14 +248,9 @@ int main(int argc, char** argv)
         return 0;
     }
     if (options.profileOps) {
-        std::FILE* out = options.profileFile.empty() ? stderr : std::fopen(options.profileFile.c_str(), "w");
-        if (!out) {
-            std::fprintf(stderr, "mcbrun: cannot write the profile to '%s': %s\n", options.profileFile.c_str(),
-                         std::strerror(errno));
+        profile = Lumbra::profileUntilExit("mcbrun", options.profileFile, int(options.profileTop));
+        if (!profile)
             return 1;
-        }
-        profileOutput = new ProfileOutput{{}, out, int(options.profileTop)}; // lives to the end
-        std::atexit(writeProfile);
     }
     // Qt sees no arguments: the image's name is not an option of Qt's.
     int qtArgc = 1;

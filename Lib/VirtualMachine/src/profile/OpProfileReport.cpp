@@ -1,10 +1,13 @@
-#include "OpProfileReport.h"
+#include "profile/OpProfileReport.h"
 
 #include "image/OpcodeTable.h"
 #include "natives/NativeTable.h"
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace Lumbra {
 
@@ -16,9 +19,11 @@ std::string opProfileShapeText(OpProfile::Shape shape)
         return "invalid " + std::to_string(opcode);
     std::string text = info.mnemonic;
     if (opcode == OP_Native || opcode == OP_Extension) {
-        // The group byte is unsigned in a native call, signed in an extension call.
-        const int first = opcode == OP_Native ? int(std::uint8_t(shape >> 8)) : OpProfile::firstOperandOf(shape);
-        const int second = OpProfile::secondOperandOf(shape);
+        // A native call's group and function bytes are unsigned; an
+        // extension call's numbers are signed.
+        const bool native = opcode == OP_Native;
+        const int first = native ? int(std::uint8_t(shape >> 8)) : OpProfile::firstOperandOf(shape);
+        const int second = native ? int(std::uint8_t(shape >> 16)) : OpProfile::secondOperandOf(shape);
         text += ' ' + std::to_string(first) + ' ' + std::to_string(second);
         const std::string name = opcode == OP_Native ? nativeName(first, second) : std::string();
         if (!name.empty())
@@ -49,6 +54,40 @@ std::string opProfileReport(const OpProfile& profile, int top)
         }
     }
     return report;
+}
+
+namespace {
+
+struct ProfileAtExit {
+    OpProfile profile;
+    std::FILE* out = stderr;
+    int top = 0;
+    std::string program;
+};
+ProfileAtExit* profileAtExit = nullptr; // never freed: exit handlers still read it
+
+void writeProfileAtExit()
+{
+    const std::string report = opProfileReport(profileAtExit->profile, profileAtExit->top);
+    std::FILE* out = profileAtExit->out;
+    if (std::fputs(report.c_str(), out) < 0 || std::fflush(out) != 0)
+        std::fprintf(stderr, "%s: the profile could not be written\n", profileAtExit->program.c_str());
+}
+
+} // namespace
+
+OpProfile* profileUntilExit(const char* program, const std::string& file, int top)
+{
+    if (profileAtExit)
+        return &profileAtExit->profile;
+    std::FILE* out = file.empty() ? stderr : std::fopen(file.c_str(), "w");
+    if (!out) {
+        std::fprintf(stderr, "%s: cannot write the profile to '%s': %s\n", program, file.c_str(), std::strerror(errno));
+        return nullptr;
+    }
+    profileAtExit = new ProfileAtExit{{}, out, top, program};
+    std::atexit(writeProfileAtExit);
+    return &profileAtExit->profile;
 }
 
 } // namespace Lumbra

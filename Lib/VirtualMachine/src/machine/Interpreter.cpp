@@ -229,15 +229,21 @@ void VirtualMachine::run()
 #define JUMP_TO(target) (ins = pcode + (target))
 #define OPCODE_BYTE (TUint8(*ins))
 #define HANDLER_ID (*reinterpret_cast<const TUint16*>(std::uintptr_t(ins) * 2 + dispatchBias))
-    // The stack check runs before every instruction. The limit is the soft
-    // limit or, while an overflow is delivered, the higher hard one: the fast
-    // test compares with the soft limit as an immediate (a compare with a
-    // value in memory measured several times slower here) and also catches a
-    // negative sp; stackCheck decides against the limit in force.
+    // The stack check runs before every instruction, against an immediate (a
+    // compare with a value in memory measured several times slower here),
+    // unsigned so that it also catches a negative sp. From 0 up to the soft
+    // limit less FUSED_REACH every combined handler accepts the top, and the
+    // dispatch copy's id runs. Outside that band, out of the loop's line, the
+    // limit in force (the soft one or, while an overflow is delivered, the
+    // hard one) is checked and the byte's own handler runs, as the combined
+    // handler's guard would have fallen back to it.
 #define DISPATCH() \
     do { \
-        if (__builtin_expect((unsigned)top > (unsigned)STACK_SOFT_LIMIT, 0)) \
-            goto stackCheck; \
+        if (__builtin_expect((unsigned)top > (unsigned)(STACK_SOFT_LIMIT - FUSED_REACH), 0)) { \
+            if ((unsigned)top > (unsigned)limit) \
+                goto stackFault; \
+            goto* handlerOf[OPCODE_BYTE]; \
+        } \
         goto* handlerOf[HANDLER_ID]; \
     } while (0)
     // After a transfer of control ip may lie anywhere.
@@ -348,9 +354,7 @@ void VirtualMachine::run()
             goto finished;
         SAVE();
         fatalError(OString::fromLatin1("Internal error: ip outside the code"), pc);
-    stackCheck:
-        if ((unsigned)top <= (unsigned)limit)
-            goto* handlerOf[HANDLER_ID];
+    stackFault:
         if ((unsigned)pc >= (unsigned)codeEnd) // the code check comes first
             goto codeFault;
         SAVE();
@@ -909,7 +913,7 @@ void VirtualMachine::run()
     fused_##name: { \
         constexpr FusedGuard guard = FUSED_GUARDS[FUSED_##name - FUSED_FIRST]; \
         if ((guard.lowestTop > 0 && top < guard.lowestTop) || \
-            (guard.reach > 0 && top > STACK_SOFT_LIMIT - guard.reach) || \
+            (guard.reach > FUSED_REACH && top > STACK_SOFT_LIMIT - guard.reach) || \
             (guard.steps > 0 && steps < guard.steps) || FUSED_INDEX_OUTSIDE(guard.first) || \
             FUSED_INDEX_OUTSIDE(guard.second)) \
             PLAIN(); \

@@ -918,6 +918,9 @@ void VirtualMachine::run()
             FUSED_INDEX_OUTSIDE(guard.second)) \
             PLAIN(); \
     }
+    // The dispatch of a combined handler that leaves the top where it found
+    // it: inside the band the dispatch before it checked, so no check again.
+#define DISPATCH_SAME_TOP() goto* handlerOf[HANDLER_ID]
     // push c; op. The stack words above the top are written as the parts
     // write them: bytecode can read them.
 #define FUSED_PUSH_ARITHMETIC(name, expr) \
@@ -926,7 +929,7 @@ void VirtualMachine::run()
         S[top + 1] = b; \
         S[top] = (expr); \
         ins += 6; \
-        DISPATCH(); \
+        DISPATCH_SAME_TOP(); \
     }
 #define FUSED_PUSH_COMPARISON(name, expr) FUSED_PUSH_ARITHMETIC(name, truth(expr))
     LUMBRA_FUSED_ARITHMETIC(FUSED_PUSH_ARITHMETIC)
@@ -949,21 +952,22 @@ void VirtualMachine::run()
         S[top + 1] = b; \
         S[top] = (expr); \
         ins += 3; \
-        DISPATCH(); \
+        DISPATCH_SAME_TOP(); \
     }
     LUMBRA_FUSED_ARITHMETIC(FUSED_PICK_ARITHMETIC)
     // The jz or jmp at `ins` to a target inside the code (checked when its
     // sequence was combined): no range check on the way.
 #define JUMP_INSIDE() (ins += 2 + I16(1))
     // The jz ending a branch sequence, `ins` at it, its step already allowed.
-#define FUSED_JZ(zero) \
+#define FUSED_JZ_THEN(zero, dispatch) \
     --steps; \
     if (zero) \
         JUMP_INSIDE(); \
     else \
         ins += 3; \
     --top; \
-    DISPATCH()
+    dispatch()
+#define FUSED_JZ(zero) FUSED_JZ_THEN(zero, DISPATCH)
     // pick k; push c; cmp
 #define PICK_PUSH_COMPARE(expr) \
     const TWord a = S[top + 1 + I8(1)], b = I32(3); \
@@ -994,7 +998,7 @@ void VirtualMachine::run()
         S[top + 1] = truth(expr); \
         ++top; \
         ins += 7; \
-        FUSED_JZ(!(expr)); \
+        FUSED_JZ_THEN(!(expr), DISPATCH_SAME_TOP); \
     } \
     FUSED_HANDLER(PickPush##name##Jz) { \
         PICK_PUSH_COMPARE(expr); \
@@ -1022,7 +1026,7 @@ void VirtualMachine::run()
     ins += 5
     FUSED_HANDLER(SetSlot) {
         SET_SLOT();
-        DISPATCH();
+        DISPATCH_SAME_TOP();
     }
     FUSED_HANDLER(SetSlotAdjust) {
         SET_SLOT();
@@ -1079,7 +1083,7 @@ void VirtualMachine::run()
         ins += 6;
         --steps;
         JUMP_INSIDE();
-        DISPATCH();
+        DISPATCH_SAME_TOP();
     }
     // push c; sub; dup; jz d, a count down and its test, and the jmp back
     // after it: each step taken where its part takes it (the guard allowed
@@ -1091,7 +1095,7 @@ void VirtualMachine::run()
     ins += 7
     FUSED_HANDLER(PushSubDupJz) {
         COUNT_DOWN();
-        FUSED_JZ(left == 0);
+        FUSED_JZ_THEN(left == 0, DISPATCH_SAME_TOP);
     }
     FUSED_HANDLER(PushSubDupJzJmp) {
         COUNT_DOWN();
@@ -1102,7 +1106,7 @@ void VirtualMachine::run()
             --steps;
         }
         JUMP_INSIDE();
-        DISPATCH();
+        DISPATCH_SAME_TOP();
     }
     // pick k; push c; op; call t, f: the argument computed, then the call made
     // (a free frame record checked too). The frame and the target were checked
@@ -1132,7 +1136,7 @@ void VirtualMachine::run()
             PLAIN();
         S[top] = element;
         ins += 3;
-        DISPATCH();
+        DISPATCH_SAME_TOP();
     }
     // The element's address, then a load from it: [handle, index] ->
     // [element], the index left above the top as the native leaves it.
@@ -1159,7 +1163,7 @@ void VirtualMachine::run()
     FUSED_HANDLER(JmpInside) {
         STEP();
         JUMP_INSIDE();
-        DISPATCH();
+        DISPATCH_SAME_TOP();
     }
 
     op_profile:

@@ -1002,7 +1002,7 @@ void VirtualMachine::run()
     } \
     FUSED_HANDLER(PickPush##name##Jz) { \
         PICK_PUSH_COMPARE(expr); \
-        FUSED_JZ(!(expr)); \
+        FUSED_JZ_THEN(!(expr), DISPATCH_SAME_TOP); \
     } \
     FUSED_HANDLER(PickPush##name##JzRet) { \
         PICK_PUSH_COMPARE(expr); \
@@ -1012,7 +1012,7 @@ void VirtualMachine::run()
             ins += 3; \
             goto op_Ret; \
         } \
-        FUSED_JZ(true); \
+        FUSED_JZ_THEN(true, DISPATCH_SAME_TOP); \
     }
     LUMBRA_FUSED_COMPARISONS(FUSED_BRANCHES)
     // slotaddr k; pick -2; store: the top goes into a stack slot directly

@@ -918,9 +918,10 @@ void VirtualMachine::run()
             FUSED_INDEX_OUTSIDE(guard.second)) \
             PLAIN(); \
     }
-    // The dispatch of a combined handler that leaves the top where it found
-    // it: inside the band the dispatch before it checked, so no check again.
-#define DISPATCH_SAME_TOP() goto* handlerOf[HANDLER_ID]
+    // The dispatch of a combined handler whose top is still inside the band
+    // the dispatch before it checked (where it found it, or lower but not
+    // below 0): no check again.
+#define DISPATCH_IN_BAND() goto* handlerOf[HANDLER_ID]
     // push c; op. The stack words above the top are written as the parts
     // write them: bytecode can read them.
 #define FUSED_PUSH_ARITHMETIC(name, expr) \
@@ -929,7 +930,7 @@ void VirtualMachine::run()
         S[top + 1] = b; \
         S[top] = (expr); \
         ins += 6; \
-        DISPATCH_SAME_TOP(); \
+        DISPATCH_IN_BAND(); \
     }
 #define FUSED_PUSH_COMPARISON(name, expr) FUSED_PUSH_ARITHMETIC(name, truth(expr))
     LUMBRA_FUSED_ARITHMETIC(FUSED_PUSH_ARITHMETIC)
@@ -952,7 +953,7 @@ void VirtualMachine::run()
         S[top + 1] = b; \
         S[top] = (expr); \
         ins += 3; \
-        DISPATCH_SAME_TOP(); \
+        DISPATCH_IN_BAND(); \
     }
     LUMBRA_FUSED_ARITHMETIC(FUSED_PICK_ARITHMETIC)
     // The jz or jmp at `ins` to a target inside the code (checked when its
@@ -998,11 +999,11 @@ void VirtualMachine::run()
         S[top + 1] = truth(expr); \
         ++top; \
         ins += 7; \
-        FUSED_JZ_THEN(!(expr), DISPATCH_SAME_TOP); \
+        FUSED_JZ_THEN(!(expr), DISPATCH_IN_BAND); \
     } \
     FUSED_HANDLER(PickPush##name##Jz) { \
         PICK_PUSH_COMPARE(expr); \
-        FUSED_JZ_THEN(!(expr), DISPATCH_SAME_TOP); \
+        FUSED_JZ_THEN(!(expr), DISPATCH_IN_BAND); \
     } \
     FUSED_HANDLER(PickPush##name##JzRet) { \
         PICK_PUSH_COMPARE(expr); \
@@ -1012,7 +1013,7 @@ void VirtualMachine::run()
             ins += 3; \
             goto op_Ret; \
         } \
-        FUSED_JZ_THEN(true, DISPATCH_SAME_TOP); \
+        FUSED_JZ_THEN(true, DISPATCH_IN_BAND); \
     }
     LUMBRA_FUSED_COMPARISONS(FUSED_BRANCHES)
     // slotaddr k; pick -2; store: the top goes into a stack slot directly
@@ -1026,13 +1027,18 @@ void VirtualMachine::run()
     ins += 5
     FUSED_HANDLER(SetSlot) {
         SET_SLOT();
-        DISPATCH_SAME_TOP();
+        DISPATCH_IN_BAND();
     }
     FUSED_HANDLER(SetSlotAdjust) {
         SET_SLOT();
-        top = std::max(top + I8(1), -1);
+        const int adjusted = top + I8(1); // the adjustment is never upwards
         ins += 2;
-        DISPATCH();
+        if (adjusted < 0) {
+            top = -1;
+            DISPATCH();
+        }
+        top = adjusted;
+        DISPATCH_IN_BAND();
     }
     // ... and the return that follows: the top the return starts at lies in
     // the stack, its slots too, and there is a call to return from.
@@ -1083,7 +1089,7 @@ void VirtualMachine::run()
         ins += 6;
         --steps;
         JUMP_INSIDE();
-        DISPATCH_SAME_TOP();
+        DISPATCH_IN_BAND();
     }
     // push c; sub; dup; jz d, a count down and its test, and the jmp back
     // after it: each step taken where its part takes it (the guard allowed
@@ -1095,7 +1101,7 @@ void VirtualMachine::run()
     ins += 7
     FUSED_HANDLER(PushSubDupJz) {
         COUNT_DOWN();
-        FUSED_JZ_THEN(left == 0, DISPATCH_SAME_TOP);
+        FUSED_JZ_THEN(left == 0, DISPATCH_IN_BAND);
     }
     FUSED_HANDLER(PushSubDupJzJmp) {
         COUNT_DOWN();
@@ -1106,7 +1112,7 @@ void VirtualMachine::run()
             --steps;
         }
         JUMP_INSIDE();
-        DISPATCH_SAME_TOP();
+        DISPATCH_IN_BAND();
     }
     // pick k; push c; op; call t, f: the argument computed, then the call made
     // (a free frame record checked too). The frame and the target were checked
@@ -1136,7 +1142,7 @@ void VirtualMachine::run()
             PLAIN();
         S[top] = element;
         ins += 3;
-        DISPATCH_SAME_TOP();
+        DISPATCH_IN_BAND();
     }
     // The element's address, then a load from it: [handle, index] ->
     // [element], the index left above the top as the native leaves it.
@@ -1163,7 +1169,7 @@ void VirtualMachine::run()
     FUSED_HANDLER(JmpInside) {
         STEP();
         JUMP_INSIDE();
-        DISPATCH_SAME_TOP();
+        DISPATCH_IN_BAND();
     }
 
     op_profile:

@@ -87,6 +87,17 @@ const Pattern PATTERNS[] = {
     {"native 3, 8", "", 0, true, 10},
     {"jz {t}"},
     {"jmp {t}"},
+    // A combined instruction followed by one that reaches two words above
+    // the top: the second may skip the stack check only where the first
+    // left the top no higher than it found it.
+    {"push {c}|{op}|pick -1|push 1|add", ARITHMETIC},
+    {"pick {k}|{op}|pick -1|push 1|add", ARITHMETIC},
+    {"dup|push {c}|{op}|jz {t}|pick -1|push 1|add", COMPARISONS},
+    {"pick {k}|push {c}|{op}|jz {t}|pick -1|push 1|add", COMPARISONS},
+    {"dup|pick {j}|add|pick -1|push 1|add"},
+    {"slotaddr {s}|pick -2|store|pick -1|push 1|add"},
+    {"slotaddr {s}|pick -2|store|adjust {n}|pick -1|push 1|add"},
+    {"push {c}|sub|dup|jz {t}|pick -1|push 1|add"},
 };
 
 // Where the pattern starts: its top, and whether it runs while a stack

@@ -183,7 +183,7 @@ void VirtualMachine::run()
     // The handler id of the instruction at `ins` is the 16-bit word at
     // 2 * ins + bias: one scaled load, as a byte at a fixed distance would be.
     std::uintptr_t dispatchBias = std::uintptr_t(dispatchIds.data()) - 2 * std::uintptr_t(pcode);
-    int top = sp;
+    std::ptrdiff_t top = sp; // as wide as a pointer: indexing the stack needs no sign extension
     int limit = stackLimit;
     int codeEnd = codeLength; // locals: stack stores may alias the machine's fields
     TInt64 steps = fuel;
@@ -239,8 +239,8 @@ void VirtualMachine::run()
     // handler's guard would have fallen back to it.
 #define DISPATCH() \
     do { \
-        if (__builtin_expect((unsigned)top > (unsigned)(STACK_SOFT_LIMIT - FUSED_REACH), 0)) { \
-            if ((unsigned)top > (unsigned)limit) \
+        if (__builtin_expect(TUint64(top) > TUint64(STACK_SOFT_LIMIT - FUSED_REACH), 0)) { \
+            if (TUint64(top) > TUint64(limit)) \
                 goto stackFault; \
             goto* handlerOf[OPCODE_BYTE]; \
         } \
@@ -716,7 +716,7 @@ void VirtualMachine::run()
         if (handler < -1 || handler >= INT32_MAX)
             throwError(EVM, std::string_view("exception handler address out of range"));
         ++handlerTop;
-        handlers[handlerTop] = {I32(1), top, int(handler), depth};
+        handlers[handlerTop] = {I32(1), int(top), int(handler), depth};
         NEXT(Try);
     }
     op_Handlers: {
@@ -750,7 +750,7 @@ void VirtualMachine::run()
             if (caught) {
                 JUMP_TO(h.handlerAddress + 1);
                 top = h.savedSp + 1;
-                if ((unsigned)top > (unsigned)STACK_HARD_LIMIT)
+                if (TUint64(top) > TUint64(STACK_HARD_LIMIT))
                     badStackIndex();
                 S[top] = thrown;
                 if (top < STACK_SOFT_LIMIT)
@@ -908,7 +908,7 @@ void VirtualMachine::run()
     // are there. If not, its first part runs alone. A body may check more
     // before it changes anything.
 #define FUSED_INDEX_OUTSIDE(index) \
-    (index.used() && (unsigned)(top + index.above + I8(index.operandByte)) >= (unsigned)STACK_WORDS)
+    (index.used() && TUint64(top + index.above + I8(index.operandByte)) >= TUint64(STACK_WORDS))
 #define FUSED_HANDLER(name) \
     fused_##name: { \
         constexpr FusedGuard guard = FUSED_GUARDS[FUSED_##name - FUSED_FIRST]; \
@@ -1043,7 +1043,7 @@ void VirtualMachine::run()
     // ... and the return that follows: the top the return starts at lies in
     // the stack, its slots too, and there is a call to return from.
     FUSED_HANDLER(SetSlotAdjustRet) {
-        const int adjusted = std::max(top + I8(6), -1);
+        const int adjusted = int(std::max<std::ptrdiff_t>(top + I8(6), -1));
         const TInt64 from = TInt64(adjusted) - I32(8), newTop = TInt64(adjusted) - I32(12);
         if (adjusted < 0 || depth == 0 || TUint64(from) >= TUint64(STACK_WORDS) || newTop < -1 ||
             newTop >= STACK_WORDS)

@@ -53,6 +53,7 @@ struct Pattern {
     const char* ops = "";
     int retTop = 0;      // a ret part's top, from the first part's, the adjustment {n} not counted
     bool vector = false; // the two words under the first part: a vector variable's address and {i}
+    int elements = 2;    // the vector's, appended one by one (10 fill the first storage)
 };
 
 constexpr const char* ARITHMETIC = "add sub mul and or xor";
@@ -82,8 +83,21 @@ const Pattern PATTERNS[] = {
     {"native 3, 8", "", 0, true},
     {"native 3, 6|load", "", 0, true},
     {"native 3, 19", "", 0, true},
+    {"native 3, 19", "", 0, true, 10},
+    {"native 3, 8", "", 0, true, 10},
     {"jz {t}"},
     {"jmp {t}"},
+    // A combined instruction followed by one that reaches two words above
+    // the top: the second may skip the stack check only where the first
+    // left the top no higher than it found it.
+    {"push {c}|{op}|pick -1|push 1|add", ARITHMETIC},
+    {"pick {k}|{op}|pick -1|push 1|add", ARITHMETIC},
+    {"dup|push {c}|{op}|jz {t}|pick -1|push 1|add", COMPARISONS},
+    {"pick {k}|push {c}|{op}|jz {t}|pick -1|push 1|add", COMPARISONS},
+    {"dup|pick {j}|add|pick -1|push 1|add"},
+    {"slotaddr {s}|pick -2|store|pick -1|push 1|add"},
+    {"slotaddr {s}|pick -2|store|adjust {n}|pick -1|push 1|add"},
+    {"push {c}|sub|dup|jz {t}|pick -1|push 1|add"},
 };
 
 // Where the pattern starts: its top, and whether it runs while a stack
@@ -146,8 +160,8 @@ std::vector<int> candidates(const std::string& name, int top, int returnDistance
         values = {-1, 0, -2, -(top + 3), 1};
     else if (name == "c") // then the word under the top, for an equality
         values = {1, 0, INT32_MIN, filler(top - 1)};
-    else if (name == "i")
-        values = {0, 1, 2, -1};
+    else if (name == "i") // then past the size and the capacity, and one whose byte offset wraps to 0
+        values = {0, 1, 2, -1, 9, 10, INT32_MIN, INT32_MAX, 0x40000000};
     else if (name == "t") // 0: the label
         return {0, 30000};
     else if (name == "f")
@@ -188,8 +202,8 @@ Program program(const Pattern& pattern, const std::string& op, const Placement& 
     int top = 1;
     if (pattern.vector) {
         s += "    push 0\n    push 0\n    slotaddr -2\n    newvec 4\n";
-        for (int element : {11, 22})
-            s += "    slotaddr -2\n    push " + std::to_string(element) + "\n    native 3, 19\n";
+        for (int element = 1; element <= pattern.elements; ++element)
+            s += "    slotaddr -2\n    push " + std::to_string(11 * element) + "\n    native 3, 19\n";
         top = 3;
     }
     if (at.delivering) {

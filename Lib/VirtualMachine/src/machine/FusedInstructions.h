@@ -85,6 +85,18 @@ inline constexpr FusedGuard FUSED_GUARDS[] = {
 #undef NO_INDEX
 static_assert(std::size(FUSED_GUARDS) == FUSED_COUNT);
 
+// The highest top every combined handler accepts as far as its reach goes:
+// the loop dispatches on the combined ids only from 0 up to the soft stack
+// limit less this reach, so the handlers need not test the upper bound again.
+constexpr int fusedReach()
+{
+    int reach = 0;
+    for (const FusedGuard& guard : FUSED_GUARDS)
+        reach = guard.reach > reach ? guard.reach : reach;
+    return reach;
+}
+inline constexpr int FUSED_REACH = fusedReach();
+
 // The name of combined instruction `id` as its row gives it; null for any
 // other id.
 const char* fusedName(int id);

@@ -183,7 +183,7 @@ void VirtualMachine::run()
     // The handler id of the instruction at `ins` is the 16-bit word at
     // 2 * ins + bias: one scaled load, as a byte at a fixed distance would be.
     std::uintptr_t dispatchBias = std::uintptr_t(dispatchIds.data()) - 2 * std::uintptr_t(pcode);
-    int top = sp;
+    std::ptrdiff_t top = sp; // as wide as a pointer: indexing the stack needs no sign extension
     int limit = stackLimit;
     int codeEnd = codeLength; // locals: stack stores may alias the machine's fields
     TInt64 steps = fuel;
@@ -229,15 +229,21 @@ void VirtualMachine::run()
 #define JUMP_TO(target) (ins = pcode + (target))
 #define OPCODE_BYTE (TUint8(*ins))
 #define HANDLER_ID (*reinterpret_cast<const TUint16*>(std::uintptr_t(ins) * 2 + dispatchBias))
-    // The stack check runs before every instruction. The limit is the soft
-    // limit or, while an overflow is delivered, the higher hard one: the fast
-    // test compares with the soft limit as an immediate (a compare with a
-    // value in memory measured several times slower here) and also catches a
-    // negative sp; stackCheck decides against the limit in force.
+    // The stack check runs before every instruction, against an immediate (a
+    // compare with a value in memory measured several times slower here),
+    // unsigned so that it also catches a negative sp. From 0 up to the soft
+    // limit less FUSED_REACH every combined handler accepts the top, and the
+    // dispatch copy's id runs. Outside that band, out of the loop's line, the
+    // limit in force (the soft one or, while an overflow is delivered, the
+    // hard one) is checked and the byte's own handler runs, as the combined
+    // handler's guard would have fallen back to it.
 #define DISPATCH() \
     do { \
-        if (__builtin_expect((unsigned)top > (unsigned)STACK_SOFT_LIMIT, 0)) \
-            goto stackCheck; \
+        if (__builtin_expect(TUint64(top) > TUint64(STACK_SOFT_LIMIT - FUSED_REACH), 0)) { \
+            if (TUint64(top) > TUint64(limit)) \
+                goto stackFault; \
+            goto* handlerOf[OPCODE_BYTE]; \
+        } \
         goto* handlerOf[HANDLER_ID]; \
     } while (0)
     // After a transfer of control ip may lie anywhere.
@@ -348,9 +354,7 @@ void VirtualMachine::run()
             goto finished;
         SAVE();
         fatalError(OString::fromLatin1("Internal error: ip outside the code"), pc);
-    stackCheck:
-        if ((unsigned)top <= (unsigned)limit)
-            goto* handlerOf[HANDLER_ID];
+    stackFault:
         if ((unsigned)pc >= (unsigned)codeEnd) // the code check comes first
             goto codeFault;
         SAVE();
@@ -712,7 +716,7 @@ void VirtualMachine::run()
         if (handler < -1 || handler >= INT32_MAX)
             throwError(EVM, std::string_view("exception handler address out of range"));
         ++handlerTop;
-        handlers[handlerTop] = {I32(1), top, int(handler), depth};
+        handlers[handlerTop] = {I32(1), int(top), int(handler), depth};
         NEXT(Try);
     }
     op_Handlers: {
@@ -746,7 +750,7 @@ void VirtualMachine::run()
             if (caught) {
                 JUMP_TO(h.handlerAddress + 1);
                 top = h.savedSp + 1;
-                if ((unsigned)top > (unsigned)STACK_HARD_LIMIT)
+                if (TUint64(top) > TUint64(STACK_HARD_LIMIT))
                     badStackIndex();
                 S[top] = thrown;
                 if (top < STACK_SOFT_LIMIT)
@@ -904,16 +908,20 @@ void VirtualMachine::run()
     // are there. If not, its first part runs alone. A body may check more
     // before it changes anything.
 #define FUSED_INDEX_OUTSIDE(index) \
-    (index.used() && (unsigned)(top + index.above + I8(index.operandByte)) >= (unsigned)STACK_WORDS)
+    (index.used() && TUint64(top + index.above + I8(index.operandByte)) >= TUint64(STACK_WORDS))
 #define FUSED_HANDLER(name) \
     fused_##name: { \
         constexpr FusedGuard guard = FUSED_GUARDS[FUSED_##name - FUSED_FIRST]; \
         if ((guard.lowestTop > 0 && top < guard.lowestTop) || \
-            (guard.reach > 0 && top > STACK_SOFT_LIMIT - guard.reach) || \
+            (guard.reach > FUSED_REACH && top > STACK_SOFT_LIMIT - guard.reach) || \
             (guard.steps > 0 && steps < guard.steps) || FUSED_INDEX_OUTSIDE(guard.first) || \
             FUSED_INDEX_OUTSIDE(guard.second)) \
             PLAIN(); \
     }
+    // The dispatch of a combined handler whose top is still inside the band
+    // the dispatch before it checked (where it found it, or lower but not
+    // below 0): no check again.
+#define DISPATCH_IN_BAND() goto* handlerOf[HANDLER_ID]
     // push c; op. The stack words above the top are written as the parts
     // write them: bytecode can read them.
 #define FUSED_PUSH_ARITHMETIC(name, expr) \
@@ -922,7 +930,7 @@ void VirtualMachine::run()
         S[top + 1] = b; \
         S[top] = (expr); \
         ins += 6; \
-        DISPATCH(); \
+        DISPATCH_IN_BAND(); \
     }
 #define FUSED_PUSH_COMPARISON(name, expr) FUSED_PUSH_ARITHMETIC(name, truth(expr))
     LUMBRA_FUSED_ARITHMETIC(FUSED_PUSH_ARITHMETIC)
@@ -945,21 +953,22 @@ void VirtualMachine::run()
         S[top + 1] = b; \
         S[top] = (expr); \
         ins += 3; \
-        DISPATCH(); \
+        DISPATCH_IN_BAND(); \
     }
     LUMBRA_FUSED_ARITHMETIC(FUSED_PICK_ARITHMETIC)
     // The jz or jmp at `ins` to a target inside the code (checked when its
     // sequence was combined): no range check on the way.
 #define JUMP_INSIDE() (ins += 2 + I16(1))
     // The jz ending a branch sequence, `ins` at it, its step already allowed.
-#define FUSED_JZ(zero) \
+#define FUSED_JZ_THEN(zero, dispatch) \
     --steps; \
     if (zero) \
         JUMP_INSIDE(); \
     else \
         ins += 3; \
     --top; \
-    DISPATCH()
+    dispatch()
+#define FUSED_JZ(zero) FUSED_JZ_THEN(zero, DISPATCH)
     // pick k; push c; cmp
 #define PICK_PUSH_COMPARE(expr) \
     const TWord a = S[top + 1 + I8(1)], b = I32(3); \
@@ -990,11 +999,11 @@ void VirtualMachine::run()
         S[top + 1] = truth(expr); \
         ++top; \
         ins += 7; \
-        FUSED_JZ(!(expr)); \
+        FUSED_JZ_THEN(!(expr), DISPATCH_IN_BAND); \
     } \
     FUSED_HANDLER(PickPush##name##Jz) { \
         PICK_PUSH_COMPARE(expr); \
-        FUSED_JZ(!(expr)); \
+        FUSED_JZ_THEN(!(expr), DISPATCH_IN_BAND); \
     } \
     FUSED_HANDLER(PickPush##name##JzRet) { \
         PICK_PUSH_COMPARE(expr); \
@@ -1004,7 +1013,7 @@ void VirtualMachine::run()
             ins += 3; \
             goto op_Ret; \
         } \
-        FUSED_JZ(true); \
+        FUSED_JZ_THEN(true, DISPATCH_IN_BAND); \
     }
     LUMBRA_FUSED_COMPARISONS(FUSED_BRANCHES)
     // slotaddr k; pick -2; store: the top goes into a stack slot directly
@@ -1018,18 +1027,23 @@ void VirtualMachine::run()
     ins += 5
     FUSED_HANDLER(SetSlot) {
         SET_SLOT();
-        DISPATCH();
+        DISPATCH_IN_BAND();
     }
     FUSED_HANDLER(SetSlotAdjust) {
         SET_SLOT();
-        top = std::max(top + I8(1), -1);
+        const int adjusted = top + I8(1); // the adjustment is never upwards
         ins += 2;
-        DISPATCH();
+        if (adjusted < 0) {
+            top = -1;
+            DISPATCH();
+        }
+        top = adjusted;
+        DISPATCH_IN_BAND();
     }
     // ... and the return that follows: the top the return starts at lies in
     // the stack, its slots too, and there is a call to return from.
     FUSED_HANDLER(SetSlotAdjustRet) {
-        const int adjusted = std::max(top + I8(6), -1);
+        const int adjusted = int(std::max<std::ptrdiff_t>(top + I8(6), -1));
         const TInt64 from = TInt64(adjusted) - I32(8), newTop = TInt64(adjusted) - I32(12);
         if (adjusted < 0 || depth == 0 || TUint64(from) >= TUint64(STACK_WORDS) || newTop < -1 ||
             newTop >= STACK_WORDS)
@@ -1075,7 +1089,7 @@ void VirtualMachine::run()
         ins += 6;
         --steps;
         JUMP_INSIDE();
-        DISPATCH();
+        DISPATCH_IN_BAND();
     }
     // push c; sub; dup; jz d, a count down and its test, and the jmp back
     // after it: each step taken where its part takes it (the guard allowed
@@ -1087,7 +1101,7 @@ void VirtualMachine::run()
     ins += 7
     FUSED_HANDLER(PushSubDupJz) {
         COUNT_DOWN();
-        FUSED_JZ(left == 0);
+        FUSED_JZ_THEN(left == 0, DISPATCH_IN_BAND);
     }
     FUSED_HANDLER(PushSubDupJzJmp) {
         COUNT_DOWN();
@@ -1098,7 +1112,7 @@ void VirtualMachine::run()
             --steps;
         }
         JUMP_INSIDE();
-        DISPATCH();
+        DISPATCH_IN_BAND();
     }
     // pick k; push c; op; call t, f: the argument computed, then the call made
     // (a free frame record checked too). The frame and the target were checked
@@ -1128,7 +1142,7 @@ void VirtualMachine::run()
             PLAIN();
         S[top] = element;
         ins += 3;
-        DISPATCH();
+        DISPATCH_IN_BAND();
     }
     // The element's address, then a load from it: [handle, index] ->
     // [element], the index left above the top as the native leaves it.
@@ -1155,7 +1169,7 @@ void VirtualMachine::run()
     FUSED_HANDLER(JmpInside) {
         STEP();
         JUMP_INSIDE();
-        DISPATCH();
+        DISPATCH_IN_BAND();
     }
 
     op_profile:

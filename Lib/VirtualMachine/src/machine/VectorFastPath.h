@@ -26,18 +26,26 @@ inline WordVector* wordVectorAt(VMHeap& heap, const Lumbra::Arena& mem, TWord ha
     return object && typeid(*object) == typeid(WordVector) ? static_cast<WordVector*>(object) : nullptr;
 }
 
-// Host memory of the storage word at `at` when the storage is the vector's own.
-inline TUint8* ownStorageWord(const VMHeap& heap, const Lumbra::Arena& mem, const WordVector& v, TAddr at)
+// Host memory of word `index` of the vector's storage when the index is
+// below `end` (the size to read, the size plus one to append) and the
+// capacity, the storage is a block the heap handed out as storage, and the
+// word lies in the arena. An unsigned compare also refuses a negative index;
+// the address is computed in 64 bits, so it cannot wrap into the arena.
+inline TUint8* ownStorageWord(const VMHeap& heap, const Lumbra::Arena& mem, const WordVector& v, TWord index,
+                              TUint32 end)
 {
-    return at != 0 && heap.ownsStorage(v.storage()) && mem.contains(at, 4) ? mem.raw(at) : nullptr;
+    if (TUint32(index) >= end || TUint32(index) >= TUint32(v.capacityOf()) || !heap.ownsStorage(v.storage()))
+        return nullptr;
+    const TUint64 at = TUint64(v.storage()) + TUint64(TUint32(index)) * 4;
+    return at <= 0xFFFFFFFFu && mem.contains(TAddr(at), 4) ? mem.raw(TAddr(at)) : nullptr;
 }
 
-inline bool readWordElement(VMHeap& heap, const Lumbra::Arena& mem, TWord handle, TWord index, TWord& element)
+__attribute__((always_inline)) inline bool readWordElement(VMHeap& heap, const Lumbra::Arena& mem, TWord handle, TWord index, TWord& element)
 {
     const WordVector* v = wordVectorAt(heap, mem, handle);
-    if (!v || index >= v->size())
+    if (!v)
         return false;
-    const TUint8* word = ownStorageWord(heap, mem, *v, v->storageAddress(index));
+    const TUint8* word = ownStorageWord(heap, mem, *v, index, TUint32(v->size()));
     if (!word)
         return false;
     std::memcpy(&element, word, 4);
@@ -49,7 +57,7 @@ inline bool appendWordElement(VMHeap& heap, const Lumbra::Arena& mem, TWord hand
     WordVector* v = wordVectorAt(heap, mem, handle);
     if (!v)
         return false;
-    TUint8* word = ownStorageWord(heap, mem, *v, v->storageAddress(v->size()));
+    TUint8* word = ownStorageWord(heap, mem, *v, v->size(), TUint32(v->size()) + 1);
     if (!word)
         return false;
     std::memcpy(word, &element, 4);

@@ -38,15 +38,7 @@ void checkExtensionStackEffect(int id, unsigned operation, int topBefore, int to
 
 namespace {
 
-std::string signatureCell(const ExtensionOperation& op)
-{
-    const std::string_view arguments = nativesig::argumentsOf(op.signature);
-    const std::string_view results = nativesig::resultsOf(op.signature);
-    std::string text = arguments.empty() ? "—" : std::string(arguments);
-    if (!results.empty())
-        text += " → " + std::string(results);
-    return text;
-}
+std::string signatureCell(const ExtensionOperation& op) { return nativesig::referenceText(op.signature); }
 
 } // namespace
 

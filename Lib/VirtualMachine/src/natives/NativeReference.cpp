@@ -27,15 +27,7 @@ std::string cell(std::string_view text)
     return escaped;
 }
 
-std::string signature(const NativeFunction& f)
-{
-    const std::string_view arguments = nativesig::argumentsOf(f.signature);
-    const std::string_view results = nativesig::resultsOf(f.signature);
-    std::string text = arguments.empty() ? "—" : std::string(arguments);
-    if (!results.empty())
-        text += " → " + std::string(results);
-    return cell(text);
-}
+std::string signature(const NativeFunction& f) { return cell(nativesig::referenceText(f.signature)); }
 
 std::string kinds()
 {

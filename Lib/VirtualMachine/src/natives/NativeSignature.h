@@ -5,6 +5,7 @@
 // disagree; a kind not listed below does not compile.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 // KIND(name, words, meaning); `elem` is as wide as the vector group's element.
@@ -70,6 +71,18 @@ constexpr std::string_view resultsOf(std::string_view signature)
 {
     const size_t arrow = signature.find(ARROW);
     return arrow == std::string_view::npos ? std::string_view() : trim(signature.substr(arrow + ARROW.size()));
+}
+
+// A signature as the references print it: "arguments → results", "—" for
+// no arguments, no arrow without results.
+inline std::string referenceText(std::string_view signature)
+{
+    const std::string_view arguments = argumentsOf(signature);
+    const std::string_view results = resultsOf(signature);
+    std::string text = arguments.empty() ? "—" : std::string(arguments);
+    if (!results.empty())
+        text += " → " + std::string(results);
+    return text;
 }
 
 // The words of one "kind name" item; `element` words for `elem`. Throws (and

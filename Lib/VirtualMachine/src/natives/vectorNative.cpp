@@ -479,9 +479,9 @@ namespace {
 template <class E>
 bool fastCall(VectorCall<E>&& call, int function)
 {
-    if (function == 8)
+    if (function == int(VectorFn::get))
         call.get();
-    else if (function == 19)
+    else if (function == int(VectorFn::append))
         call.append();
     else
         call.elementAddress();

@@ -25,7 +25,7 @@ std::string opProfileShapeText(OpProfile::Shape shape)
         const int first = native ? int(std::uint8_t(shape >> 8)) : OpProfile::firstOperandOf(shape);
         const int second = native ? int(std::uint8_t(shape >> 16)) : OpProfile::secondOperandOf(shape);
         text += ' ' + std::to_string(first) + ' ' + std::to_string(second);
-        const std::string name = opcode == OP_Native ? nativeName(first, second) : std::string();
+        const std::string name = native ? nativeName(first, second) : std::string();
         if (!name.empty())
             text += ' ' + name;
     }
